@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+namespace halvana {
+
+// The wire under the Modbus link and the service terminal: a serial port or a TCP socket.
+// Implementations live in halvana_io; tests may use a pair of in-memory ends.
+class Transport : public QObject {
+    Q_OBJECT
+public:
+    enum class OpenError { None, NoSuchPort, InUse, PermissionDenied, Other };
+
+    using QObject::QObject;
+    ~Transport() override = default;
+
+    // Starts opening. A serial port opens at once (true) or fails (false, see lastOpenError);
+    // a socket starts connecting and reports connected() later.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    // Serial: the port is open. TCP: the socket is connected.
+    virtual bool isOpen() const = 0;
+    virtual qint64 write(const QByteArray& bytes) = 0;
+
+    virtual OpenError lastOpenError() const { return OpenError::None; }
+    virtual QString errorString() const = 0;
+    // What the user would call this end: "/dev/ttyUSB0", "127.0.0.1:502".
+    virtual QString description() const = 0;
+
+signals:
+    void bytesReceived(const QByteArray& bytes);
+    void connected();
+    void disconnected();
+    void errorOccurred(const QString& message);
+};
+
+} // namespace halvana

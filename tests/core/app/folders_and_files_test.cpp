@@ -1,0 +1,117 @@
+#include "core/app/app_folders.h"
+#include "core/app/channel_names.h"
+#include "core/app/definition_file.h"
+#include "support/recording_messages.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace halvana;
+using halvana::test::RecordingMessages;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(Folders, FolderNotFoundCreatesOnceAndReportsNothing)
+{
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    const QString path = dir.filePath("Maldorn/HalvanaConfigTool");
+    EXPECT_TRUE(FolderNotFound(path, messages));
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    EXPECT_FALSE(FolderNotFound(path, messages));
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST(Folders, CreatePathMakesEveryMissingLevel)
+{
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    EXPECT_TRUE(CreatePath(dir.filePath("a/b/c"), messages));
+    EXPECT_TRUE(QFileInfo(dir.filePath("a/b/c")).isDir());
+    EXPECT_FALSE(CreatePath(dir.filePath("a/b/c"), messages));
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST(Folders, AFolderThatCannotBeMadeIsNamedInAMessage)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("file"), "x");
+    for (auto create : {&FolderNotFound, &CreatePath}) {
+        RecordingMessages messages;
+        EXPECT_FALSE(create(dir.filePath("file/Downloads"), messages));
+        ASSERT_EQ(messages.texts.size(), 1);
+        EXPECT_TRUE(messages.texts[0].contains(dir.filePath("file/Downloads")));
+    }
+}
+
+TEST(Folders, StandardFoldersHangUnderTheCompanyName)
+{
+    const AppFolders f = AppFolders::fromSystem("/opt/halvana");
+    EXPECT_TRUE(f.documentsAppFolder.endsWith("/Maldorn/HalvanaConfigTool"));
+    EXPECT_TRUE(f.appDataFolder.endsWith("/Maldorn/HalvanaConfigTool"));
+    EXPECT_EQ(f.defaultDownloadsFolder(), f.documentsAppFolder + "/Downloads");
+    EXPECT_EQ(f.scriptFileListsFolder(), f.appDataFolder + "/Script_File_Lists");
+    EXPECT_EQ(f.programFolder, "/opt/halvana");
+}
+
+TEST(ChannelNames, SplitsAtLineEndsAndKeepsAtMost289)
+{
+    const struct {
+        QString text;
+        int count;
+        int channel;
+        QString name;
+    } cases[] = {
+        {"CB 1\r\nCB 2\r\nCB 3\r\n", 3, 2, "CB 2"},
+        {"CB 1\nCB 2", 2, 2, "CB 2"},            // a file saved with bare LF still splits
+        {"first\r\n\r\nthird", 3, 2, ""},          // empty lines keep their numbers
+        {"only", 1, 0, ""},                        // channel 0 has no name
+        {"only", 1, 2, ""},                        // past the end
+        {"", 0, 1, ""},
+    };
+    for (const auto& c : cases) {
+        const ChannelNames names = ChannelNames::fromText(c.text);
+        EXPECT_EQ(names.count(), c.count) << c.text.toStdString();
+        EXPECT_EQ(names.nameOfChannel(c.channel), c.name) << c.text.toStdString();
+    }
+
+    QString many;
+    for (int i = 1; i <= 300; ++i)
+        many += QStringLiteral("Channel %1\r\n").arg(i);
+    const ChannelNames names = ChannelNames::fromText(many);
+    EXPECT_EQ(names.count(), 289);
+    EXPECT_EQ(names.nameOfChannel(289), "Channel 289");
+    EXPECT_EQ(names.nameOfChannel(290), "");
+}
+
+TEST(ChannelNames, MissingFileIsReportedWithItsFullPathAndLeavesAnEmptyTable)
+{
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    const ChannelNames names = ChannelNames::load(dir.path(), messages);
+    EXPECT_EQ(names.count(), 0);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QDir(dir.path()).absoluteFilePath("BCM_Channels.txt")));
+}
+
+TEST(DefinitionFile, Windows1252TextIsReadAsSuch)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("latin.txt"), "3\xf8 Meter\r\n");
+    writeFile(dir.filePath("utf8.txt"), "3\xc3\xb8 Meter\r\n");
+    EXPECT_EQ(readWholeTextFile(dir.filePath("latin.txt")).value(), QString::fromUtf8("3ø Meter\r\n"));
+    EXPECT_EQ(readWholeTextFile(dir.filePath("utf8.txt")).value(), QString::fromUtf8("3ø Meter\r\n"));
+    EXPECT_FALSE(readWholeTextFile(dir.filePath("none.txt")).has_value());
+}
