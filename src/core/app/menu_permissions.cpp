@@ -1,0 +1,84 @@
+#include "core/app/menu_permissions.h"
+
+namespace halvana {
+
+namespace {
+
+enum class Rule { LoggedIn, AdminOrSuper, AdminOrSuperOverRs485, SuperOnly, LoggedInNotDefault };
+
+struct MenuRule {
+    const char* menu;
+    Rule rule;
+};
+
+// The level table: which menu items each login level may use.
+constexpr MenuRule kRules[] = {
+    {"mnuView", Rule::LoggedIn},
+    {"mnuWindow", Rule::LoggedIn},
+    {"mnuConnect_Top", Rule::LoggedInNotDefault},
+    {"mnuLogout", Rule::LoggedIn},
+    {"mnuChangePassword", Rule::AdminOrSuper},
+    {"mnuEnable", Rule::AdminOrSuper},
+    {"mnuUsersFolders", Rule::AdminOrSuper},
+    {"mnuDeleteReg", Rule::AdminOrSuper},
+    {"mnuOpenAppFolder", Rule::AdminOrSuper},
+    {"mnuCommPortSettings", Rule::AdminOrSuper},
+    {"mnuBCM_Cal_Top", Rule::AdminOrSuperOverRs485},
+    {"mnuRunScript", Rule::AdminOrSuperOverRs485},
+    {"mnuUpgrade", Rule::SuperOnly},
+    {"mnuTerminal", Rule::SuperOnly},
+    {"mnuReboot", Rule::SuperOnly},
+    {"mnuService", Rule::SuperOnly},
+};
+
+bool allows(Rule rule, LoginLevel level, int commMode)
+{
+    const bool adminOrSuper = level == LoginLevel::Administrator || level == LoginLevel::Supervisor;
+    switch (rule) {
+    case Rule::LoggedIn:
+        return level != LoginLevel::LoggedOut;
+    case Rule::LoggedInNotDefault:
+        return level != LoginLevel::LoggedOut && level != LoginLevel::Default;
+    case Rule::AdminOrSuper:
+        return adminOrSuper;
+    case Rule::AdminOrSuperOverRs485:
+        return adminOrSuper && commMode == 0;
+    case Rule::SuperOnly:
+        return level == LoginLevel::Supervisor;
+    }
+    return false;
+}
+
+} // namespace
+
+QList<MenuEnabled> loginLevelMenuStates(LoginLevel level, int commMode)
+{
+    QList<MenuEnabled> states;
+    for (const MenuRule& r : kRules)
+        states.append({QString::fromLatin1(r.menu), allows(r.rule, level, commMode)});
+    return states;
+}
+
+bool menuAllowedAtLevel(const QString& menu, LoginLevel level, int commMode)
+{
+    for (const MenuRule& r : kRules) {
+        if (menu == QLatin1String(r.menu))
+            return allows(r.rule, level, commMode);
+    }
+    return true;
+}
+
+QList<MenuEnabled> enableButtonsMenuStates(bool enable, LoginLevel level, int commMode,
+                                           bool waitAfterConfigRunning)
+{
+    QList<MenuEnabled> states;
+    for (const char* menu : {"mnuFile", "mnuView", "mnuConnect_Top", "mnuWindow"}) {
+        const QString name = QString::fromLatin1(menu);
+        if (waitAfterConfigRunning && name == QLatin1String("mnuView"))
+            continue;
+        states.append({name, enable && menuAllowedAtLevel(name, level, commMode)});
+    }
+    return states;
+}
+
+} // namespace halvana

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/app/login_level.h"
+
+#include <QList>
+#include <QString>
+
+namespace halvana {
+
+// The enabled state of one main-window menu item, by its control name ("mnuView", ...).
+struct MenuEnabled {
+    QString menu;
+    bool enabled;
+};
+
+// What the login level allows: every menu item the level decides, in the order of the level
+// table. commMode is the "Mode" setting (0 RS-485, 1 TCP); calibration and the terminal script
+// runner are offered over RS-485 only. Covers `ApplyLoginLevel` and the status-text rule for
+// mnuLogout and mnuChangePassword.
+QList<MenuEnabled> loginLevelMenuStates(LoginLevel level, int commMode);
+
+// Whether the level allows the menu item; true for items the level does not decide.
+bool menuAllowedAtLevel(const QString& menu, LoginLevel level, int commMode);
+
+// `EnableButtons`: switches mnuFile, mnuView, mnuConnect_Top and mnuWindow off as a group while a
+// long operation runs, and back to what the level allows (so level 0 never gets mnuConnect_Top).
+// mnuView is left out while the wait after a configuration command runs.
+QList<MenuEnabled> enableButtonsMenuStates(bool enable, LoginLevel level, int commMode,
+                                           bool waitAfterConfigRunning);
+
+} // namespace halvana

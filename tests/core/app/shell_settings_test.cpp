@@ -1,0 +1,131 @@
+#include "core/app/app_folders.h"
+#include "core/app/app_settings.h"
+#include "core/app/shell_settings.h"
+#include "support/recording_messages.h"
+#include "support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+using namespace halvana;
+using halvana::test::RecordingMessages;
+
+TEST(ShellSettings, EmptyStoreGivesAFirstStartsValues)
+{
+    QTemporaryDir dir;
+    AppSettings s(dir.filePath("s.ini"));
+    const CommSettings c = CommSettings::read(s);
+    EXPECT_EQ(modeNames().value(c.commMode), "RS-485");
+    EXPECT_EQ(c.commPort2, 3);
+    EXPECT_EQ(baudList().value(c.baudIndex), "115200");
+    EXPECT_EQ(c.commPort, 4);
+    EXPECT_EQ(c.storedSlaveID, 1);
+    EXPECT_EQ(baudPanelText(c.baudIndex), "PC Baud: 115200  ");
+
+    const ShellFlags f = ShellFlags::read(s);
+    EXPECT_FALSE(f.pollingDisabled);
+    EXPECT_FALSE(f.columnWidthLayout);
+    EXPECT_FALSE(f.systemSettingsOpen);
+    for (bool open : f.meterTableOpen)
+        EXPECT_FALSE(open);
+}
+
+TEST(ShellSettings, OutOfRangeModeAndBaudFallBackToUsableValues)
+{
+    QTemporaryDir dir;
+    AppSettings s(dir.filePath("s.ini"));
+    s.setProperty("Mode", "7");
+    s.setProperty("Baud", "12");
+    const CommSettings c = CommSettings::read(s);
+    EXPECT_EQ(c.commMode, 0);
+    EXPECT_EQ(c.baudIndex, 4);
+}
+
+TEST(ShellSettings, ColumnWidthFlagNeedsExactlyTrue)
+{
+    QTemporaryDir dir;
+    AppSettings s(dir.filePath("s.ini"));
+    for (const auto& [text, expected] : {std::pair<const char*, bool>{"True", true}, {"true", false},
+                                         {"-1", false}, {"TRUE", false}, {"False", false}}) {
+        s.setProperty("BCM_ColWidthFlag", text);
+        EXPECT_EQ(ShellFlags::read(s).columnWidthLayout, expected) << text;
+    }
+}
+
+TEST(ShellSettings, FlagsRoundTripUnderTheirKeys)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.ini");
+    ShellFlags f;
+    f.columnWidthLayout = true;
+    f.meterTableOpen[3] = true;
+    f.meterTableOpen[10] = true;
+    f.panelViewOpen[1] = true;
+    f.systemSettingsOpen = true;
+    f.dataSpyEnabled = true;
+    f.pollingDisabled = true;
+    f.scriptFilename = "/tmp/a script.txt";
+    {
+        AppSettings s(path);
+        f.write(s);
+        setMainFormTerminalOpen(s, true);
+        ASSERT_TRUE(s.sync());
+    }
+    AppSettings s(path);
+    const ShellFlags r = ShellFlags::read(s);
+    EXPECT_EQ(r.meterTableOpen, f.meterTableOpen);
+    EXPECT_EQ(r.panelViewOpen, f.panelViewOpen);
+    EXPECT_TRUE(r.columnWidthLayout && r.systemSettingsOpen && r.dataSpyEnabled && r.pollingDisabled);
+    EXPECT_FALSE(r.terminalEnabled);
+    EXPECT_EQ(r.scriptFilename, f.scriptFilename);
+    EXPECT_TRUE(mainFormTerminalOpen(s));
+    EXPECT_EQ(s.value("MeterTableWindowOpenFlag", "3"), "True");
+    EXPECT_EQ(s.value("BCM_PnlBraRdgsOpenFlag", "0"), "False");
+    EXPECT_EQ(s.value("MainFormPosition", "5"), "True");
+}
+
+TEST(ShellSettings, FoldersAreCreatedAtStart)
+{
+    test::TempHome home;
+    RecordingMessages messages;
+    const AppFolders folders = AppFolders::fromSystem(home.path());
+    const QString custom = home.path() + "/elsewhere/deep/Downloads";
+    createProgramFolders(folders, custom, folders.defaultScriptsFolder(), messages);
+    for (const QString& path : {folders.appDataFolder, folders.downloadFileListsFolder(),
+                                folders.scriptFileListsFolder(), custom, folders.defaultScriptsFolder()})
+        EXPECT_TRUE(QFileInfo(path).isDir()) << path.toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
+}
+
+TEST(ShellSettings, AFolderThatCannotBeMadeIsNamed)
+{
+    test::TempHome home;
+    RecordingMessages messages;
+    const AppFolders folders = AppFolders::fromSystem(home.path());
+    // A file where the downloads folder's parent should be.
+    QFile blocker(home.path() + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    createProgramFolders(folders, home.path() + "/blocker/Downloads", folders.defaultScriptsFolder(), messages);
+    EXPECT_TRUE(messages.all().contains(home.path() + "/blocker/Downloads")) << messages.all().toStdString();
+    EXPECT_TRUE(QFileInfo(folders.defaultScriptsFolder()).isDir());
+}
+
+TEST(ShellSettings, AStoreThatCannotBeWrittenIsReportedByPath)
+{
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    // The store's folder is a file, so nothing can be written beneath it.
+    QFile blocker(dir.filePath("notadir"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    AppSettings s(dir.filePath("notadir/s.ini"));
+    s.setProperty("Mode", "1");
+    EXPECT_FALSE(saveSettings(s, messages));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(dir.filePath("notadir/s.ini")));
+}
