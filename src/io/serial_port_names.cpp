@@ -22,9 +22,9 @@ QStringList SerialPortNames::available()
     return names;
 }
 
-QString SerialPortNames::resolve(int number, const AppSettings& settings)
+QString SerialPortNames::resolve(int number, const AppSettings* settings)
 {
-    const QString remembered = settings.value(kSection, QString::number(number)).trimmed();
+    const QString remembered = settings ? settings->value(kSection, QString::number(number)).trimmed() : QString();
 #ifdef Q_OS_WIN
     return resolve(number, remembered, {});
 #else

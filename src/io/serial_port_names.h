@@ -19,8 +19,8 @@ public:
 
     // The device for port `number`: the name remembered for it (a port name or a device path
     // such as /dev/pts/5), else "COMn" on Windows, else the n-th available port. Empty when
-    // there is no such port.
-    static QString resolve(int number, const AppSettings& settings);
+    // there is no such port. `settings` may be null (nothing remembered).
+    static QString resolve(int number, const AppSettings* settings);
     static QString resolve(int number, const QString& rememberedName, const QStringList& available);
 
     static void remember(AppSettings& settings, int number, const QString& name);

@@ -1,10 +1,13 @@
 #include "io/serial_transport.h"
 
+#include "io/serial_port_names.h"
+
 #include <QFileInfo>
 
 namespace halvana {
 
-SerialTransport::SerialTransport(QObject* parent) : Transport(parent)
+SerialTransport::SerialTransport(const AppSettings* portNames, QObject* parent)
+    : Transport(parent), m_portNames(portNames)
 {
     connect(&m_port, &QSerialPort::readyRead, this, [this] { emit bytesReceived(m_port.readAll()); });
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialTransport::onError);
@@ -16,9 +19,9 @@ SerialTransport::~SerialTransport()
     m_port.close();
 }
 
-void SerialTransport::setPortName(const QString& nameOrPath)
+void SerialTransport::setEndpoint(const QString& endpoint)
 {
-    m_portName = nameOrPath.trimmed();
+    m_endpoint = endpoint.trimmed();
 }
 
 void SerialTransport::setBaudRate(qint32 baud)
@@ -34,6 +37,9 @@ bool SerialTransport::open()
         m_port.close();
     m_openError = OpenError::None;
     m_errorString.clear();
+    bool isNumber = false;
+    const int number = m_endpoint.toInt(&isNumber);
+    m_portName = isNumber ? SerialPortNames::resolve(number, m_portNames) : m_endpoint;
     if (m_portName.isEmpty()) {
         m_openError = OpenError::NoSuchPort;
         m_errorString = tr("No serial port is known for this number");

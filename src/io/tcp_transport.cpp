@@ -23,7 +23,7 @@ TcpTransport::~TcpTransport()
     m_socket.abort();
 }
 
-void TcpTransport::setAddress(const QString& address)
+void TcpTransport::setEndpoint(const QString& address)
 {
     m_address = address.trimmed();
     m_endpoint = TcpEndpoint::parse(m_address);

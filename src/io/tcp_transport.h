@@ -15,8 +15,7 @@ public:
     ~TcpTransport() override;
 
     // The "IP_Address" text: a host with an optional ":port" (502 when none is given).
-    void setAddress(const QString& address);
-    QString address() const { return m_address; }
+    void setEndpoint(const QString& address) override;
 
     bool open() override;
     void close() override;
