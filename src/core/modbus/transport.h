@@ -24,6 +24,12 @@ public:
     virtual bool isOpen() const = 0;
     virtual qint64 write(const QByteArray& bytes) = 0;
 
+    // Where the next open() goes: a serial port number from the store or a device path
+    // ("3", "/dev/pts/5"), or "host[:port]" for a socket (port 502 when none is given).
+    virtual void setEndpoint(const QString& endpoint) = 0;
+    // Line speed of the next open(); sockets have none and ignore it.
+    virtual void setBaudRate(qint32 baud) { Q_UNUSED(baud) }
+
     virtual OpenError lastOpenError() const { return OpenError::None; }
     virtual QString errorString() const = 0;
     // What the user would call this end: "/dev/ttyUSB0", "127.0.0.1:502".

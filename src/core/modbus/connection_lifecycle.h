@@ -1,0 +1,121 @@
+#pragma once
+
+#include "core/modbus/link_settings.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace halvana {
+
+class Clock;
+class MessageSink;
+class ModbusLink;
+class PollingControl;
+class Timer;
+
+// Opens and closes the link's transports from the stored settings, follows the connection
+// state for the status bar, and runs connect, disconnect and the unit's reboot. Menus and
+// windows belong to the main window: it follows the signals. The link's status texts come out
+// of statusText() here too, communication messages cleared after a few seconds.
+class ConnectionLifecycle : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kInvalidPortError = 8002;
+    static constexpr int kPortInUseError = 8005;
+    static constexpr int kPortOpenFault = 8010;
+    static constexpr int kInvalidBaudError = 380;
+    static constexpr int kRebootRegister = 858;
+
+    ConnectionLifecycle(ModbusLink& link, Clock& clock, MessageSink& messages, QObject* parent = nullptr);
+    ~ConnectionLifecycle() override;
+
+    // Also hands the mode and slave ID to the link.
+    void setSettings(const LinkSettings& settings);
+    const LinkSettings& settings() const { return m_settings; }
+
+    void StartComm();
+    // Reopens the serial port; false (after a message box) when it cannot be opened.
+    bool OpenCommPort();
+    void Connect();
+    void Disconnect();
+    void Connected();
+    // The line echoed our request: prod the unit and let the response time-out reopen the port.
+    void TestComm();
+
+    void mnuConnect_Click();
+    void mnuDisconnect_Click();
+    void mnuReboot_Click();
+    void cmdReboot_Click();
+    // StartComm once, tmrReOpenCommPort (4 s) from now.
+    void reopenCommPortLater();
+    // Resets the polling state tmrRestart (15 s) from now, after the unit restarted itself.
+    void restartPollingLater();
+    // Shows a communication message in "CommMsg" for three seconds.
+    void showCommMessage(const QString& text);
+    // tmrConnection: the polling tick and every RTU read arm it; received data disarms it.
+    void enableConnectionWatchdog();
+
+    bool LinkUp() const { return m_linkUp; }
+    QDateTime ConnectTime() const { return m_connectTime; }
+    bool SocketNotConnected() const { return m_socketNotConnected; }
+    // Seen by the next polling tick, which then calls Disconnect and clears it.
+    bool DisconnectRequested() const { return m_disconnectRequested; }
+    void setDisconnectRequested(bool requested) { m_disconnectRequested = requested; }
+
+    // "Connected: 1 Days - 01:00:00  " for a link up 25 hours.
+    static QString connectTimeText(const QDateTime& since, const QDateTime& now);
+
+signals:
+    void statusText(const QString& panel, const QString& text);
+    void statusPanelVisible(const QString& panel, bool visible);
+    // The "Polling is Disabled" bar under the status bar.
+    void secondStatusBarVisible(bool visible);
+    // A menu item by its object name ("mnuConnect", "mnuDisconnect", "mnuReboot", "mnuTerminal").
+    void menuEnabled(const QString& menuName, bool enabled);
+    void applyLoginLevelRequested();
+    void enableButtonsRequested(bool enabled);
+    // The first data after the port opened: the unit is there.
+    void linkUp();
+    // Status text of the firmware upgrade window while the unit reboots ("" when done).
+    void upgradeStatusText(const QString& text);
+
+private:
+    void onSerialReceived();
+    void onSocketConnected();
+    void onSocketClosed();
+    void tmrConnection_Timer();
+    void tmrStatusBar_Timer();
+    void tmrReboot_Timer();
+    void tmrRebootRestart_Timer();
+    void tmrRestart_Timer();
+    void setMainTimerEnabled(bool enabled);
+    void reportOpenFailure();
+    std::unique_ptr<Timer> makeTimer(int intervalMs, std::function<void(Timer*)> handler);
+
+    ModbusLink& m_link;
+    Clock& m_clock;
+    MessageSink& m_messages;
+    LinkSettings m_settings;
+
+    bool m_linkUp = false;
+    QDateTime m_connectTime;
+    bool m_socketNotConnected = false;
+    bool m_disconnectRequested = false;
+
+    std::unique_ptr<Timer> tmrConnection;
+    std::unique_ptr<Timer> tmrTCP_OpenDelay;
+    std::unique_ptr<Timer> tmrTCP_Startup;
+    std::unique_ptr<Timer> tmrReOpenCommPort;
+    std::unique_ptr<Timer> tmrRestart;
+    std::unique_ptr<Timer> tmrReboot;
+    std::unique_ptr<Timer> tmrRebootRestart;
+    std::unique_ptr<Timer> tmrStatusBar;
+    std::unique_ptr<Timer> tmrCommMsg;
+    std::unique_ptr<Timer> tmrClearCommStatus;
+};
+
+} // namespace halvana

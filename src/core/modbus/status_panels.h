@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace halvana::panel {
+
+// Keys of the main status bar panels the link writes to.
+inline const QString PollingStatus = QStringLiteral("PollingStatus");
+inline const QString CommMsg = QStringLiteral("CommMsg");
+inline const QString ConnectTime = QStringLiteral("ConnectTime");
+inline const QString Baud = QStringLiteral("Baud");
+
+} // namespace halvana::panel
