@@ -1,0 +1,124 @@
+#include "core/modbus/crc16.h"
+#include "core/modbus/reply_check.h"
+
+#include <gtest/gtest.h>
+
+using namespace halvana;
+
+namespace {
+
+QByteArray rtu(const char* body)
+{
+    QByteArray frame = QByteArray::fromHex(body);
+    appendCrc(frame);
+    return frame;
+}
+
+QByteArray corrupted(QByteArray frame, int index)
+{
+    frame[index] = char(frame[index] ^ 0x10);
+    return frame;
+}
+
+const ExpectedReply kRead2 = {1, 3, 0, 2, 7};      // slave 1, 2 registers at address 0, transaction 7
+const ExpectedReply kWrite858 = {1, 16, 857, 1, 8}; // slave 1, register 858
+
+struct ReplyCase {
+    const char* name;
+    QByteArray frame;
+    ExpectedReply expected;
+    const char* error; // empty: accepted
+    int function = 0;
+    int exceptionCode = 0;
+};
+
+void check(const ReplyCase& c, const CheckedReply& reply)
+{
+    if (*c.error) {
+        EXPECT_FALSE(reply.ok()) << c.name;
+        EXPECT_TRUE(reply.error.contains(QLatin1String(c.error))) << c.name << ": " << reply.error.toStdString();
+        EXPECT_TRUE(reply.registers.isEmpty()) << c.name;
+        return;
+    }
+    ASSERT_TRUE(reply.ok()) << c.name << ": " << reply.error.toStdString();
+    EXPECT_EQ(reply.function, c.function) << c.name;
+    EXPECT_EQ(reply.exceptionCode, c.exceptionCode) << c.name;
+}
+
+} // namespace
+
+TEST(RtuReplyCheck, Table)
+{
+    const QByteArray good = rtu("0103 04 002A FFFF");
+    const ReplyCase cases[] = {
+        {"good read", good, kRead2, "", 3},
+        {"bad CRC", corrupted(good, 4), kRead2, "CRC error"},
+        {"data byte flipped", corrupted(good, 6), kRead2, "CRC error"},
+        {"wrong slave", rtu("0203 04 002A FFFF"), kRead2, "from slave 2, expected slave 1"},
+        {"byte count of 3 registers", rtu("0103 06 002A FFFF 0000"), kRead2, "Byte count 6, expected 4"},
+        {"byte count says more than came", rtu("0103 04 002A"), kRead2, "carries 2 data bytes"},
+        {"byte count matches, data short", rtu("0103 04 002A FF"), kRead2, "carries 3 data bytes"},
+        // A zero byte after a good frame keeps the CRC valid; the length still gives it away.
+        {"trailing byte after the frame", good + char(0), kRead2, "carries 5 data bytes"},
+        {"read exception", rtu("0183 02"), kRead2, "", 0x83, 2},
+        {"exception with extra byte", rtu("0183 0200"), kRead2, "Exception reply of 3 bytes"},
+        {"write ack", rtu("0110 0359 0001"), kWrite858, "", 16},
+        {"write ack with bad CRC", corrupted(rtu("0110 0359 0001"), 7), kWrite858, "CRC error"},
+        {"write ack for another register", rtu("0110 0358 0001"), kWrite858, "address 856"},
+        {"write ack for another count", rtu("0110 0359 0002"), kWrite858, "2 registers"},
+        {"write exception", rtu("0190 02"), kWrite858, "", 0x90, 2},
+        {"exception of a write to a read", rtu("0190 02"), kRead2, "Function code 144"},
+        {"read reply to a write", good, kWrite858, "Function code 3"},
+        {"unknown function", rtu("0106 0359 0001"), kWrite858, "Function code 6"},
+        {"too short", QByteArray::fromHex("0103"), kRead2, "too short"},
+    };
+    for (const ReplyCase& c : cases)
+        check(c, checkRtuReply(c.frame, c.expected));
+
+    const CheckedReply reply = checkRtuReply(good, kRead2);
+    EXPECT_EQ(reply.registers, (QVector<quint16>{42, 65535}));
+}
+
+TEST(TcpReplyCheck, Table)
+{
+    const QByteArray good = QByteArray::fromHex("0007 0000 0007 01 03 04 002A FFFF");
+    const ReplyCase cases[] = {
+        {"good read", good, kRead2, "", 3},
+        {"other transaction", QByteArray::fromHex("0006 0000 0007 01 03 04 002A FFFF"), kRead2, "transaction 6"},
+        {"protocol not 0", QByteArray::fromHex("0007 0001 0007 01 03 04 002A FFFF"), kRead2, "Protocol identifier 1"},
+        {"length disagrees", QByteArray::fromHex("0007 0000 0008 01 03 04 002A FFFF"), kRead2, "Length field 8"},
+        {"wrong unit", QByteArray::fromHex("0007 0000 0007 05 03 04 002A FFFF"), kRead2, "unit 5, expected unit 1"},
+        {"byte count of 1 register", QByteArray::fromHex("0007 0000 0005 01 03 02 002A"), kRead2, "Byte count 2"},
+        {"read exception", QByteArray::fromHex("0007 0000 0003 01 83 02"), kRead2, "", 0x83, 2},
+        {"write ack", QByteArray::fromHex("0008 0000 0006 01 10 0359 0001"), kWrite858, "", 16},
+        {"write exception", QByteArray::fromHex("0008 0000 0003 01 90 03"), kWrite858, "", 0x90, 3},
+        {"write ack for another count", QByteArray::fromHex("0008 0000 0006 01 10 0359 0003"), kWrite858,
+         "3 registers"},
+        {"header only", QByteArray::fromHex("0007 0000 0001 01"), kRead2, "too short"},
+    };
+    for (const ReplyCase& c : cases)
+        check(c, checkTcpReply(c.frame, c.expected));
+
+    EXPECT_TRUE(checkTcpReply(cases[1].frame, kRead2).foreignTransaction);
+    EXPECT_FALSE(checkTcpReply(cases[2].frame, kRead2).foreignTransaction);
+    EXPECT_EQ(checkTcpReply(good, kRead2).registers, (QVector<quint16>{42, 65535}));
+}
+
+TEST(TcpReplyCheck, FrameSizeComesFromTheLengthField)
+{
+    const struct {
+        const char* buffer;
+        int size;
+    } cases[] = {
+        {"", 0},
+        {"0007 0000 00", 0},                      // header incomplete
+        {"0007 0000 0007 01 03 04 00", 0},        // rest still coming
+        {"0007 0000 0007 01 03 04 002A FFFF", 13},
+        {"0007 0000 0007 01 03 04 002A FFFF 0102", 13}, // more after the frame
+        {"0007 0000 0001 01", -1},                // no room for a function code
+        {"0007 0000 00FF", -1},                   // longer than any Modbus reply
+        {"0007 0000 00FE", 0},                    // the longest possible, incomplete
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tcpFrameSize(QByteArray::fromHex(c.buffer)), c.size) << c.buffer;
+}
