@@ -1,0 +1,90 @@
+#include "cli/cli_context.h"
+
+#include "cli/cli_arguments.h"
+#include "cli/cli_command.h"
+#include "cli/cli_session.h"
+#include "core/app/app_folders.h"
+#include "core/app/app_settings.h"
+
+#include <QFileInfo>
+
+namespace halvana::cli {
+
+CliContext::CliContext(const CliArguments& arguments, QTextStream& out, QTextStream& err)
+    : m_arguments(arguments), m_out(out), m_err(err), m_messages(err)
+{
+}
+
+CliContext::~CliContext()
+{
+    m_out.flush();
+    m_err.flush();
+}
+
+int CliContext::run()
+{
+    const QString settingsFile = m_arguments.settingsFile();
+    if (!settingsFile.isEmpty() && !QFileInfo(settingsFile).isFile())
+        return usageError(QStringLiteral("--settings: there is no file \"%1\"").arg(settingsFile));
+    m_settings = settingsFile.isEmpty() ? std::make_unique<AppSettings>() : std::make_unique<AppSettings>(settingsFile);
+    const QString dataDir = m_arguments.dataDir();
+    if (!dataDir.isEmpty() && !QFileInfo(dataDir).isDir())
+        return usageError(QStringLiteral("--data-dir: there is no folder \"%1\"").arg(dataDir));
+
+    const CliCommand& command = *m_arguments.command();
+    if (command.needsLink) {
+        QString error;
+        const auto target = m_arguments.linkTarget(*m_settings, &error);
+        if (!target)
+            return usageError(error);
+        m_session = std::make_unique<CliSession>(*target, *m_settings, m_messages);
+        if (!m_session->open(&error))
+            return failure(error);
+    }
+    const int status = command.run(*this);
+    m_out.flush();
+    return status;
+}
+
+const QStringList& CliContext::args() const
+{
+    return m_arguments.commandArgs();
+}
+
+const QCommandLineParser& CliContext::parser() const
+{
+    return m_arguments.parser();
+}
+
+AppFolders CliContext::folders() const
+{
+    return AppFolders::fromSystem(m_arguments.dataDir());
+}
+
+std::optional<int> CliContext::number(int index, int min, int max, const QString& what)
+{
+    const QString text = args().value(index).trimmed();
+    bool ok = false;
+    const qlonglong n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toLongLong(&ok, 16)
+                                                                                  : text.toLongLong(&ok, 10);
+    if (ok && n >= min && n <= max)
+        return int(n);
+    usageError(QStringLiteral("%1 \"%2\" is not a number from %3 to %4").arg(what, text).arg(min).arg(max));
+    return std::nullopt;
+}
+
+int CliContext::usageError(const QString& message)
+{
+    m_err << "halvana-cli: " << message << '\n';
+    m_err.flush();
+    return kExitUsage;
+}
+
+int CliContext::failure(const QString& message)
+{
+    m_err << "halvana-cli: " << message << '\n';
+    m_err.flush();
+    return kExitFailed;
+}
+
+} // namespace halvana::cli

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "cli/cli_arguments.h"
+#include "core/modbus/modbus_link.h"
+#include "io/qt_clock.h"
+
+#include <QEventLoop>
+#include <QObject>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace halvana {
+class AppSettings;
+class MessageSink;
+class Transport;
+}
+
+namespace halvana::cli {
+
+// The core link over a real serial port or socket, for commands that talk to the unit. The
+// helpers wait for each exchange in a local event loop; every exchange ends by a reply, an
+// exception, a rejected reply or the link's response time-out.
+class CliSession : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kConnectTimeoutMs = 5000;
+    // Reads give up after this many failed attempts in a row.
+    static constexpr int kAttempts = 3;
+    // After a failed exchange the line gets a pause before the next request, so that the wake-up
+    // text the link sends after a time-out is not run together with it.
+    static constexpr int kRetryPauseMs = 100;
+
+    // `settings` maps stored port numbers to devices; it must outlive the session.
+    CliSession(const LinkTarget& target, const AppSettings& settings, MessageSink& messages,
+               QObject* parent = nullptr);
+    ~CliSession() override;
+
+    // Opens the serial port or connects the socket; false with a message.
+    bool open(QString* error);
+
+    const LinkTarget& target() const { return m_target; }
+    ModbusLink& link() { return m_link; }
+    Clock& clock() { return m_clock; }
+    Transport& transport() { return *m_transport; }
+
+    // Reads `count` registers from 1-based register `reg`; nothing, with a message, when the unit
+    // refused or kAttempts exchanges in a row failed.
+    std::optional<QVector<quint16>> readRegisters(int reg, int count, QString* error);
+    struct WriteResult {
+        bool success = false;
+        // What the program shows: "Successful Write " or why the write failed.
+        QString message;
+        // The link's communication message about it (the exception the unit answered with).
+        QString detail;
+    };
+    // Writes the values to `reg` onwards, once: a command register (a reboot, a calibration
+    // step) must not act twice.
+    WriteResult writeRegisters(int reg, const QVector<int>& values);
+
+    // For commands that drive the link themselves: runs the event loop until finish().
+    int exec();
+    void finish(int exitCode);
+
+private:
+    struct Outcome {
+        enum Kind { Reply, Exception, Rejected, TimedOut, WriteDone, Closed, Refused } kind = TimedOut;
+        QString text;
+        bool success = false;
+    };
+
+    // Sends one request and waits until the link ends the exchange.
+    Outcome exchange(bool isWrite, const std::function<ModbusLink::RequestResult()>& send);
+    void pause(int ms);
+
+    LinkTarget m_target;
+    QtClock m_clock;
+    std::unique_ptr<Transport> m_transport;
+    ModbusLink m_link;
+    QString m_commMessage;
+    QEventLoop m_loop;
+    std::optional<int> m_finished;
+};
+
+} // namespace halvana::cli
