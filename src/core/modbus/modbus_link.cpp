@@ -256,8 +256,10 @@ void ModbusLink::tmrRTU_Rec_Timeout_Timer()
 
 void ModbusLink::onTcpBytes(const QByteArray& bytes)
 {
-    if (m_state.IgnoreReceive)
+    if (m_state.IgnoreReceive) {
+        m_tcpBuffer.clear();
         return;
+    }
     m_tcpBuffer.append(bytes);
     const int size = tcpFrameSize(m_tcpBuffer);
     if (size == 0)

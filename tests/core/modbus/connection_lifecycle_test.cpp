@@ -1,0 +1,236 @@
+#include "link_fixture.h"
+
+#include "core/modbus/connection_lifecycle.h"
+#include "core/modbus/status_panels.h"
+
+#include <QMap>
+
+using namespace halvana;
+using namespace halvana::test;
+
+namespace {
+
+class LifecycleTest : public LinkTest {
+protected:
+    LifecycleTest() : lifecycle(link, clock, messages)
+    {
+        serial.close();
+        tcp.drop();
+        LinkSettings settings;
+        settings.commPort = QStringLiteral("3");
+        settings.ipAddress = QStringLiteral("127.0.0.1:1502");
+        lifecycle.setSettings(settings);
+        QObject::connect(&lifecycle, &ConnectionLifecycle::statusText,
+                         [this](const QString& key, const QString& text) { panels[key] = text; });
+        QObject::connect(&lifecycle, &ConnectionLifecycle::statusPanelVisible,
+                         [this](const QString& key, bool visible) { panelVisible[key] = visible; });
+        QObject::connect(&lifecycle, &ConnectionLifecycle::menuEnabled,
+                         [this](const QString& menu, bool enabled) { menus[menu] = enabled; });
+        QObject::connect(&lifecycle, &ConnectionLifecycle::linkUp, [this] { ++linkUps; });
+        QObject::connect(&lifecycle, &ConnectionLifecycle::upgradeStatusText,
+                         [this](const QString& text) { upgradeStatus << text; });
+    }
+
+    void useTcp()
+    {
+        LinkSettings settings = lifecycle.settings();
+        settings.CommMode = 1;
+        lifecycle.setSettings(settings);
+    }
+
+    ConnectionLifecycle lifecycle;
+    QMap<QString, QString> panels;
+    QMap<QString, bool> panelVisible;
+    QMap<QString, bool> menus;
+    int linkUps = 0;
+    QStringList upgradeStatus;
+};
+
+} // namespace
+
+TEST_F(LifecycleTest, OpeningTheSerialPortUsesTheStoredPortAndSpeed)
+{
+    lifecycle.StartComm();
+    EXPECT_TRUE(serial.isOpen());
+    EXPECT_EQ(serial.endpoint, QStringLiteral("3"));
+    EXPECT_EQ(serial.baud, 115200);
+    EXPECT_TRUE(polling.mainEnabled);
+    EXPECT_EQ(menus, (QMap<QString, bool>{{"mnuConnect", false}, {"mnuDisconnect", true}, {"mnuReboot", true}}));
+    EXPECT_TRUE(messages.texts.isEmpty());
+
+    // Only the first data after the open says the unit is there.
+    serial.receive("\x01");
+    serial.receive("\x03");
+    EXPECT_EQ(linkUps, 1);
+    EXPECT_TRUE(lifecycle.LinkUp());
+    EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected"));
+}
+
+TEST_F(LifecycleTest, PortFailuresSayWhatWentWrongAndPollingStaysOff)
+{
+    const struct {
+        const char* name;
+        Transport::OpenError error;
+        int baudIndex;
+        QString message;
+    } cases[] = {
+        {"no such port", Transport::OpenError::NoSuchPort, 4, "Invalid Port Number: Comm Port 3\n(Error No. 8002)"},
+        {"in use", Transport::OpenError::InUse, 4, "Comm Port 3 is already open.\n(Error No. 8005)"},
+        {"permission", Transport::OpenError::PermissionDenied, 4,
+         "Comm Port 3 (fake:3) cannot be opened: permission denied (fake failure).\n"
+         "This user may not use the device. On Linux, add the user to the group that owns it (usually "
+         "dialout) and log in again."},
+        {"other", Transport::OpenError::Other, 4, "Comm Port 3 (fake:3): fake failure\n(Error No. 8010)"},
+        {"baud index 7", Transport::OpenError::None, 7,
+         "Invalid baud rate setting 7: the PC baud list has entries 0 to 4.\n(Error No. 380)"},
+    };
+    for (const auto& c : cases) {
+        messages.texts.clear();
+        serial.openFailure = c.error;
+        LinkSettings settings = lifecycle.settings();
+        settings.baudIndex = c.baudIndex;
+        lifecycle.setSettings(settings);
+        polling.mainEnabled = false;
+        EXPECT_FALSE(lifecycle.OpenCommPort()) << c.name;
+        EXPECT_EQ(messages.texts, QStringList{c.message}) << c.name;
+        EXPECT_FALSE(serial.isOpen()) << c.name;
+        EXPECT_FALSE(polling.mainEnabled) << c.name;
+    }
+    EXPECT_EQ(messages.titles.last(), QStringLiteral("Maldorn Halvana Configuration Tool"));
+}
+
+TEST_F(LifecycleTest, TcpConnectsPollsShortlyAfterAndReconnectsAfterDisconnect)
+{
+    useTcp();
+    lifecycle.mnuConnect_Click();
+    EXPECT_EQ(tcp.opens, 1);
+    EXPECT_EQ(tcp.endpoint, QStringLiteral("127.0.0.1:1502"));
+    EXPECT_FALSE(polling.mainEnabled);
+    clock.advance(199);
+    EXPECT_FALSE(polling.mainEnabled);
+    clock.advance(1);
+    EXPECT_TRUE(polling.mainEnabled);
+
+    tcp.completeConnect();
+    EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected"));
+    EXPECT_FALSE(panelVisible.value(panel::Baud, true));
+    EXPECT_EQ(linkUps, 1);
+
+    lifecycle.mnuDisconnect_Click();
+    EXPECT_TRUE(lifecycle.DisconnectRequested());
+    EXPECT_EQ(menus.value("mnuConnect"), true);
+    // The polling tick performs it.
+    lifecycle.Disconnect();
+    EXPECT_FALSE(tcp.isOpen());
+    EXPECT_TRUE(polling.disabled);
+    EXPECT_FALSE(polling.mainEnabled);
+
+    lifecycle.mnuConnect_Click();
+    EXPECT_FALSE(lifecycle.DisconnectRequested());
+    EXPECT_FALSE(polling.disabled);
+    EXPECT_EQ(tcp.opens, 2);
+    EXPECT_EQ(polling.stepResets, 2);
+}
+
+TEST_F(LifecycleTest, RebootWritesRegister858HalfASecondLaterAndIgnoresTheLineUntilRestart)
+{
+    lifecycle.StartComm();
+    serial.receive("\x01");
+    clock.advance(ModbusLink::kFrameGapMs);
+    const int opens = serial.opens;
+    serial.written.clear();
+
+    lifecycle.mnuReboot_Click();
+    EXPECT_TRUE(link.state().IgnoreReceive);
+    EXPECT_FALSE(polling.mainEnabled);
+    EXPECT_EQ(upgradeStatus, QStringList{"Device is rebooting . . ."});
+    clock.advance(499);
+    EXPECT_TRUE(serial.written.isEmpty());
+    clock.advance(1);
+    EXPECT_EQ(serial.written, QByteArrayList{rtuFrame("0110 0359 0001 02 0001")});
+    EXPECT_TRUE(lifecycle.DisconnectRequested());
+
+    events.clear();
+    serial.receive(rtuFrame("0110 0359 0001"));
+    clock.advance(499);
+    EXPECT_TRUE(events.isEmpty()) << "data during the reboot must not be processed";
+    EXPECT_FALSE(polling.mainEnabled);
+
+    clock.advance(1);
+    EXPECT_FALSE(link.state().IgnoreReceive);
+    EXPECT_FALSE(lifecycle.DisconnectRequested());
+    EXPECT_FALSE(lifecycle.LinkUp());
+    EXPECT_EQ(serial.opens, opens + 1) << "communication restarts";
+    EXPECT_TRUE(polling.mainEnabled);
+    EXPECT_EQ(upgradeStatus.last(), QString());
+
+    // The ignored reply leaves nothing outstanding to time out later.
+    clock.advance(ModbusLink::kResponseTimeoutMs * 2);
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(serial.opens, opens + 1);
+}
+
+TEST_F(LifecycleTest, ConnectTimeTextCountsDaysAndTime)
+{
+    const QDateTime start(QDate(2026, 1, 1), QTime(0, 0));
+    const struct {
+        qint64 seconds;
+        const char* text;
+    } cases[] = {
+        {0, "Connected: 0 Days - 00:00:00  "},
+        {59, "Connected: 0 Days - 00:00:59  "},
+        {86399, "Connected: 0 Days - 23:59:59  "},
+        {25 * 3600, "Connected: 1 Days - 01:00:00  "},
+        {10 * 86400 + 3723, "Connected: 10 Days - 01:02:03  "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ConnectionLifecycle::connectTimeText(start, start.addSecs(c.seconds)), QLatin1String(c.text));
+}
+
+TEST_F(LifecycleTest, StatusBarShowsTheTimeConnectedUnlessPollingIsOff)
+{
+    lifecycle.StartComm();
+    serial.receive("\x01");
+    clock.advance(25LL * 3600 * 1000);
+    EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected: 1 Days - 01:00:00  "));
+    polling.disabled = true;
+    clock.advance(1000);
+    EXPECT_EQ(panels.value(panel::ConnectTime), QString());
+}
+
+TEST_F(LifecycleTest, AnEchoingLineGetsALineEndAndTheWakeUpAtTheTimeOut)
+{
+    lifecycle.StartComm();
+    link.ReadQuery(1, 1);
+    serial.written.clear();
+    serial.receive(rtuFrame("0103 0000 0001"));
+    clock.advance(ModbusLink::kFrameGapMs);
+    EXPECT_EQ(serial.written, QByteArrayList{"\r\n"});
+    clock.advance(ModbusLink::kResponseTimeoutMs);
+    EXPECT_EQ(serial.lastWritten(), QByteArray("\r\n\r\nconfig\r\n"));
+    EXPECT_TRUE(serial.isOpen()) << "the time-out reopened the port";
+}
+
+TEST_F(LifecycleTest, ALateTcpReplyResumesPollingHalfASecondLater)
+{
+    useTcp();
+    tcp.completeConnect();
+    link.ReadQuery(1, 1);
+    polling.mainEnabled = false;
+    tcp.receive(QByteArray::fromHex("0063 0000 0005 01 03 02 0001"));
+    clock.advance(499);
+    EXPECT_FALSE(polling.mainEnabled);
+    clock.advance(1);
+    EXPECT_TRUE(polling.mainEnabled);
+}
+
+TEST_F(LifecycleTest, CommunicationMessagesClearAfterThreeSeconds)
+{
+    lifecycle.StartComm();
+    link.ReadQuery(1, 1);
+    serial.receive(rtuFrame("0183 02"));
+    clock.advance(ModbusLink::kFrameGapMs);
+    EXPECT_TRUE(panels.value(panel::CommMsg).contains(QLatin1String("exception 2 (Illegal Data Address)")));
+    clock.advance(3000);
+    EXPECT_EQ(panels.value(panel::CommMsg), QString());
+}
