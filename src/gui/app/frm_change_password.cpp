@@ -1,0 +1,89 @@
+#include "gui/app/frm_change_password.h"
+
+#include "core/app/shell_settings.h"
+#include "gui/app/shell_services.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace halvana {
+
+namespace {
+
+QLineEdit* passwordBox(const char* name, QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEchoMode(QLineEdit::Password);
+    return box;
+}
+
+} // namespace
+
+FrmChangePassword::FrmChangePassword(LoginLevel currentLevel, Passwords& passwords,
+                                     AppSettings& settings, ShellServices& shell, QWidget* parent)
+    : QDialog(parent),
+      m_choices(changePasswordChoices(currentLevel)),
+      m_passwords(passwords),
+      m_settings(settings),
+      m_shell(shell)
+{
+    setObjectName(QStringLiteral("frmChangePassword"));
+    setWindowTitle(QStringLiteral("Change Password"));
+
+    cboUserName = new QComboBox(this);
+    cboUserName->setObjectName(QStringLiteral("cboUserName"));
+    for (LoginLevel level : m_choices)
+        cboUserName->addItem(loginLevelName(level));
+    cboUserName->setCurrentIndex(0);
+    txtCurrentPassword = passwordBox("txtCurrentPassword", this);
+    txtNewPassword = passwordBox("txtNewPassword", this);
+    txtConfirmNewPassword = passwordBox("txtConfirmNewPassword", this);
+
+    auto* buttons = new QDialogButtonBox(this);
+    cmdOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(cmdOK, &QPushButton::clicked, this, &FrmChangePassword::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("User Name:"), cboUserName);
+    form->addRow(QStringLiteral("Current Password:"), txtCurrentPassword);
+    form->addRow(QStringLiteral("New Password:"), txtNewPassword);
+    form->addRow(QStringLiteral("Confirm New Password:"), txtConfirmNewPassword);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void FrmChangePassword::cmdOK_Click()
+{
+    const LoginLevel level = m_choices.value(cboUserName->currentIndex(), LoginLevel::LoggedOut);
+    const PasswordChangeResult result =
+        changePassword(m_passwords, level, txtCurrentPassword->text(), txtNewPassword->text(),
+                       txtConfirmNewPassword->text(), m_settings);
+    const QString title = QStringLiteral("Password Change");
+    if (result == PasswordChangeResult::WrongCurrentPassword) {
+        m_shell.showMessage(MessageSink::Severity::Warning, title, passwordChangeMessage(result));
+        return;
+    }
+    txtNewPassword->clear();
+    txtConfirmNewPassword->clear();
+    if (result == PasswordChangeResult::ConfirmationMismatch) {
+        m_shell.showMessage(MessageSink::Severity::Warning, title, passwordChangeMessage(result));
+        return;
+    }
+    // The new password is in force now; a store that cannot be written is said separately.
+    saveSettings(m_settings, m_shell);
+    m_shell.showMessage(MessageSink::Severity::Information, title, passwordChangeMessage(result));
+    accept();
+}
+
+} // namespace halvana

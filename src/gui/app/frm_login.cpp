@@ -1,0 +1,62 @@
+#include "gui/app/frm_login.h"
+
+#include "gui/app/shell_services.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace halvana {
+
+FrmLogin::FrmLogin(const Passwords& passwords, ShellServices& shell, QWidget* parent)
+    : QDialog(parent), m_passwords(passwords), m_shell(shell)
+{
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("Login"));
+
+    cboUserName = new QComboBox(this);
+    cboUserName->setObjectName(QStringLiteral("cboUserName"));
+    cboUserName->addItems(loginLevelNames());
+    cboUserName->setCurrentIndex(0);
+
+    txtPassword = new QLineEdit(this);
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setEchoMode(QLineEdit::Password);
+
+    auto* buttons = new QDialogButtonBox(this);
+    cmdOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(cmdOK, &QPushButton::clicked, this, &FrmLogin::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("User Name:"), cboUserName);
+    form->addRow(QStringLiteral("Password:"), txtPassword);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    txtPassword->setFocus();
+}
+
+void FrmLogin::cmdOK_Click()
+{
+    emit passwordAboutToBeChecked();
+    const auto level = static_cast<LoginLevel>(cboUserName->currentIndex());
+    if (!m_passwords.matches(level, txtPassword->text())) {
+        m_shell.showMessage(MessageSink::Severity::Warning, QStringLiteral("Login"),
+                            QStringLiteral("Invalid password!\nPlease try again."));
+        txtPassword->setFocus();
+        txtPassword->selectAll();
+        return;
+    }
+    m_chosenLevel = level;
+    accept();
+}
+
+} // namespace halvana

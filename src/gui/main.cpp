@@ -1,0 +1,40 @@
+#include "core/app/app_folders.h"
+#include "core/app/app_settings.h"
+#include "core/app/app_title.h"
+#include "gui/app/mdi_form1.h"
+#include "gui/app/shell_services.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+using namespace halvana;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("HalvanaConfigTool"));
+    QApplication::setApplicationDisplayName(kAppTitle);
+    QApplication::setApplicationVersion(QStringLiteral(HALVANA_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kAppTitle);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption settingsOption(QStringLiteral("settings"),
+                                            QStringLiteral("Keep the settings in FILE instead of the user's own store."),
+                                            QStringLiteral("FILE"));
+    const QCommandLineOption dataDirOption(QStringLiteral("data-dir"),
+                                           QStringLiteral("Read the definition files from DIR instead of the program's folder."),
+                                           QStringLiteral("DIR"));
+    parser.addOption(settingsOption);
+    parser.addOption(dataDirOption);
+    parser.process(app);
+
+    AppSettings settings(parser.isSet(settingsOption) ? parser.value(settingsOption) : AppSettings::defaultFilePath());
+    DesktopShell shell;
+    MDIForm1 form(settings, AppFolders::fromSystem(parser.value(dataDirOption)), shell);
+    shell.setParentWidget(&form);
+    form.load();
+    form.showStartState();
+    return app.exec();
+}

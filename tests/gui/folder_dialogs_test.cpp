@@ -1,0 +1,77 @@
+#include "gui/ancillary/frm_users_folder.h"
+#include "main_window_fixture.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace halvana;
+using halvana::test::MainWindowTest;
+
+namespace {
+
+std::function<int(QDialog&)> chooseFolder(bool custom, const QString& customText, QString* caption)
+{
+    return [=](QDialog& dialog) {
+        *caption = dialog.windowTitle();
+        if (!customText.isNull())
+            dialog.findChild<QLineEdit*>("txtFolder1")->setText(customText);
+        dialog.findChild<QRadioButton*>(custom ? "optFolderSelection1" : "optFolderSelection0")->setChecked(true);
+        dialog.findChild<QPushButton*>("cmdSave")->click();
+        return dialog.result();
+    };
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, FolderLocationsChangeTheDownloadsFolderAndBack)
+{
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    MDIForm1& f = start();
+    f.menuAction("mnuUsersFolders")->trigger();
+    f.menuAction("mnuUsersFolders")->trigger(); // a second click shows the same window
+    ASSERT_EQ(f.mdiArea()->subWindowList().size(), 1);
+    auto* window = f.findChildWindow("frmUsersFolder")->findChild<FrmUsersFolder*>();
+    ASSERT_NE(window, nullptr);
+    auto* shown = window->findChild<QLineEdit*>("txtFolder0");
+    EXPECT_EQ(shown->text(), QDir::toNativeSeparators(f.folders().defaultDownloadsFolder()));
+
+    QString caption;
+    const QString custom = home.path() + "/captures";
+    shell.onDialog = chooseFolder(true, custom, &caption);
+    window->cmdChange_Click(0);
+    EXPECT_EQ(caption, "Change Downloads Folder");
+    EXPECT_EQ(shown->text(), QDir::toNativeSeparators(custom));
+    EXPECT_EQ(storeOnDisk()->property("Downloads_Folder"), custom);
+
+    // Back to the default; the custom folder is still offered afterwards.
+    shell.onDialog = chooseFolder(false, QString(), &caption);
+    window->cmdChange_Click(0);
+    EXPECT_EQ(shown->text(), QDir::toNativeSeparators(f.folders().defaultDownloadsFolder()));
+    QString offeredCustom;
+    shell.onDialog = [&offeredCustom](QDialog& dialog) {
+        offeredCustom = dialog.findChild<QLineEdit*>("txtFolder1")->text();
+        return QDialog::Rejected;
+    };
+    window->cmdChange_Click(0);
+    EXPECT_EQ(offeredCustom, QDir::toNativeSeparators(custom));
+    EXPECT_EQ(storeOnDisk()->property("Scripts_Folder"), "");
+}
+
+TEST_F(MainWindowTest, OpeningAMissingFolderSaysSo)
+{
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    storeBeforeStart("Properties", "Downloads_Folder", home.path() + "/gone");
+    MDIForm1& f = start();
+    QDir(home.path() + "/gone").removeRecursively();
+    f.menuAction("mnuUsersFolders")->trigger();
+    auto* window = f.findChildWindow("frmUsersFolder")->findChild<FrmUsersFolder*>();
+    window->cmdOpen_Click(0);
+    EXPECT_TRUE(shell.opened.isEmpty());
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_TRUE(shell.texts[0].contains(home.path() + "/gone"));
+    window->cmdOpen_Click(1);
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_EQ(shell.opened[0].toLocalFile(), f.folders().defaultScriptsFolder());
+}

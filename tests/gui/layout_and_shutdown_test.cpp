@@ -1,0 +1,215 @@
+#include "core/app/app_settings.h"
+#include "main_window_fixture.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+
+using namespace halvana;
+using halvana::test::MainWindowTest;
+
+namespace {
+
+// A child window that reports when it is asked to close.
+class CloseProbe : public QWidget {
+public:
+    explicit CloseProbe(std::function<void()> onClose) : m_onClose(std::move(onClose)) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        m_onClose();
+        QWidget::closeEvent(event);
+    }
+
+private:
+    std::function<void()> m_onClose;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, StoredLayoutIsRestoredAndEmptyKeysAreSkipped)
+{
+    storeBeforeStart("MainFormPosition", "0", "1500");
+    storeBeforeStart("MainFormPosition", "1", "");
+    storeBeforeStart("MainFormPosition", "2", "12000");
+    storeBeforeStart("MainFormPosition", "3", "9000");
+    MDIForm1& f = start();
+    EXPECT_EQ(f.geometry().x(), 100);
+    EXPECT_EQ(f.geometry().width(), 800);
+    EXPECT_EQ(f.geometry().height(), 600);
+    EXPECT_NE(f.geometry().y(), 0); // the default top stays
+}
+
+TEST_F(MainWindowTest, ClosingWhileMaximisedStoresStateTwoAndTheNormalGeometry)
+{
+    MDIForm1& f = start();
+    f.setGeometry(60, 70, 900, 640);
+    f.showMaximized();
+    ASSERT_TRUE(f.isMaximized());
+    f.close();
+    auto s = storeOnDisk();
+    EXPECT_EQ(s->value("MainFormPosition", "4"), "2");
+    EXPECT_EQ(s->value("MainFormPosition", "0"), "900");
+    EXPECT_EQ(s->value("MainFormPosition", "1"), "1050");
+    EXPECT_EQ(s->value("MainFormPosition", "2"), "13500");
+    EXPECT_EQ(s->value("MainFormPosition", "3"), "9600");
+
+    // The next start opens maximised over the same normal geometry.
+    MDIForm1& again = start();
+    again.showStartState();
+    EXPECT_TRUE(again.isMaximized());
+    EXPECT_EQ(again.normalGeometry(), QRect(60, 70, 900, 640));
+}
+
+TEST_F(MainWindowTest, ClosingStoresTheFlagsAndKeepsThoseOfWindowsNotBuiltYet)
+{
+    storeBeforeStart("MeterTableWindowOpenFlag", "3", "True");
+    storeBeforeStart("MainFormPosition", "5", "True");
+    storeBeforeStart("Properties", "BCM_ColWidthFlag", "true");
+    storeBeforeStart("Properties", "PollingDisabled", "True");
+    MDIForm1& f = start();
+    f.close();
+    auto s = storeOnDisk();
+    EXPECT_EQ(s->value("MeterTableWindowOpenFlag", "3"), "True");
+    EXPECT_EQ(s->value("MeterTableWindowOpenFlag", "4"), "False");
+    EXPECT_EQ(s->value("MainFormPosition", "5"), "True");
+    EXPECT_EQ(s->value("Properties", "BCM_ColWidthFlag"), "False");
+    EXPECT_EQ(s->value("Properties", "PollingDisabled"), "True");
+    EXPECT_EQ(s->value("BCM_PnlBraRdgsOpenFlag", "3"), "False");
+    EXPECT_TRUE(shell.texts.isEmpty());
+}
+
+TEST_F(MainWindowTest, AStoreThatCannotBeWrittenIsNamedAtClose)
+{
+    storeBeforeStart("Properties", "Mode", "1");
+    MDIForm1& f = start();
+    // Replace the store's folder by a file so nothing can be written there.
+    QDir(home.path() + "/store").removeRecursively();
+    QFile blocker(home.path() + "/store");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.close();
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_TRUE(shell.texts[0].contains(storePath())) << shell.texts[0].toStdString();
+}
+
+TEST_F(MainWindowTest, ChildWindowsSeeTheShutdownFlagWhenTheyClose)
+{
+    MDIForm1& f = start();
+    bool sawShutdown = false;
+    f.addChildWindow(new CloseProbe([&] { sawShutdown = f.isShuttingDown(); }));
+    EXPECT_FALSE(f.isShuttingDown());
+    f.close();
+    EXPECT_TRUE(sawShutdown);
+}
+
+TEST_F(MainWindowTest, DefaultSettingsAnsweredNoKeepsEverything)
+{
+    storeBeforeStart("Properties", "Password_Admin", "Secret");
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    QFile before(storePath());
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray stored = before.readAll();
+    before.close();
+
+    MDIForm1& f = start();
+    f.show();
+    shell.answers = {false};
+    f.menuAction("mnuDeleteReg")->trigger();
+    ASSERT_EQ(shell.questions.size(), 1);
+    EXPECT_EQ(shell.questions[0],
+              "Use Application's Default Settings|This feature will delete all of your custom settings for this "
+              "application and will then automatically close it.  \nWhen restarting this application afterwards, "
+              "it will use the default settings.\n\nDo you want to continue?");
+    EXPECT_TRUE(f.isVisible());
+    QFile after(storePath());
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), stored);
+}
+
+TEST_F(MainWindowTest, DefaultSettingsAnsweredYesEmptiesTheStoreAndWritesNothingBack)
+{
+    storeBeforeStart("Properties", "Password_Admin", "Secret");
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    MDIForm1& f = start();
+    f.show();
+    shell.answers = {true};
+    f.menuAction("mnuDeleteReg")->trigger();
+    EXPECT_FALSE(f.isVisible());
+    auto s = storeOnDisk();
+    EXPECT_FALSE(s->contains("Properties", "Password_Admin"));
+    EXPECT_FALSE(s->contains("Properties", "LoginLevel"));
+    EXPECT_FALSE(s->contains("MainFormPosition", "0"));
+    EXPECT_FALSE(s->contains("Properties", "PollingDisabled"));
+}
+
+TEST_F(MainWindowTest, TileMovesOnlyNormalWindowsInFlowOrder)
+{
+    MDIForm1& f = start();
+    f.resize(1000, 700);
+    f.show();
+    QMdiSubWindow* minimised = openChild("A", {300, 200});
+    QMdiSubWindow* first = openChild("B", {300, 200});
+    QMdiSubWindow* second = openChild("C", {250, 150});
+    first->move(200, 300);
+    second->move(400, 100);
+    minimised->showMinimized();
+    const QPoint minimisedAt = minimised->pos();
+    f.menuAction("mnuTile")->trigger();
+    EXPECT_EQ(first->pos(), QPoint(0, 0));
+    EXPECT_EQ(second->pos(), QPoint(300, 0));
+    EXPECT_EQ(minimised->pos(), minimisedAt);
+    EXPECT_TRUE(minimised->isMinimized());
+}
+
+TEST_F(MainWindowTest, NormalizeAllRestoresMinimisedWindows)
+{
+    MDIForm1& f = start();
+    f.show();
+    QMdiSubWindow* a = openChild("A", {300, 200});
+    QMdiSubWindow* b = openChild("B", {300, 200});
+    a->showMinimized();
+    b->showMaximized();
+    f.menuAction("mnuNormalizeAll")->trigger();
+    EXPECT_FALSE(a->isMinimized());
+    EXPECT_TRUE(b->isMaximized());
+}
+
+TEST_F(MainWindowTest, CloseAllKeepsTheLoginWindow)
+{
+    MDIForm1& f = start();
+    f.show();
+    openChild("Meter Info", {300, 200});
+    openChild("Login", {300, 200});
+    openChild("Folder Locations", {300, 200});
+    f.menuAction("mnuCloseAll")->trigger();
+    QApplication::processEvents();
+    const QList<QMdiSubWindow*> left = f.mdiArea()->subWindowList();
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(left[0]->windowTitle(), "Login");
+}
+
+TEST_F(MainWindowTest, ManualAndApplicationFolderOpenOrSayWhatIsMissing)
+{
+    MDIForm1& f = start();
+    f.menuAction("mnuInstructions")->trigger();
+    const QString manual = QDir(programFolder()).absoluteFilePath("HalvanaConfigTool_Users_Manual.pdf");
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_EQ(shell.texts[0], "The file, '" + manual + "', was not found.");
+    EXPECT_TRUE(shell.opened.isEmpty());
+
+    QFile pdf(manual);
+    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+    pdf.close();
+    f.menuAction("mnuInstructions")->trigger();
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_EQ(shell.opened[0].toLocalFile(), manual);
+
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    MDIForm1& admin = start();
+    admin.menuAction("mnuOpenAppFolder")->trigger();
+    ASSERT_EQ(shell.opened.size(), 2);
+    EXPECT_EQ(QDir(shell.opened[1].toLocalFile()), QDir(programFolder()));
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/app/app_folders.h"
+#include "core/app/app_settings.h"
+#include "gui/app/mdi_form1.h"
+#include "support/temp_home.h"
+#include "fake_shell.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QApplication>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <memory>
+
+namespace halvana::test {
+
+// A main window over a store and a program folder of its own, in a temporary home.
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+    {
+        QDir().mkpath(programFolder());
+        QFile names(programFolder() + "/BCM_Channels.txt");
+        if (names.open(QIODevice::WriteOnly))
+            names.write("Panel 1 CB 1\r\nPanel 1 CB 2\r\n");
+    }
+
+    QString storePath() const { return home.path() + "/store/settings.ini"; }
+    QString programFolder() const { return home.path() + "/program"; }
+
+    // Writes values into the store before the program starts.
+    void storeBeforeStart(const QString& section, const QString& key, const QString& value)
+    {
+        AppSettings s(storePath());
+        s.setValue(section, key, value);
+        ASSERT_TRUE(s.sync());
+    }
+
+    MDIForm1& start()
+    {
+        form.reset();
+        settings = std::make_unique<AppSettings>(storePath());
+        form = std::make_unique<MDIForm1>(*settings, AppFolders::fromSystem(programFolder()), shell);
+        QObject::connect(form.get(), &MDIForm1::StartCommRequested, [this] { ++startCommRequests; });
+        form->load();
+        return *form;
+    }
+
+    // The store as the next start would read it.
+    std::unique_ptr<AppSettings> storeOnDisk() const { return std::make_unique<AppSettings>(storePath()); }
+
+    QMdiSubWindow* openChild(const QString& title, const QSize& size)
+    {
+        auto* w = new QWidget;
+        w->setWindowTitle(title);
+        QMdiSubWindow* sub = form->addChildWindow(w);
+        sub->resize(size);
+        return sub;
+    }
+
+    TempHome home;
+    FakeShell shell;
+    std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<MDIForm1> form;
+    int startCommRequests = 0;
+};
+
+} // namespace halvana::test

@@ -1,0 +1,113 @@
+#include "core/app/menu_permissions.h"
+#include "main_window_fixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QStatusBar>
+
+using namespace halvana;
+using halvana::test::MainWindowTest;
+
+TEST_F(MainWindowTest, EveryMenuFollowsTheLoginLevelOnTheRealMenus)
+{
+    const std::pair<const char*, LoginLevel> levels[] = {{"", LoginLevel::LoggedOut},
+                                                         {"0", LoginLevel::Default},
+                                                         {"1", LoginLevel::Administrator},
+                                                         {"2", LoginLevel::Supervisor}};
+    for (int mode : {0, 1}) {
+        for (const auto& [stored, level] : levels) {
+            storeBeforeStart("Properties", "LoginLevel", stored);
+            storeBeforeStart("Properties", "Mode", QString::number(mode));
+            MDIForm1& f = start();
+            // "Enable" sits in the panel views' popup; the view hands it over when it builds it.
+            auto* popupItem = new QAction("Enable", &f);
+            popupItem->setObjectName("mnuEnable");
+            f.registerMenuAction(popupItem);
+            for (const MenuEnabled& rule : loginLevelMenuStates(level, mode)) {
+                QAction* action = f.menuAction(rule.menu);
+                ASSERT_NE(action, nullptr) << rule.menu.toStdString();
+                EXPECT_EQ(action->isEnabled(), rule.enabled && f.isMenuAvailable(rule.menu))
+                    << rule.menu.toStdString() << " level '" << stored << "' mode " << mode;
+            }
+            for (const char* always : {"mnuFile", "mnuLogin", "mnuExit", "mnuHelp", "mnuInstructions", "mnuAbout"})
+                EXPECT_TRUE(f.menuAction(always)->isEnabled()) << always;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, ItemsWithoutTheirWindowStayDisabledAndSaySo)
+{
+    storeBeforeStart("Properties", "LoginLevel", "2");
+    storeBeforeStart("Properties", "DataSpyEnabled", "True");
+    storeBeforeStart("Properties", "frmSystemSettingsFlag", "True");
+    MDIForm1& f = start();
+    for (const char* name : {"mnuMeterTable0", "mnuMeterTable10", "mnuBCM_Panel_CB_View3", "mnuUpgrade", "mnuDataSpy"}) {
+        ASSERT_FALSE(f.isMenuAvailable(name)) << name;
+        EXPECT_FALSE(f.menuAction(name)->isEnabled()) << name;
+        EXPECT_FALSE(f.menuAction(name)->isChecked()) << name;
+        EXPECT_FALSE(f.menuAction(name)->statusTip().isEmpty()) << name;
+    }
+    // Once a window's owner gives the item its command, the level decides.
+    int opened = 0;
+    f.setMenuCommand("mnuUpgrade", [&opened] { ++opened; });
+    EXPECT_TRUE(f.menuAction("mnuUpgrade")->isEnabled());
+    EXPECT_TRUE(f.menuAction("mnuUpgrade")->statusTip().isEmpty());
+    f.menuAction("mnuUpgrade")->trigger();
+    EXPECT_EQ(opened, 1);
+}
+
+TEST_F(MainWindowTest, FirstStartWithAnEmptyStore)
+{
+    MDIForm1& f = start();
+    EXPECT_EQ(f.windowTitle(), "Maldorn Halvana Configuration Tool");
+    EXPECT_EQ(f.statusPanel("Status")->text(), "User: Logged Out  ");
+    EXPECT_EQ(f.statusPanel("Mode")->text(), "RS-485");
+    EXPECT_EQ(f.statusPanel("Baud")->text(), "PC Baud: 115200  ");
+    EXPECT_EQ(f.commSettings().commPort2, 3);
+    EXPECT_EQ(f.commSettings().commPort, 4);
+    EXPECT_EQ(f.BCM_SlaveID(), 1);
+    EXPECT_EQ(startCommRequests, 0);
+    EXPECT_FALSE(f.StatusBar2()->isVisibleTo(&f));
+    EXPECT_EQ(f.channelNames().nameOfChannel(2), "Panel 1 CB 2");
+    for (const QString& folder : {f.folders().defaultDownloadsFolder(), f.folders().defaultScriptsFolder(),
+                                  f.folders().downloadFileListsFolder(), f.folders().scriptFileListsFolder()})
+        EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
+    EXPECT_TRUE(shell.texts.isEmpty()) << shell.texts.join("\n").toStdString();
+}
+
+TEST_F(MainWindowTest, CommunicationStartsOnlyForALoggedInUserWithPollingOn)
+{
+    const struct {
+        const char* level;
+        const char* pollingDisabled;
+        int starts;
+        bool barShown;
+    } cases[] = {{"", "False", 0, false}, {"0", "False", 1, false}, {"2", "False", 1, false}, {"1", "True", 0, true}};
+    for (const auto& c : cases) {
+        storeBeforeStart("Properties", "LoginLevel", c.level);
+        storeBeforeStart("Properties", "PollingDisabled", c.pollingDisabled);
+        startCommRequests = 0;
+        MDIForm1& f = start();
+        EXPECT_EQ(startCommRequests, c.starts) << "level '" << c.level << "'";
+        EXPECT_EQ(f.StatusBar2()->isVisibleTo(&f), c.barShown) << "level '" << c.level << "'";
+        EXPECT_EQ(f.pollingDisabled(), c.barShown);
+    }
+}
+
+TEST_F(MainWindowTest, MissingChannelNamesAreNamedAndTheProgramGoesOn)
+{
+    QFile::remove(programFolder() + "/BCM_Channels.txt");
+    MDIForm1& f = start();
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_TRUE(shell.texts[0].contains(QDir(programFolder()).absoluteFilePath("BCM_Channels.txt")));
+    EXPECT_EQ(f.channelNames().count(), 0);
+    EXPECT_EQ(f.statusPanel("Status")->text(), "User: Logged Out  ");
+}
+
+TEST_F(MainWindowTest, TcpModeHidesTheBaudPanel)
+{
+    storeBeforeStart("Properties", "Mode", "1");
+    MDIForm1& f = start();
+    EXPECT_EQ(f.statusPanel("Mode")->text(), "TCP");
+    EXPECT_FALSE(f.statusPanel("Baud")->isVisibleTo(&f));
+}
