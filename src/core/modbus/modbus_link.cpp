@@ -183,11 +183,6 @@ void ModbusLink::stopFrameGapTimer()
     tmrRTU_Rec_Timeout->stop();
 }
 
-bool ModbusLink::isCollectingReply() const
-{
-    return tmrRTU_Rec_Timeout->isActive();
-}
-
 QString ModbusLink::errorText(int errorNumber, const QString& description)
 {
     return description + QStringLiteral("\n(Error No. ") + QString::number(errorNumber) + QLatin1Char(')');

@@ -110,7 +110,6 @@ public:
     // Used by TestComm: enables tmrTimeOut without moving an armed deadline.
     void enableResponseTimeout();
     void stopFrameGapTimer();
-    bool isCollectingReply() const;
 
     // Shows "<description>\n(Error No. <n>)" in a warning box titled with the program title.
     void ErrorHandler(int errorNumber, const QString& description);
