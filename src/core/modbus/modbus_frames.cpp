@@ -47,40 +47,45 @@ QString valuesError(const QVector<int>& values)
     return {};
 }
 
-// Unit id (or slave id), function, address and count: the part both framings share.
+// What every request must pass: a slave ID that fits its byte and a wire address in range.
+QString targetError(int slaveID, qint64 reg, int offset, int* address)
+{
+    if (slaveID < 0 || slaveID > 255)
+        return QStringLiteral("Slave ID %1 is outside 0..255.").arg(slaveID);
+    return addressError(reg, offset, address);
+}
+
+// Slave (unit) id, function, address and count: the start both framings share.
+QByteArray pduHead(int slaveID, int function, int address, int count)
+{
+    QByteArray bytes;
+    bytes.append(char(slaveID));
+    bytes.append(char(function));
+    appendWord(bytes, address);
+    appendWord(bytes, count);
+    return bytes;
+}
+
 RequestFrame readPdu(int slaveID, qint64 reg, int count, int offset)
 {
     int address = 0;
-    QString error = addressError(reg, offset, &address);
+    QString error = targetError(slaveID, reg, offset, &address);
     if (error.isEmpty())
         error = countError(count, kMaxReadCount);
-    if (error.isEmpty() && (slaveID < 0 || slaveID > 255))
-        error = QStringLiteral("Slave ID %1 is outside 0..255.").arg(slaveID);
     if (!error.isEmpty())
         return {{}, error};
-    QByteArray bytes;
-    bytes.append(char(slaveID));
-    bytes.append(char(kReadHoldingRegisters));
-    appendWord(bytes, address);
-    appendWord(bytes, count);
-    return {bytes, {}};
+    return {pduHead(slaveID, kReadHoldingRegisters, address, count), {}};
 }
 
 RequestFrame writePdu(int slaveID, qint64 reg, const QVector<int>& values, int offset)
 {
     int address = 0;
-    QString error = addressError(reg, offset, &address);
+    QString error = targetError(slaveID, reg, offset, &address);
     if (error.isEmpty())
         error = valuesError(values);
-    if (error.isEmpty() && (slaveID < 0 || slaveID > 255))
-        error = QStringLiteral("Slave ID %1 is outside 0..255.").arg(slaveID);
     if (!error.isEmpty())
         return {{}, error};
-    QByteArray bytes;
-    bytes.append(char(slaveID));
-    bytes.append(char(kWriteMultipleRegisters));
-    appendWord(bytes, address);
-    appendWord(bytes, int(values.size()));
+    QByteArray bytes = pduHead(slaveID, kWriteMultipleRegisters, address, int(values.size()));
     bytes.append(char(values.size() * 2));
     for (int value : values)
         appendWord(bytes, value);
