@@ -1,0 +1,168 @@
+#include "core/modbus/crc16.h"
+#include "sim/fault_plan.h"
+#include "sim/sim_options.h"
+
+#include <QCommandLineParser>
+
+#include <gtest/gtest.h>
+
+using namespace halvana;
+
+namespace {
+
+const QByteArray kRtuReply = [] {
+    QByteArray frame = QByteArray::fromHex("01030A000100050205000D0006");
+    appendCrc(frame);
+    return frame;
+}();
+const QByteArray kTcpReply = QByteArray::fromHex("0001000000070103040001000A");
+
+FaultOptions faults(const char* spec)
+{
+    QString error;
+    const auto options = FaultOptions::parse(QString::fromLatin1(spec), &error);
+    EXPECT_TRUE(options.has_value()) << qPrintable(error);
+    return options.value_or(FaultOptions());
+}
+
+QByteArray joined(const ReplyShape& shape)
+{
+    QByteArray bytes;
+    for (const ReplyChunk& chunk : shape.chunks)
+        bytes += chunk.bytes;
+    return bytes;
+}
+
+} // namespace
+
+TEST(FaultOptions, ParsesTheSpecAndNamesWhatIsWrong)
+{
+    const FaultOptions o = faults("drop=0.1,corrupt=0.2, split=0.3,delay=20,exception=0.05,splitgap=3");
+    EXPECT_DOUBLE_EQ(o.drop, 0.1);
+    EXPECT_DOUBLE_EQ(o.corrupt, 0.2);
+    EXPECT_DOUBLE_EQ(o.split, 0.3);
+    EXPECT_DOUBLE_EQ(o.exception, 0.05);
+    EXPECT_EQ(o.delayMs, 20);
+    EXPECT_EQ(o.splitGapMs, 3);
+
+    struct Bad {
+        const char* spec;
+        const char* named;
+    } bad[] = {{"drop=1.5", "drop=1.5"}, {"drop", "drop"}, {"delay=-1", "delay=-1"}, {"loss=0.1", "loss"}};
+    for (const Bad& b : bad) {
+        QString error;
+        EXPECT_FALSE(FaultOptions::parse(QString::fromLatin1(b.spec), &error)) << b.spec;
+        EXPECT_TRUE(error.contains(QString::fromLatin1(b.named))) << qPrintable(error);
+    }
+}
+
+TEST(FaultPlan, SameSeedSameFaults)
+{
+    const FaultOptions o = faults("drop=0.2,corrupt=0.2,split=0.3,delay=30,exception=0.1");
+    FaultPlan a(o, 7), b(o, 7), c(o, 8);
+    bool differs = false;
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(a.injectException(), b.injectException());
+        const ReplyShape sa = a.shape(kRtuReply, FrameKind::Rtu);
+        const ReplyShape sb = b.shape(kRtuReply, FrameKind::Rtu);
+        EXPECT_EQ(sa.dropped, sb.dropped);
+        EXPECT_EQ(sa.delayMs, sb.delayMs);
+        EXPECT_EQ(joined(sa), joined(sb));
+        c.injectException();
+        differs = differs || joined(c.shape(kRtuReply, FrameKind::Rtu)) != joined(sa);
+    }
+    EXPECT_TRUE(differs);
+}
+
+TEST(FaultPlan, EveryRtuCorruptionIsOneByteTheCrcCatches)
+{
+    FaultPlan plan(faults("corrupt=1"), 3);
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray bytes = joined(plan.shape(kRtuReply, FrameKind::Rtu));
+        ASSERT_EQ(bytes.size(), kRtuReply.size());
+        int changed = 0;
+        for (int j = 0; j < bytes.size(); ++j)
+            changed += bytes[j] != kRtuReply[j];
+        EXPECT_EQ(changed, 1);
+        EXPECT_FALSE(hasValidCrc(bytes));
+    }
+}
+
+TEST(FaultPlan, TcpCorruptionHitsOnlyTheFieldsAMasterChecks)
+{
+    FaultPlan plan(faults("corrupt=1"), 3);
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray bytes = joined(plan.shape(kTcpReply, FrameKind::Tcp));
+        EXPECT_NE(bytes.left(9), kTcpReply.left(9));
+        EXPECT_EQ(bytes.mid(9), kTcpReply.mid(9));
+    }
+}
+
+TEST(FaultPlan, SplitRepliesKeepEveryByteAndPauseWithinTheGap)
+{
+    FaultPlan plan(faults("split=1,splitgap=4,delay=10"), 5);
+    QSet<int> delays;
+    for (int i = 0; i < 300; ++i) {
+        const ReplyShape shape = plan.shape(kRtuReply, FrameKind::Rtu);
+        ASSERT_EQ(shape.chunks.size(), 2);
+        EXPECT_FALSE(shape.chunks[0].bytes.isEmpty());
+        EXPECT_FALSE(shape.chunks[1].bytes.isEmpty());
+        EXPECT_EQ(joined(shape), kRtuReply);
+        EXPECT_GE(shape.chunks[1].pauseBeforeMs, 1);
+        EXPECT_LE(shape.chunks[1].pauseBeforeMs, 4);
+        EXPECT_LE(shape.delayMs, 10);
+        delays.insert(shape.delayMs);
+    }
+    EXPECT_GT(delays.size(), 5);
+}
+
+TEST(FaultPlan, WithoutFaultsTheReplyLeavesWhole)
+{
+    FaultPlan plan(FaultOptions(), 1);
+    const ReplyShape shape = plan.shape(kTcpReply, FrameKind::Tcp);
+    EXPECT_FALSE(shape.dropped);
+    EXPECT_EQ(shape.delayMs, 0);
+    ASSERT_EQ(shape.chunks.size(), 1);
+    EXPECT_EQ(shape.chunks[0].bytes, kTcpReply);
+    EXPECT_FALSE(plan.injectException());
+}
+
+TEST(SimOptions, ReadsTheCommandLine)
+{
+    struct Case {
+        QStringList args;
+        bool ok;
+        const char* errorNames;
+    } cases[] = {
+        {{"--tcp", "5020"}, true, ""},
+        {{"--tcp", "0.0.0.0:0", "--rtu", "/dev/pts/3", "--pace"}, true, ""},
+        {{"--map", "2"}, false, "--tcp"},
+        {{"--tcp", "70000"}, false, "70000"},
+        {{"--tcp", "0", "--map", "3"}, false, "--map"},
+        {{"--tcp", "0", "--slave", "248"}, false, "--slave"},
+        {{"--tcp", "0", "--set", "5001=1,70000"}, false, "5001=1,70000"},
+        {{"--tcp", "0", "--set", "65536=1,2"}, false, "65536=1,2"},
+        {{"--tcp", "0", "--faults", "drop=2"}, false, "drop=2"},
+    };
+    for (const Case& c : cases) {
+        QCommandLineParser parser;
+        SimOptions::addTo(parser);
+        ASSERT_TRUE(parser.parse(QStringList{"halvana-sim"} + c.args));
+        QString error;
+        const auto options = SimOptions::fromParser(parser, &error);
+        EXPECT_EQ(options.has_value(), c.ok) << qPrintable(c.args.join(' '));
+        EXPECT_TRUE(error.contains(QString::fromLatin1(c.errorNames))) << qPrintable(error);
+    }
+
+    QCommandLineParser parser;
+    SimOptions::addTo(parser);
+    ASSERT_TRUE(parser.parse({"halvana-sim", "--tcp", "[::1]:5020", "--set", "5001=1,2", "--set", "7=9"}));
+    QString error;
+    const auto options = SimOptions::fromParser(parser, &error);
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->tcpHost, QStringLiteral("::1"));
+    EXPECT_EQ(options->tcpPort, 5020);
+    ASSERT_EQ(options->presets.size(), 2);
+    EXPECT_EQ(options->presets[0].first, 5001);
+    EXPECT_EQ(options->presets[0].values, (QVector<quint16>{1, 2}));
+}

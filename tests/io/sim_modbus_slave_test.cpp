@@ -1,0 +1,96 @@
+#include "sim/modbus_slave.h"
+#include "sim/simulated_unit.h"
+
+#include <gtest/gtest.h>
+
+using namespace halvana;
+
+namespace {
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
+struct SmallUnit {
+    SmallUnit()
+    {
+        // Registers 101..104 and 858, as a unit has them; everything else is missing.
+        unit.image().add(101, {1, 2, 0xBEEF, 4});
+        unit.image().add(858, 1);
+    }
+    SimulatedUnit unit;
+    ModbusSlave slave{unit};
+};
+
+} // namespace
+
+TEST(ModbusSlave, AnswersReadsAndRefusesWhatItCannotAnswer)
+{
+    SmallUnit small;
+    struct Case {
+        const char* request;
+        const char* reply;
+    } cases[] = {
+        {"0300640004", "030800010002BEEF0004"}, // registers 101..104 (wire address 100)
+        {"0300660001", "0302BEEF"},
+        {"0300640005", "8302"},                 // runs past register 104
+        {"0300630001", "8302"},                 // register 100 is missing
+        {"03FFFF0002", "8302"},                 // past the last register
+        {"0300640000", "8303"},                 // no registers
+        {"030064007E", "8303"},                 // 126 is more than one reply holds
+        {"03006400", "8303"},                   // truncated
+        {"0600640001", "8601"},                 // only functions 3 and 16
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(small.slave.reply(hex(c.request)).toHex(), QByteArray(c.reply).toLower()) << c.request;
+}
+
+TEST(ModbusSlave, WritesAllRegistersOrNone)
+{
+    struct Case {
+        const char* request;
+        const char* reply;
+        std::array<quint16, 4> after;
+    } cases[] = {
+        {"10006500020400070008", "1000650002", {1, 7, 8, 4}},
+        {"10006600030600090009000A", "9002", {1, 2, 0xBEEF, 4}}, // register 105 is missing
+        {"100065000204000700", "9003", {1, 2, 0xBEEF, 4}},       // fewer data bytes than announced
+        {"10006500020300070008", "9003", {1, 2, 0xBEEF, 4}},     // byte count is not 2 x count
+    };
+    for (const Case& c : cases) {
+        SmallUnit fresh;
+        EXPECT_EQ(fresh.slave.reply(hex(c.request)).toHex(), QByteArray(c.reply).toLower()) << c.request;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(fresh.unit.image().value(101 + i), c.after[size_t(i)]) << c.request << " register " << 101 + i;
+    }
+}
+
+TEST(ModbusSlave, RebootCommandSilencesTheUnitOnlyForValueOne)
+{
+    SmallUnit small;
+    ModbusSlave& slave = small.slave;
+    SimulatedUnit& unit = small.unit;
+    // 858 holds 1 from the start: only a write of 1 counts, not the value already there.
+    EXPECT_EQ(slave.reply(hex("1003590001020000")).toHex(), QByteArray("1003590001"));
+    EXPECT_FALSE(unit.isRebooting());
+    EXPECT_EQ(slave.reply(hex("1003590001020100")).toHex(), QByteArray("1003590001"));
+    EXPECT_FALSE(unit.isRebooting());
+    EXPECT_EQ(slave.reply(hex("1003590001020001")).toHex(), QByteArray("1003590001"));
+    EXPECT_TRUE(unit.isRebooting());
+    EXPECT_EQ(unit.image().value(858), 0);
+}
+
+TEST(RegisterImage, KnowsWhichRegistersExist)
+{
+    RegisterImage image;
+    image.add(65535, 2, 9);
+    EXPECT_TRUE(image.hasRange(65535, 2));
+    EXPECT_FALSE(image.hasRange(65535, 3));
+    EXPECT_FALSE(image.has(0));
+    EXPECT_FALSE(image.set(1, 5));
+    EXPECT_EQ(image.value(1), 0);
+    EXPECT_TRUE(image.set(65536, 5));
+    EXPECT_EQ(image.values(65535, 2), (QVector<quint16>{9, 5}));
+}

@@ -1,0 +1,86 @@
+#include "core/modbus/crc16.h"
+#include "sim/request_readers.h"
+
+#include <gtest/gtest.h>
+
+using namespace halvana;
+
+namespace {
+
+QByteArray rtu(const char* hexBody)
+{
+    QByteArray frame = QByteArray::fromHex(hexBody);
+    appendCrc(frame);
+    return frame;
+}
+
+} // namespace
+
+TEST(RtuRequestReader, FindsFrameEndsByFunctionCode)
+{
+    const QByteArray read = rtu("010300000005");
+    const QByteArray write = rtu("0110032000020400070008");
+    const QByteArray stream = read + write + read;
+    // Whole, and a byte at a time: the same frames either way.
+    for (int chunk : {int(stream.size()), 1, 5}) {
+        RtuRequestReader reader;
+        QList<QByteArray> frames;
+        for (int at = 0; at < stream.size(); at += chunk)
+            frames += reader.feed(stream.mid(at, chunk));
+        EXPECT_EQ(frames, (QList<QByteArray>{read, write, read})) << "chunk " << chunk;
+        EXPECT_TRUE(reader.isEmpty());
+    }
+}
+
+TEST(RtuRequestReader, AfterABadFrameWaitsForSilence)
+{
+    RtuRequestReader reader;
+    QByteArray bad = rtu("010300000005");
+    bad[3] = char(bad[3] ^ 0x10);
+    EXPECT_TRUE(reader.feed(bad + rtu("010300000001")).isEmpty());
+    EXPECT_TRUE(reader.feed(rtu("010300000001")).isEmpty());
+    EXPECT_EQ(reader.droppedFrames(), 1);
+    EXPECT_TRUE(reader.silence().isEmpty());
+    EXPECT_EQ(reader.feed(rtu("010300000001")), QList<QByteArray>{rtu("010300000001")});
+}
+
+TEST(RtuRequestReader, OtherFunctionsAreJudgedWhenTheLineFallsSilent)
+{
+    RtuRequestReader reader;
+    // The link's wake-up text after a time-out is noise to a slave.
+    EXPECT_TRUE(reader.feed("\r\n\r\nconfig\r\n").isEmpty());
+    EXPECT_TRUE(reader.silence().isEmpty());
+    EXPECT_EQ(reader.droppedFrames(), 1);
+    EXPECT_TRUE(reader.feed(rtu("01060000002A")).isEmpty());
+    EXPECT_EQ(reader.silence(), rtu("01060000002A"));
+}
+
+TEST(RtuRequestReader, EndlessNoiseIsDropped)
+{
+    RtuRequestReader reader;
+    reader.feed(QByteArray(300, char(0x07)));
+    EXPECT_TRUE(reader.isEmpty());
+    EXPECT_EQ(reader.droppedFrames(), 1);
+}
+
+TEST(TcpRequestReader, AssemblesByTheLengthField)
+{
+    const QByteArray a = QByteArray::fromHex("000100000006010300000005");
+    const QByteArray b = QByteArray::fromHex("00020000000901100320000102002A");
+    TcpRequestReader reader;
+    QList<QByteArray> frames;
+    EXPECT_TRUE(reader.feed(a.left(4), &frames));
+    EXPECT_TRUE(frames.isEmpty());
+    EXPECT_TRUE(reader.feed(a.mid(4) + b.left(10), &frames));
+    EXPECT_TRUE(reader.feed(b.mid(10) + a, &frames));
+    EXPECT_EQ(frames, (QList<QByteArray>{a, b, a}));
+}
+
+TEST(TcpRequestReader, RefusesAStreamThatIsNotModbusTcp)
+{
+    for (const char* header : {"000100010006", "000100000001", "000100000100"}) {
+        TcpRequestReader reader;
+        QList<QByteArray> frames;
+        EXPECT_FALSE(reader.feed(QByteArray::fromHex(header), &frames)) << header;
+    }
+}
