@@ -1,0 +1,163 @@
+#pragma once
+
+#include "core/device/device_data.h"
+#include "core/device/sequencer.h"
+#include "core/modbus/modbus_link.h"
+#include "core/time/manual_clock.h"
+#include "support/fake_transport.h"
+#include "support/recording_messages.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace halvana::test {
+
+// The header files shipped with the program, read from the source tree.
+inline QString shippedDataFolder()
+{
+    return QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../../../data"));
+}
+
+// Registers 1-based as in the tables; 0 where nothing was set.
+using RegisterImage = std::map<int, quint16>;
+
+// A unit on the far side of an in-memory Modbus TCP socket: answers each read from a
+// register image, with an exception for the registers in `refused`, or not at all while
+// `silent`.
+class FakeUnit {
+public:
+    explicit FakeUnit(FakeTransport& tcp) : m_tcp(tcp) {}
+
+    // Answers the requests written since the last call; returns how many.
+    int answerPending()
+    {
+        int answered = 0;
+        while (m_seen < m_tcp.written.size()) {
+            const QByteArray request = m_tcp.written.at(m_seen++);
+            if (request.size() != 12 || quint8(request[7]) != 3)
+                continue;
+            reads.emplace_back((quint8(request[8]) << 8 | quint8(request[9])) + 1, quint8(request[10]) << 8 | quint8(request[11]));
+            ++answered;
+            if (!silent)
+                answer(request);
+        }
+        return answered;
+    }
+
+    // A late answer to the last request.
+    void answerLastRequest() { answer(m_tcp.written.last()); }
+
+    quint16 valueAt(int reg) const
+    {
+        const auto it = image.find(reg);
+        return it == image.end() ? 0 : it->second;
+    }
+
+    RegisterImage image;
+    std::set<int> refused;
+    bool silent = false;
+    std::vector<std::pair<int, int>> reads;
+
+private:
+    void answer(const QByteArray& request)
+    {
+        const int reg = (quint8(request[8]) << 8 | quint8(request[9])) + 1;
+        const int count = quint8(request[10]) << 8 | quint8(request[11]);
+        QByteArray reply = request.left(7);
+        if (refused.count(reg)) {
+            reply.append(char(0x83)).append(char(2));
+        } else {
+            reply.append(char(3)).append(char(2 * count));
+            for (int i = 0; i < count; ++i) {
+                const quint16 v = valueAt(reg + i);
+                reply.append(char(v >> 8)).append(char(v & 0xFF));
+            }
+        }
+        const int length = reply.size() - 6;
+        reply[4] = char(length >> 8);
+        reply[5] = char(length & 0xFF);
+        m_tcp.receive(reply);
+    }
+
+    FakeTransport& m_tcp;
+    int m_seen = 0;
+};
+
+// The link, the device data and the sequencer on a manual clock, polling a FakeUnit.
+struct PollingHarness {
+    PollingHarness()
+        : link(clock, messages), data(shippedDataFolder(), messages), sequencer(link, data, clock), unit(tcp)
+    {
+        tcp.completeConnect();
+        link.setTransports(nullptr, &tcp);
+        link.setCommMode(1);
+        link.setSlaveId(1);
+    }
+
+    // A unit with these meter types and register map version.
+    void describeUnit(const std::vector<int>& types, int mapVersion = 2)
+    {
+        unit.image[5] = quint16(types.size());
+        unit.image[16] = quint16(mapVersion);
+        for (size_t m = 0; m < types.size(); ++m)
+            unit.image[101 + int(m)] = quint16(types[m] << 12 | (m + 1));
+    }
+
+    void start() { sequencer.setMainTimerEnabled(true); }
+
+    // Runs the clock until `requests` reads have gone out and been answered (or `limitMs`).
+    void runRequests(int requests, qint64 limitMs = 60000)
+    {
+        const qint64 end = clock.nowMs() + limitMs;
+        int seen = 0;
+        while (seen < requests && clock.nowMs() < end) {
+            seen += unit.answerPending();
+            if (seen >= requests || !clock.fireNext())
+                break;
+        }
+        unit.answerPending();
+    }
+
+    // Runs the clock for `ms`, answering as it goes.
+    void runFor(qint64 ms)
+    {
+        const qint64 end = clock.nowMs() + ms;
+        for (;;) {
+            unit.answerPending();
+            const qint64 next = clock.msToNextTimer();
+            if (next < 0 || clock.nowMs() + next > end)
+                break;
+            clock.fireNext();
+        }
+        clock.advance(end - clock.nowMs());
+    }
+
+    // Just the start registers of the reads so far.
+    std::vector<int> readRegisters() const
+    {
+        std::vector<int> regs;
+        for (const auto& [reg, count] : unit.reads)
+            regs.push_back(reg);
+        return regs;
+    }
+
+    ManualClock clock;
+    RecordingMessages messages;
+    FakeTransport tcp{true};
+    ModbusLink link;
+    DeviceData data;
+    Sequencer sequencer;
+    FakeUnit unit;
+};
+
+class PollingTest : public ::testing::Test, public PollingHarness {};
+
+} // namespace halvana::test
