@@ -1,0 +1,160 @@
+#include "e2e/e2e_support.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace halvana::test;
+
+namespace {
+
+enum class Wire { Tcp, Rtu };
+
+std::string wireName(const ::testing::TestParamInfo<Wire>& info)
+{
+    return info.param == Wire::Tcp ? "Tcp" : "Rtu";
+}
+
+// Our link, through halvana-cli, against an independent server (libmodbus).
+class OurLinkAgainstLibmodbus : public ::testing::TestWithParam<Wire> {
+protected:
+    void SetUp() override
+    {
+        const QString server = binaryPath(QStringLiteral("libmodbus_server"));
+        if (GetParam() == Wire::Tcp) {
+            const auto match = m_server.start(server, {QStringLiteral("tcp")},
+                                              QRegularExpression(QStringLiteral("listening on (\\S+)\\n")));
+            ASSERT_TRUE(match.hasMatch()) << qPrintable(m_server.output());
+            m_connection = {QStringLiteral("--tcp"), match.captured(1)};
+        } else {
+            ASSERT_TRUE(m_pty.open()) << qPrintable(m_pty.error());
+            const auto match = m_server.start(server, {QStringLiteral("rtu"), m_pty.unitSide(), QStringLiteral("115200")},
+                                              QRegularExpression(QStringLiteral("serving ")));
+            ASSERT_TRUE(match.hasMatch()) << qPrintable(m_server.output());
+            m_connection = {QStringLiteral("--rtu"), m_pty.toolSide(), QStringLiteral("--baud"), QStringLiteral("115200")};
+        }
+    }
+
+    RunResult cli(const QString& command)
+    {
+        return runProgram(binaryPath(QStringLiteral("halvana-cli")),
+                          m_connection + command.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    }
+
+    PtyPair m_pty;
+    BackgroundProgram m_server;
+    QStringList m_connection;
+};
+
+} // namespace
+
+TEST_P(OurLinkAgainstLibmodbus, ReadsWritesAndSeesExceptions)
+{
+    RunResult r = cli(QStringLiteral("read 5001 10"));
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    QString expected;
+    for (int i = 0; i < 10; ++i)
+        expected += QStringLiteral("%1\t%2\n").arg(5001 + i).arg(111 * i);
+    EXPECT_EQ(r.out, expected);
+
+    r = cli(QStringLiteral("write 5004 4660 43981 65535"));
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.out, QStringLiteral("Successful Write \n"));
+    r = cli(QStringLiteral("read 5003 5"));
+    EXPECT_EQ(r.out, QStringLiteral("5003\t222\n5004\t4660\n5005\t43981\n5006\t65535\n5007\t666\n"));
+
+    r = cli(QStringLiteral("read 5010 2"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, QString());
+    EXPECT_TRUE(r.err.contains(QStringLiteral("exception 2"))) << qPrintable(r.err);
+
+    r = cli(QStringLiteral("write 5000 1"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Unsuccessful Write"))) << qPrintable(r.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wires, OurLinkAgainstLibmodbus, ::testing::Values(Wire::Tcp, Wire::Rtu), wireName);
+
+namespace {
+
+// An independent client (mbpoll) against our simulator.
+class MbpollAgainstSim : public ::testing::TestWithParam<Wire> {
+protected:
+    void SetUp() override
+    {
+        const QStringList image = {QStringLiteral("--set"), QStringLiteral("5001=11,22,33,65535"),
+                                   QStringLiteral("--set"), QStringLiteral("6001=0,0,0")};
+        if (GetParam() == Wire::Tcp) {
+            ASSERT_TRUE(m_sim.startTcp(image)) << qPrintable(m_sim.output());
+            const int colon = int(m_sim.address().lastIndexOf(QLatin1Char(':')));
+            m_connection = {QStringLiteral("-m"), QStringLiteral("tcp"), QStringLiteral("-p"),
+                            m_sim.address().mid(colon + 1)};
+            m_target = m_sim.address().left(colon);
+        } else {
+            ASSERT_TRUE(m_pty.open()) << qPrintable(m_pty.error());
+            ASSERT_TRUE(m_sim.startRtu(m_pty.unitSide(), image)) << qPrintable(m_sim.output());
+            // mbpoll's serial default is even parity; the unit's line is 8N1.
+            m_connection = {QStringLiteral("-m"), QStringLiteral("rtu"), QStringLiteral("-b"), QStringLiteral("115200"),
+                            QStringLiteral("-P"), QStringLiteral("none"), QStringLiteral("-d"), QStringLiteral("8"),
+                            QStringLiteral("-s"), QStringLiteral("1")};
+            m_target = m_pty.toolSide();
+        }
+    }
+    void TearDown() override { EXPECT_TRUE(m_sim.stop()) << qPrintable(m_sim.output()); }
+
+    // mbpoll numbers registers from 1 (-r), as the unit's documents do.
+    RunResult mbpoll(int firstRegister, int count, const QStringList& values = {})
+    {
+        QStringList args = m_connection;
+        args << QStringLiteral("-a") << QStringLiteral("1") << QStringLiteral("-r") << QString::number(firstRegister)
+             << QStringLiteral("-1");
+        if (values.isEmpty())
+            args << QStringLiteral("-c") << QString::number(count);
+        args << m_target << values;
+        return runProgram(QStringLiteral("mbpoll"), args);
+    }
+
+    // "[5001]: \t11" lines, as "5001=11".
+    static QStringList registers(const QString& output)
+    {
+        static const QRegularExpression line(QStringLiteral("^\\[(\\d+)\\]:\\s+(-?\\d+)\\s*$"),
+                                             QRegularExpression::MultilineOption);
+        QStringList found;
+        for (auto it = line.globalMatch(output); it.hasNext();) {
+            const auto m = it.next();
+            found << m.captured(1) + QLatin1Char('=') + m.captured(2);
+        }
+        return found;
+    }
+
+    SimProcess m_sim;
+    PtyPair m_pty;
+    QStringList m_connection;
+    QString m_target;
+};
+
+} // namespace
+
+TEST_P(MbpollAgainstSim, ReadsAndWritesTheRegisterImage)
+{
+    RunResult r = mbpoll(5001, 3);
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.out + r.err);
+    EXPECT_EQ(registers(r.out), (QStringList{"5001=11", "5002=22", "5003=33"}));
+
+    // Several values go out as function 16, the unit's write.
+    r = mbpoll(6002, 2, {QStringLiteral("1234"), QStringLiteral("4321")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.out + r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Written 2 references"))) << qPrintable(r.out);
+
+    r = mbpoll(6001, 3);
+    EXPECT_EQ(registers(r.out), (QStringList{"6001=0", "6002=1234", "6003=4321"}));
+}
+
+TEST_P(MbpollAgainstSim, MissingRegistersAreAnIllegalDataAddress)
+{
+    const RunResult r = mbpoll(5004, 2);
+    EXPECT_TRUE((r.out + r.err).contains(QStringLiteral("Illegal data address"))) << qPrintable(r.out + r.err);
+    EXPECT_TRUE(registers(r.out).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Wires, MbpollAgainstSim, ::testing::Values(Wire::Tcp, Wire::Rtu), wireName);
