@@ -1,8 +1,12 @@
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
 #include "core/app/app_title.h"
+#include "gui/app/link_wiring.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
+#include "io/qt_clock.h"
+#include "io/serial_transport.h"
+#include "io/tcp_transport.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -32,8 +36,13 @@ int main(int argc, char* argv[])
 
     AppSettings settings(parser.isSet(settingsOption) ? parser.value(settingsOption) : AppSettings::defaultFilePath());
     DesktopShell shell;
+    QtClock clock;
+    SerialTransport serial(&settings);
+    TcpTransport tcp;
     MDIForm1 form(settings, AppFolders::fromSystem(parser.value(dataDirOption)), shell);
     shell.setParentWidget(&form);
+    new LinkWiring(form, clock, &serial, &tcp);
+
     form.load();
     form.showStartState();
     return app.exec();

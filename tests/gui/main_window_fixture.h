@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <functional>
 #include <memory>
 
 namespace halvana::test {
@@ -46,6 +47,8 @@ protected:
         settings = std::make_unique<AppSettings>(storePath());
         form = std::make_unique<MDIForm1>(*settings, AppFolders::fromSystem(programFolder()), shell);
         QObject::connect(form.get(), &MDIForm1::StartCommRequested, [this] { ++startCommRequests; });
+        if (beforeLoad)
+            beforeLoad(*form);
         form->load();
         return *form;
     }
@@ -67,6 +70,8 @@ protected:
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<MDIForm1> form;
     int startCommRequests = 0;
+    // Runs between building the window and its start-up, where the program joins the link.
+    std::function<void(MDIForm1&)> beforeLoad;
 };
 
 } // namespace halvana::test

@@ -5,6 +5,7 @@
 #include "core/app/folder_locations.h"
 #include "core/app/menu_permissions.h"
 #include "core/app/window_arrangement.h"
+#include "core/modbus/polling_control.h"
 #include "gui/ancillary/frm_users_folder.h"
 #include "gui/app/frm_about.h"
 #include "gui/app/frm_change_password.h"
@@ -73,7 +74,9 @@ MDIForm1::MDIForm1(AppSettings& settings, AppFolders folders, ShellServices& she
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    m_actions = buildMainMenu(menuBar());
+    const QHash<QString, QAction*> menu = buildMainMenu(menuBar());
+    for (auto it = menu.cbegin(); it != menu.cend(); ++it)
+        m_actions.insert(it.key(), it.value());
     for (const char* name : kNotYetAvailable) {
         m_unavailable.insert(QString::fromLatin1(name));
         QAction* action = m_actions.value(QString::fromLatin1(name));
@@ -85,7 +88,12 @@ MDIForm1::MDIForm1(AppSettings& settings, AppFolders folders, ShellServices& she
     setGeometry(kDefaultGeometry);
 }
 
-MDIForm1::~MDIForm1() = default;
+MDIForm1::~MDIForm1()
+{
+    // Child windows go first, while everything they may call on the way out still exists.
+    m_shuttingDown = true;
+    qDeleteAll(m_mdiArea->subWindowList());
+}
 
 void MDIForm1::buildStatusBars()
 {
@@ -148,8 +156,8 @@ void MDIForm1::connectMenuCommands()
         {"mnuAbout", &MDIForm1::mnuAbout_Click},
     };
     for (const auto& [name, handler] : commands)
-        connect(m_actions.value(QString::fromLatin1(name)), &QAction::triggered, this, handler);
-    connect(m_actions.value(QStringLiteral("mnuExit")), &QAction::triggered, this, &QWidget::close);
+        connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    connect(menuAction(QStringLiteral("mnuExit")), &QAction::triggered, this, &QWidget::close);
 }
 
 QAction* MDIForm1::menuAction(const QString& name) const
@@ -172,12 +180,12 @@ void MDIForm1::registerMenuAction(QAction* action)
 {
     const QString name = action->objectName();
     m_actions.insert(name, action);
-    // The owner's popup may go away before the main window does.
-    connect(action, &QObject::destroyed, this, [this, name, action] {
-        if (m_actions.value(name) == action)
-            m_actions.remove(name);
-    });
     setMenuEnabled(name, menuAllowedAtLevel(name, m_loginLevel, m_comm.commMode));
+}
+
+void MDIForm1::setMenuItemEnabled(const QString& name, bool enabled)
+{
+    setMenuEnabled(name, enabled && menuAllowedAtLevel(name, m_loginLevel, m_comm.commMode));
 }
 
 void MDIForm1::setMenuEnabled(const QString& name, bool allowed)
@@ -218,9 +226,19 @@ void MDIForm1::setStatusPanelText(const QString& key, const QString& text)
         panel->setText(text);
 }
 
+bool MDIForm1::pollingDisabled() const
+{
+    return m_polling ? m_polling->PollingDisabled() : m_flags.pollingDisabled;
+}
+
 void MDIForm1::setPollingDisabled(bool disabled)
 {
     m_flags.pollingDisabled = disabled;
+    if (m_polling) {
+        m_polling->setPollingDisabled(disabled);
+        if (disabled)
+            m_polling->setMainTimerEnabled(false);
+    }
     setMenuChecked(QStringLiteral("mnuModbusPolling"), !disabled);
     m_statusBar2->setVisible(disabled);
     if (disabled)
@@ -230,6 +248,14 @@ void MDIForm1::setPollingDisabled(bool disabled)
 void MDIForm1::updateStatusText()
 {
     setStatusPanelText(QStringLiteral("Status"), loginStatusText(m_loginLevel));
+}
+
+void MDIForm1::setCommSettings(const CommSettings& comm)
+{
+    m_comm = comm;
+    m_bcmSlaveId = comm.storedSlaveID;
+    applyCommPanels();
+    ApplyLoginLevel();
 }
 
 void MDIForm1::applyCommPanels()
@@ -275,6 +301,7 @@ void MDIForm1::load()
         setMenuChecked(QStringLiteral("mnuDataSpy"), m_flags.dataSpyEnabled);
         setMenuChecked(QStringLiteral("mnuTerminal"), m_flags.terminalEnabled);
     }
+    emit loadFinished();
 }
 
 void MDIForm1::restoreMainFormLayout()
@@ -306,6 +333,7 @@ void MDIForm1::closeEvent(QCloseEvent* event)
     m_shuttingDown = true;
     m_mdiArea->closeAllSubWindows();
     if (!m_discardSettingsOnClose) {
+        m_flags.pollingDisabled = pollingDisabled();
         m_flags.write(m_settings);
         storeMainFormLayout();
         saveSettings(m_settings, m_shell);
@@ -326,9 +354,10 @@ void MDIForm1::mnuLogin_Click()
     m_settings.setProperty(QStringLiteral("LoginLevel"), loginLevelText(m_loginLevel));
     saveSettings(m_settings, m_shell);
     updateStatusText();
-    ApplyLoginLevel();
-    setPollingDisabled(false);
     emit StartCommRequested();
+    setPollingDisabled(false);
+    ApplyLoginLevel();
+    emit ConnectRequested();
 }
 
 void MDIForm1::mnuLogout_Click()

@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 
 #include <functional>
@@ -19,6 +20,7 @@ class QStatusBar;
 namespace halvana {
 
 class AppSettings;
+class PollingControl;
 class ShellServices;
 
 // The main window: the work area that holds every other window, the menus, the status bars,
@@ -43,6 +45,9 @@ public:
     bool isMenuAvailable(const QString& name) const { return !m_unavailable.contains(name); }
     // Lets the login level govern an item of a popup menu another window owns ("mnuEnable").
     void registerMenuAction(QAction* action);
+    // Enables an item as far as the login level allows (the link switches Connect, Disconnect,
+    // Reboot and Terminal as it goes up and down).
+    void setMenuItemEnabled(const QString& name, bool enabled);
 
     LoginLevel loginLevel() const { return m_loginLevel; }
     void ApplyLoginLevel();
@@ -54,8 +59,10 @@ public:
     QLabel* statusPanel(const QString& key) const;
     void setStatusPanelText(const QString& key, const QString& text);
     QStatusBar* StatusBar2() const { return m_statusBar2; }
-    bool pollingDisabled() const { return m_flags.pollingDisabled; }
+    bool pollingDisabled() const;
     void setPollingDisabled(bool disabled);
+    // The polling sequencer (tmrMain); PollingDisabled lives there once it is attached.
+    void setPollingControl(PollingControl* polling) { m_polling = polling; }
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     // Shows a widget as a child window of the work area; it is deleted when closed.
@@ -72,6 +79,10 @@ public:
     const ChannelNames& channelNames() const { return m_channelNames; }
     ShellFlags& flags() { return m_flags; }
     const CommSettings& commSettings() const { return m_comm; }
+    // Saved connection settings take effect: the slave ID in use and the status panels follow.
+    void setCommSettings(const CommSettings& comm);
+    // The slave ID the settings dialog shows; it keeps a typed ID even when cancelled.
+    int& StoredSlaveID() { return m_comm.storedSlaveID; }
     int BCM_SlaveID() const { return m_bcmSlaveId; }
 
     void mnuLogin_Click();
@@ -97,8 +108,12 @@ public:
 signals:
     // A user is logged in and polling is on: the link should start.
     void StartCommRequested();
+    // A user logged in: polling resumes as after the Connect command.
+    void ConnectRequested();
     // The user logged out: the link should disconnect before the program closes.
     void DisconnectRequested();
+    // The start-up has finished; windows that reopen at start (the Data Spy) follow.
+    void loadFinished();
     // EnableButtons ran: windows with buttons of their own (the upgrade window) follow.
     void buttonsEnabledChanged(bool enabled);
 
@@ -127,6 +142,7 @@ private:
     int m_bcmSlaveId = 1;
     ShellFlags m_flags;
     bool m_terminalWindowOpen = false;
+    PollingControl* m_polling = nullptr;
     ChannelNames m_channelNames;
     WindowState m_startState = WindowState::Normal;
 
@@ -137,7 +153,8 @@ private:
     QStatusBar* m_statusBar2;
     QLabel* m_statusBar2Text;
     QHash<QString, QLabel*> m_panels;
-    QHash<QString, QAction*> m_actions;
+    // Popup items of other windows come and go; QPointer forgets them when they do.
+    QHash<QString, QPointer<QAction>> m_actions;
     QSet<QString> m_unavailable;
 };
 

@@ -1,5 +1,6 @@
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
+#include "core/app/serial_port_choice.h"
 #include "core/app/shell_settings.h"
 #include "support/recording_messages.h"
 #include "support/temp_home.h"
@@ -128,4 +129,23 @@ TEST(ShellSettings, AStoreThatCannotBeWrittenIsReportedByPath)
     EXPECT_FALSE(saveSettings(s, messages));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(dir.filePath("notadir/s.ini")));
+}
+
+TEST(SerialPortChoice, NumbersStayStableAndNeverStealAnotherDevicesNumber)
+{
+    const QStringList available = {"ttyS0", "ttyUSB0", "ttyUSB1"};
+    const struct {
+        const char* name;
+        QString device;
+        QMap<int, QString> remembered;
+        int expected;
+    } cases[] = {
+        {"listed device takes its place in the list", "ttyUSB0", {}, 2},
+        {"a remembered device keeps its number", "ttyUSB0", {{7, "ttyUSB0"}}, 7},
+        {"a listed place held by another device is not taken", "ttyUSB1", {{3, "/dev/pts/4"}}, 4},
+        {"a typed path goes past the list", "/dev/pts/5", {}, 4},
+        {"past the list, taken numbers are skipped", "/dev/pts/5", {{4, "/dev/pts/4"}, {5, "ttyACM0"}}, 6},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(portNumberForDevice(c.device, c.remembered, available), c.expected) << c.name;
 }

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/app/shell_settings.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace halvana {
+
+class AppSettings;
+class PollingControl;
+class ShellServices;
+
+// "PC Setup": how the program reaches the unit. Polling stops while it is open and comes back
+// as it was when it closes. Save stores the settings and accepts; the caller then reconnects.
+class FrmSettings : public QDialog {
+    Q_OBJECT
+public:
+    // `storedSlaveID` is the program's value: the dialog leaves the last typed ID there even
+    // when cancelled, so it shows again next time.
+    FrmSettings(AppSettings& settings, int& storedSlaveID, PollingControl* polling, ShellServices& shell,
+                QWidget* parent = nullptr);
+
+    void cboMode_Click();
+    void cmdDefaults_Click();
+    void cmdDeviceMgr_Click();
+    void cmdSave_Click();
+
+    // The settings saved, valid once accepted.
+    const CommSettings& savedSettings() const { return m_saved; }
+
+    void done(int result) override;
+
+private:
+    void fillPorts(QComboBox* box, int number);
+    int chosenPortNumber(QComboBox* box);
+
+    AppSettings& m_settings;
+    int& m_storedSlaveID;
+    PollingControl* m_polling;
+    ShellServices& m_shell;
+    bool m_pollingWasDisabled = false;
+    CommSettings m_saved;
+
+    QComboBox* cboMode;
+    QComboBox* cboCommPort2;
+    QComboBox* cboBaud;
+    QComboBox* cboBCM_SlaveID;
+    QLineEdit* txtIP_Addr;
+    QComboBox* cboCommPort;
+    QLabel* lblBaud;
+    QLabel* lblBCM_SlaveID;
+    QLabel* lblIP_Addr;
+    QLabel* lblCommPort;
+    QPushButton* cmdDeviceMgr;
+    QPushButton* cmdCancel;
+    QPushButton* cmdSave;
+    QPushButton* cmdDefaults;
+};
+
+} // namespace halvana

@@ -1,0 +1,160 @@
+#include "gui/app/link_wiring.h"
+
+#include "core/app/app_settings.h"
+#include "core/app/app_title.h"
+#include "core/app/login_level.h"
+#include "core/modbus/connection_lifecycle.h"
+#include "core/modbus/modbus_link.h"
+#include "core/modbus/polling_control.h"
+#include "core/modbus/traffic_log.h"
+#include "gui/app/child_window_geometry.h"
+#include "gui/app/frm_settings.h"
+#include "gui/app/mdi_form1.h"
+#include "gui/app/shell_services.h"
+#include "gui/modbus/frm_data_spy.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+
+namespace halvana {
+
+namespace {
+
+// The Data Spy's place: "frmDataSpyPos" keys 0..3 position and size, 4 state; 9000 by 4830
+// twips until one is stored.
+const GeometryKeys kDataSpyKeys = GeometryKeys::numbered(QStringLiteral("frmDataSpyPos"), 0, 1, 2, 3, 4);
+const QSize kDataSpyDefaultSize(twipsToPixels(9000), twipsToPixels(4830));
+
+} // namespace
+
+LinkWiring::LinkWiring(MDIForm1& form, Clock& clock, Transport* serial, Transport* tcp)
+    : QObject(&form),
+      m_form(form),
+      m_link(std::make_unique<ModbusLink>(clock, form.shell())),
+      m_lifecycle(std::make_unique<ConnectionLifecycle>(*m_link, clock, form.shell()))
+{
+    m_link->setTransports(serial, tcp);
+    m_lifecycle->setSettings(LinkSettings::fromStore(form.settings()));
+
+    connect(m_link.get(), &ModbusLink::statusText, &form, &MDIForm1::setStatusPanelText);
+    connect(m_link.get(), &ModbusLink::beep, this, [] { QApplication::beep(); });
+    connect(m_lifecycle.get(), &ConnectionLifecycle::statusText, &form, &MDIForm1::setStatusPanelText);
+    connect(m_lifecycle.get(), &ConnectionLifecycle::statusPanelVisible, this, [this](const QString& key, bool visible) {
+        if (QLabel* panel = m_form.statusPanel(key))
+            panel->setVisible(visible);
+    });
+    connect(m_lifecycle.get(), &ConnectionLifecycle::secondStatusBarVisible, form.StatusBar2(), &QWidget::setVisible);
+    connect(m_lifecycle.get(), &ConnectionLifecycle::menuEnabled, &form, &MDIForm1::setMenuItemEnabled);
+    connect(m_lifecycle.get(), &ConnectionLifecycle::applyLoginLevelRequested, &form, &MDIForm1::ApplyLoginLevel);
+    connect(m_lifecycle.get(), &ConnectionLifecycle::enableButtonsRequested, &form,
+            [this](bool enabled) { m_form.EnableButtons(enabled); });
+
+    connect(&form, &MDIForm1::StartCommRequested, m_lifecycle.get(), &ConnectionLifecycle::StartComm);
+    connect(&form, &MDIForm1::ConnectRequested, m_lifecycle.get(), &ConnectionLifecycle::mnuConnect_Click);
+    connect(&form, &MDIForm1::DisconnectRequested, this, [this] {
+        m_lifecycle->mnuDisconnect_Click();
+        // The program closes next; the port is let go now, not when the process ends.
+        m_lifecycle->Disconnect();
+    });
+    connect(&form, &MDIForm1::loadFinished, this, [this] {
+        if (m_form.loginLevel() == LoginLevel::Supervisor && m_form.flags().dataSpyEnabled)
+            mnuDataSpy_Click();
+    });
+
+    TrafficLog& log = m_link->trafficLog();
+    connect(&log, &TrafficLog::enabledChanged, this, [this](bool enabled) {
+        m_form.flags().dataSpyEnabled = enabled;
+        setDataSpyChecked(enabled);
+    });
+
+    form.setMenuCommand(QStringLiteral("mnuConnect"), [this] { m_lifecycle->mnuConnect_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuDisconnect"), [this] { m_lifecycle->mnuDisconnect_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuReboot"), [this] { mnuReboot_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuCommPortSettings"), [this] { mnuCommPortSettings_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuDataSpy"), [this] { mnuDataSpy_Click(); });
+}
+
+LinkWiring::~LinkWiring() = default;
+
+TrafficLog& LinkWiring::trafficLog()
+{
+    return m_link->trafficLog();
+}
+
+void LinkWiring::attachPolling(PollingControl* polling)
+{
+    m_polling = polling;
+    m_link->setPollingControl(polling);
+    m_form.setPollingControl(polling);
+}
+
+void LinkWiring::mnuCommPortSettings_Click()
+{
+    FrmSettings dialog(m_form.settings(), m_form.StoredSlaveID(), m_polling, m_form.shell(), &m_form);
+    if (m_form.shell().runDialog(dialog) != QDialog::Accepted)
+        return;
+
+    // The terminal uses the service port that may just have changed.
+    if (QMdiSubWindow* terminal = m_form.findChildWindow(QStringLiteral("frmTerminal")))
+        terminal->close();
+    // Let go of the old line before the new settings pick the transport, so switching between
+    // RS-485 and TCP never leaves the serial port held.
+    m_lifecycle->Disconnect();
+    m_lifecycle->setSettings(LinkSettings::fromStore(m_form.settings()));
+    m_link->resetTransactionCounter();
+    if (m_polling)
+        m_polling->resetPollStep();
+    m_lifecycle->mnuDisconnect_Click();
+    m_lifecycle->mnuConnect_Click();
+    m_form.setCommSettings(dialog.savedSettings());
+}
+
+void LinkWiring::mnuReboot_Click()
+{
+    if (!m_form.shell().askYesNo(kAppTitle, QStringLiteral("Reboot the unit now?\nPolling stops until it has restarted."),
+                                 false))
+        return;
+    m_lifecycle->mnuReboot_Click();
+}
+
+void LinkWiring::setDataSpyChecked(bool checked)
+{
+    if (QAction* item = m_form.menuAction(QStringLiteral("mnuDataSpy")))
+        item->setChecked(checked);
+}
+
+void LinkWiring::mnuDataSpy_Click()
+{
+    TrafficLog& log = m_link->trafficLog();
+    if (log.isEnabled()) {
+        log.setEnabled(false);
+        if (m_dataSpy)
+            m_dataSpy->close();
+        return;
+    }
+    log.setEnabled(true);
+    openDataSpy();
+}
+
+void LinkWiring::openDataSpy()
+{
+    if (m_dataSpy) {
+        m_form.mdiArea()->setActiveSubWindow(m_dataSpy);
+        return;
+    }
+    m_dataSpy = m_form.addChildWindow(new FrmDataSpy(m_link->trafficLog()));
+    auto* geometry = new ChildWindowGeometry(m_dataSpy, m_form.settings(), kDataSpyKeys, kDataSpyDefaultSize);
+    geometry->restore();
+    geometry->setOnClose([this] {
+        // Closed by its close box: the spy stops. Closed because the program ends: it stays
+        // on, so it opens again at the next start.
+        if (!m_form.isShuttingDown())
+            m_link->trafficLog().setEnabled(false);
+    });
+}
+
+} // namespace halvana

@@ -1,0 +1,259 @@
+#include "core/modbus/connection_lifecycle.h"
+#include "core/modbus/modbus_link.h"
+#include "core/modbus/polling_control.h"
+#include "core/modbus/traffic_log.h"
+#include "core/time/manual_clock.h"
+#include "gui/app/link_wiring.h"
+#include "main_window_fixture.h"
+#include "support/fake_transport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace halvana;
+
+namespace {
+
+class FakePolling : public PollingControl {
+public:
+    void setMainTimerEnabled(bool enabled) override { timerEnabled = enabled; }
+    bool PollingDisabled() const override { return disabled; }
+    void setPollingDisabled(bool value) override { disabled = value; }
+    int PollStep() const override { return step; }
+    void resetPollStep() override
+    {
+        step = 0;
+        ++resets;
+    }
+    bool timerEnabled = false;
+    bool disabled = false;
+    int step = 5;
+    int resets = 0;
+};
+
+class LinkWindowsTest : public test::MainWindowTest {
+protected:
+    LinkWindowsTest()
+    {
+        beforeLoad = [this](MDIForm1& f) {
+            wiring = new LinkWiring(f, clock, &serial, &tcp);
+            wiring->attachPolling(&polling);
+        };
+    }
+
+    // Presses buttons of PC Setup through the shell, then returns its result.
+    static std::function<int(QDialog&)> pcSetup(std::function<void(QDialog&)> edit, const char* button)
+    {
+        return [edit, button](QDialog& dialog) {
+            edit(dialog);
+            dialog.findChild<QPushButton*>(button)->click();
+            return dialog.result();
+        };
+    }
+
+    ManualClock clock;
+    test::FakeTransport serial;
+    test::FakeTransport tcp{true};
+    FakePolling polling;
+    LinkWiring* wiring = nullptr;
+};
+
+} // namespace
+
+TEST_F(LinkWindowsTest, PcSetupCancelStoresNothingAndRestoresThePollingItFound)
+{
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    for (bool pollingWasOff : {false, true}) {
+        MDIForm1& f = start();
+        polling.disabled = pollingWasOff;
+        polling.timerEnabled = !pollingWasOff;
+        bool stoppedWhileOpen = false;
+        shell.onDialog = pcSetup(
+            [&](QDialog& dialog) {
+                stoppedWhileOpen = polling.disabled && !polling.timerEnabled;
+                dialog.findChild<QPushButton*>("cmdDefaults")->click();
+                dialog.findChild<QComboBox*>("cboMode")->setCurrentIndex(1);
+            },
+            "cmdCancel");
+        f.menuAction("mnuCommPortSettings")->trigger();
+        EXPECT_TRUE(stoppedWhileOpen);
+        EXPECT_EQ(polling.disabled, pollingWasOff);
+        EXPECT_EQ(polling.timerEnabled, !pollingWasOff);
+        EXPECT_FALSE(storeOnDisk()->contains("Properties", "Mode"));
+        EXPECT_EQ(f.statusPanel("Mode")->text(), "RS-485");
+    }
+}
+
+TEST_F(LinkWindowsTest, PcSetupShowsTheStoredValuesAndATypedSlaveIdAfterCancel)
+{
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    storeBeforeStart("Properties", "Mode", "1");
+    storeBeforeStart("Properties", "Baud", "2");
+    storeBeforeStart("Properties", "BCM_SlaveID", "17");
+    storeBeforeStart("Properties", "IP_Address", "127.0.0.1:1502");
+    MDIForm1& f = start();
+    QStringList seen;
+    shell.onDialog = pcSetup(
+        [&seen](QDialog& d) {
+            seen << d.findChild<QComboBox*>("cboMode")->currentText() << d.findChild<QComboBox*>("cboBaud")->currentText()
+                 << d.findChild<QComboBox*>("cboBCM_SlaveID")->currentText()
+                 << d.findChild<QLineEdit*>("txtIP_Addr")->text();
+            seen << (d.findChild<QComboBox*>("cboBaud")->isEnabled() ? "baud on" : "baud off");
+            d.findChild<QComboBox*>("cboBCM_SlaveID")->setCurrentText("33");
+        },
+        "cmdCancel");
+    f.menuAction("mnuCommPortSettings")->trigger();
+    EXPECT_EQ(seen, (QStringList{"TCP", "38400", "17", "127.0.0.1:1502", "baud off"}));
+    EXPECT_EQ(f.BCM_SlaveID(), 17);
+
+    QString shownNext;
+    shell.onDialog = pcSetup([&shownNext](QDialog& d) { shownNext = d.findChild<QComboBox*>("cboBCM_SlaveID")->currentText(); },
+                             "cmdCancel");
+    f.menuAction("mnuCommPortSettings")->trigger();
+    EXPECT_EQ(shownNext, "33");
+    EXPECT_EQ(storeOnDisk()->property("BCM_SlaveID"), "17");
+}
+
+TEST_F(LinkWindowsTest, PcSetupSaveStoresReconnectsAndLetsGoOfTheSerialLine)
+{
+    storeBeforeStart("Properties", "LoginLevel", "2");
+    MDIForm1& f = start();
+    ASSERT_TRUE(serial.isOpen()) << "a logged-in start opens the RS-485 line";
+    shell.onDialog = pcSetup(
+        [](QDialog& d) {
+            d.findChild<QComboBox*>("cboMode")->setCurrentIndex(1);
+            d.findChild<QComboBox*>("cboBCM_SlaveID")->setCurrentText("9");
+            d.findChild<QLineEdit*>("txtIP_Addr")->setText("127.0.0.1:1502");
+            d.findChild<QComboBox*>("cboCommPort2")->setCurrentText("/dev/pts/77");
+        },
+        "cmdSave");
+    f.menuAction("mnuCommPortSettings")->trigger();
+    auto s = storeOnDisk();
+    EXPECT_EQ(s->property("Mode"), "1");
+    EXPECT_EQ(s->property("BCM_SlaveID"), "9");
+    EXPECT_EQ(s->property("IP_Address"), "127.0.0.1:1502");
+    EXPECT_EQ(s->value("SerialPortNames", s->property("CommPort2")), "/dev/pts/77");
+    EXPECT_FALSE(serial.isOpen());
+    EXPECT_EQ(tcp.endpoint, "127.0.0.1:1502");
+    EXPECT_EQ(f.BCM_SlaveID(), 9);
+    EXPECT_EQ(wiring->link().BCM_SlaveID(), 9);
+    EXPECT_EQ(polling.step, 0);
+    EXPECT_EQ(f.statusPanel("Mode")->text(), "TCP");
+    EXPECT_FALSE(f.statusPanel("Baud")->isVisibleTo(&f));
+    // Calibration and the terminal script runner are RS-485 only.
+    EXPECT_FALSE(f.menuAction("mnuRunScript")->isEnabled());
+}
+
+TEST_F(LinkWindowsTest, PcSetupRefusesASlaveIdOutsideTheRange)
+{
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    MDIForm1& f = start();
+    bool stayedOpen = false;
+    shell.onDialog = [&stayedOpen](QDialog& d) {
+        d.findChild<QComboBox*>("cboBCM_SlaveID")->setEditText("0");
+        d.findChild<QPushButton*>("cmdSave")->click();
+        stayedOpen = d.result() != QDialog::Accepted;
+        return QDialog::Rejected;
+    };
+    f.menuAction("mnuCommPortSettings")->trigger();
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_TRUE(shell.texts[0].contains("1 to 247"));
+    EXPECT_FALSE(storeOnDisk()->contains("Properties", "BCM_SlaveID"));
+}
+
+TEST_F(LinkWindowsTest, DataSpyShowsTrafficAndItsCloseBoxStopsIt)
+{
+    storeBeforeStart("Properties", "LoginLevel", "2");
+    MDIForm1& f = start();
+    f.menuAction("mnuDataSpy")->trigger();
+    ASSERT_NE(wiring->dataSpyWindow(), nullptr);
+    EXPECT_TRUE(f.menuAction("mnuDataSpy")->isChecked());
+    auto* text = wiring->dataSpyWindow()->findChild<QPlainTextEdit*>("rtbData");
+    wiring->trafficLog().UpdateDataSpy("Sent", "01 03 00 00 00 0A C5 CD ");
+    EXPECT_EQ(text->toPlainText(), wiring->trafficLog().text());
+    EXPECT_TRUE(text->toPlainText().contains("Started"));
+    EXPECT_TRUE(text->toPlainText().endsWith("01 03 00 00 00 0A C5 CD "));
+
+    auto* pause = wiring->dataSpyWindow()->findChild<QCheckBox*>("chkPause");
+    auto* step = wiring->dataSpyWindow()->findChild<QPushButton*>("cmdSingleStep");
+    EXPECT_FALSE(step->isEnabled());
+    pause->click();
+    EXPECT_TRUE(wiring->trafficLog().DataSpyPaused());
+    ASSERT_TRUE(step->isEnabled());
+    step->click();
+    EXPECT_TRUE(wiring->trafficLog().DataSpySingleStep());
+
+    wiring->dataSpyWindow()->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(wiring->trafficLog().isEnabled());
+    EXPECT_FALSE(wiring->trafficLog().DataSpyPaused());
+    EXPECT_FALSE(f.menuAction("mnuDataSpy")->isChecked());
+    f.close();
+    EXPECT_EQ(storeOnDisk()->property("DataSpyEnabled"), "False");
+}
+
+TEST_F(LinkWindowsTest, DataSpyOpenAtExitReopensAtTheNextStartWhereItWas)
+{
+    storeBeforeStart("Properties", "LoginLevel", "2");
+    MDIForm1& f = start();
+    f.menuAction("mnuDataSpy")->trigger();
+    wiring->dataSpyWindow()->setGeometry(20, 30, 500, 250);
+    f.close();
+    auto s = storeOnDisk();
+    EXPECT_EQ(s->property("DataSpyEnabled"), "True");
+    EXPECT_EQ(s->value("frmDataSpyPos", "2"), "7500");
+    EXPECT_EQ(s->value("frmDataSpyPos", "4"), "0");
+
+    MDIForm1& again = start();
+    ASSERT_NE(wiring->dataSpyWindow(), nullptr);
+    EXPECT_EQ(wiring->dataSpyWindow()->geometry(), QRect(20, 30, 500, 250));
+    EXPECT_TRUE(again.menuAction("mnuDataSpy")->isChecked());
+    EXPECT_TRUE(wiring->trafficLog().isEnabled());
+}
+
+TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
+{
+    storeBeforeStart("Properties", "LoginLevel", "2");
+    MDIForm1& f = start();
+    ASSERT_TRUE(f.menuAction("mnuReboot")->isEnabled());
+    serial.written.clear();
+    shell.answers = {false};
+    f.menuAction("mnuReboot")->trigger();
+    clock.advance(1000);
+    EXPECT_TRUE(serial.written.isEmpty());
+
+    shell.answers = {true};
+    f.menuAction("mnuReboot")->trigger();
+    clock.advance(600);
+    ASSERT_FALSE(serial.written.isEmpty());
+    // Function 16 to register 858 (address 857 = 0x0359) of slave 1.
+    EXPECT_EQ(serial.written.first().left(4), QByteArray::fromHex("01100359"));
+}
+
+TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevel)
+{
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    MDIForm1& f = start();
+    f.menuAction("mnuDisconnect")->trigger();
+    EXPECT_TRUE(f.menuAction("mnuConnect")->isEnabled());
+    EXPECT_FALSE(f.menuAction("mnuDisconnect")->isEnabled());
+    EXPECT_TRUE(wiring->lifecycle().DisconnectRequested());
+    f.menuAction("mnuConnect")->trigger();
+    EXPECT_FALSE(f.menuAction("mnuConnect")->isEnabled());
+    EXPECT_TRUE(f.menuAction("mnuDisconnect")->isEnabled());
+    // The terminal stays a Supervisor's, whatever the link says.
+    EXPECT_FALSE(f.menuAction("mnuTerminal")->isEnabled());
+}
+
+TEST_F(LinkWindowsTest, LinkMessagesReachTheStatusPanels)
+{
+    MDIForm1& f = start();
+    emit wiring->link().statusText("CommMsg", "Successful Write ");
+    EXPECT_EQ(f.statusPanel("CommMsg")->text(), "Successful Write ");
+}
