@@ -1,0 +1,433 @@
+#include "gui/views/data_views.h"
+
+#include "core/app/app_settings.h"
+#include "core/device/device_data.h"
+#include "gui/app/mdi_form1.h"
+#include "gui/views/frm_bcm_panel.h"
+#include "gui/views/frm_meter_table.h"
+#include "gui/views/frm_system_settings.h"
+#include "gui/views/grid_view.h"
+#include "gui/views/panel_buttons_menu.h"
+#include "gui/views/window_placement.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+namespace halvana {
+
+namespace {
+
+constexpr int kPanelOffsetStep = 2000;
+
+QString meterTableMenu(int index)
+{
+    return QStringLiteral("mnuMeterTable%1").arg(index);
+}
+
+QString panelViewMenu(int kind)
+{
+    return QStringLiteral("mnuBCM_Panel_CB_View%1").arg(kind);
+}
+
+// Tables 0..10 are View menu items whose open state is kept between runs; 11 belongs to a capture.
+bool isMenuTable(int index)
+{
+    return index >= 0 && index < ShellFlags::kMeterTables;
+}
+
+// The tables a panelboard view needs polled: the branch tables for the branch view, the
+// three-phase tables for the subfeed, panel and PDU views.
+std::array<int, 2> tablesOfPanelView(int kind)
+{
+    if (kind == kBranchPanelView)
+        return {kBranchSettingsTable, kBranchReadingsTable};
+    return {kThreePhaseSettingsTable, kThreePhaseReadingsTable};
+}
+
+// The value column of the three-phase meter a frame of a view shows: column `MeterCursor` + 2,
+// where the cursor counts the meters that are not branches, in meter-list order. -1 when no
+// meter of the list is shown there.
+int threePhaseColumnOfFrame(const DeviceModel& model, int viewKind, int frame)
+{
+    int cursor = 0;
+    for (int m = 0; m < model.NumMeters; ++m) {
+        const int type = model.meterType(m);
+        if (type == kTypeBranch)
+            continue;
+        if (PanelboardViews::frameOfMeter(type, model.meterOrdinal(m)) == std::pair{viewKind, frame})
+            return cursor + 2;
+        ++cursor;
+    }
+    return -1;
+}
+
+// Keeps a window's normal width fixed to what its contents need; its height stays free, and a
+// maximised window fills the work area.
+class NormalWidthLock : public QObject {
+public:
+    NormalWidthLock(QMdiSubWindow* window, int width) : QObject(window), m_window(window), m_width(width)
+    {
+        window->installEventFilter(this);
+        window->resize(width, window->height());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Resize
+            && !(m_window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) && m_window->width() != m_width)
+            m_window->resize(m_width, m_window->height());
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QMdiSubWindow* m_window;
+    int m_width;
+};
+
+QMdiSubWindow* subWindowOf(QWidget* widget)
+{
+    return widget ? qobject_cast<QMdiSubWindow*>(widget->parentWidget()) : nullptr;
+}
+
+WindowPlacement* placementOf(QWidget* widget)
+{
+    QMdiSubWindow* sub = subWindowOf(widget);
+    return sub ? sub->findChild<WindowPlacement*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+} // namespace
+
+DataViews::DataViews(MDIForm1& mainWindow, DeviceData& data)
+    : QObject(&mainWindow), m_main(mainWindow), m_data(data), m_panelButtons(new PanelButtonsMenu(&mainWindow))
+{
+    // The layout of the branch view is the stored one.
+    data.panelboards().setColumnWidthLayout(mainWindow.flags().columnWidthLayout);
+    data.setTablesToRestore(DeviceData::tablesOpenAtExit(mainWindow.settings()));
+
+    connect(&mainWindow, &MDIForm1::loadFinished, this, &DataViews::restoreWindows);
+    connect(&data.tables(), &MeterTables::tableOpened, this, &DataViews::onTableOpened);
+    connect(&data.tables(), &MeterTables::tableClosed, this, &DataViews::onTableClosed);
+
+    mainWindow.setMenuCommand(QStringLiteral("mnuSystemandPanelSettings"), [this] { mnuSystemandPanelSettings_Click(); });
+    for (int k = 0; k < ShellFlags::kMeterTables; ++k) {
+        if (isTableIndex(k))
+            mainWindow.setMenuCommand(meterTableMenu(k), [this, k] { mnuMeterTable_Click(k); });
+    }
+    for (int k = 0; k < kPanelViewCount; ++k)
+        mainWindow.setMenuCommand(panelViewMenu(k), [this, k] { mnuBCM_Panel_CB_View_Click(k); });
+
+    for (int i = 0; i < 3; ++i)
+        connect(m_panelButtons->mnuViewMode(i), &QAction::triggered, this, [this, i] { mnuViewMode_Click(i); });
+    connect(m_panelButtons->mnuBCM_ColWidth(), &QAction::triggered, this, &DataViews::mnuBCM_ColWidth_Click);
+    connect(m_panelButtons->mnuCopyText(), &QAction::triggered, this, &DataViews::copyBranchText);
+}
+
+DataViews::~DataViews() = default;
+
+FrmMeterTable* DataViews::meterTableWindow(int index) const
+{
+    return isTableIndex(index) ? m_tables[size_t(index)].data() : nullptr;
+}
+
+FrmBCMPanel* DataViews::panelWindow(int kind) const
+{
+    return kind >= 0 && kind < kPanelViewCount ? m_panels[size_t(kind)].data() : nullptr;
+}
+
+void DataViews::restoreWindows()
+{
+    const ShellFlags& flags = m_main.flags();
+    for (int k = 0; k < kPanelViewCount; ++k) {
+        if (flags.panelViewOpen[size_t(k)] && !m_panels[size_t(k)])
+            openPanelView(k);
+    }
+    if (flags.systemSettingsOpen && !m_systemSettings)
+        openSystemSettings();
+}
+
+QMdiSubWindow* DataViews::showWindow(QWidget* window, const PlacementKeys& keys, bool minimised)
+{
+    QMdiSubWindow* sub = m_main.addChildWindow(window);
+    sub->resize(sub->sizeHint().expandedTo(window->size()));
+    auto* placement = new WindowPlacement(*sub, m_main.settings(), keys);
+    placement->restore(!minimised);
+    if (minimised)
+        sub->showMinimized();
+    return sub;
+}
+
+void DataViews::setMenuChecked(const QString& name, bool checked)
+{
+    if (QAction* item = m_main.menuAction(name))
+        item->setChecked(checked);
+}
+
+void DataViews::popupAllSettings(const QPoint& globalPos)
+{
+    // The all-settings popup comes with the settings capture; until then a right-click only
+    // chooses the grid.
+    if (auto* popup = m_main.findChild<QMenu*>(QStringLiteral("mnuAllSettingsPopup")))
+        popup->popup(globalPos);
+}
+
+void DataViews::mnuSystemandPanelSettings_Click()
+{
+    if (QMdiSubWindow* sub = subWindowOf(m_systemSettings))
+        sub->close();
+    else
+        openSystemSettings();
+    setMenuChecked(QStringLiteral("mnuSystemandPanelSettings"), !m_systemSettings.isNull());
+}
+
+void DataViews::openSystemSettings()
+{
+    SystemSettingsView& view = m_data.systemSettings();
+    view.PopulateGrid();
+    // Keep the rows of the meters already known, so the next system information reply does not
+    // have to rebuild the grid and erase what the replies until then fill in.
+    if (m_data.model().hasSystemInfo)
+        view.grid().setRowCount(m_data.model().NumMeters + 1);
+    view.SystemSettingsWindowOpen = true;
+    view.frmSystemSettingsFlag = true;
+    m_main.flags().systemSettingsOpen = true;
+    setMenuChecked(QStringLiteral("mnuSystemandPanelSettings"), true);
+
+    m_systemSettings = new FrmSystemSettings(view);
+    connect(m_systemSettings, &FrmSystemSettings::closing, this, &DataViews::onSystemSettingsClosing);
+    connect(m_systemSettings->MSFlexGrid1(), &GridView::gridPressed, this,
+            [this](int, int, Qt::MouseButton button, const QPoint& globalPos) {
+                m_data.tables().ActiveTableIndex = MeterTables::kSystemSettingsGrid;
+                if (button == Qt::RightButton)
+                    popupAllSettings(globalPos);
+            });
+
+    m_systemSettings->resize(m_systemSettings->sizeHint().width(), twipsToPixels(FrmSystemSettings::kLoadHeightTwips));
+    QMdiSubWindow* sub = showWindow(m_systemSettings, PlacementKeys::systemSettings(), false);
+    sub->setMinimumHeight(twipsToPixels(FrmSystemSettings::kMinimumHeightTwips));
+    new NormalWidthLock(sub, sub->sizeHint().width());
+}
+
+void DataViews::onSystemSettingsClosing()
+{
+    if (WindowPlacement* placement = placementOf(m_systemSettings))
+        placement->store();
+    SystemSettingsView& view = m_data.systemSettings();
+    view.SystemSettingsWindowOpen = false;
+    m_systemSettings = nullptr;
+    // Closed by the user: it does not come back at the next start. Closed because the program
+    // ends: it does.
+    if (m_main.isShuttingDown())
+        return;
+    view.frmSystemSettingsFlag = false;
+    m_main.flags().systemSettingsOpen = false;
+    setMenuChecked(QStringLiteral("mnuSystemandPanelSettings"), false);
+}
+
+void DataViews::mnuMeterTable_Click(int index)
+{
+    if (!isMenuTable(index) || !isTableIndex(index))
+        return;
+    if (QMdiSubWindow* sub = subWindowOf(m_tables[size_t(index)])) {
+        sub->close();
+    } else {
+        m_openTablesMinimised = false;
+        m_data.openTable(index);
+    }
+    setMenuChecked(meterTableMenu(index), !m_tables[size_t(index)].isNull());
+}
+
+void DataViews::onTableOpened(int index)
+{
+    if (m_tables[size_t(index)])
+        return;
+    MeterTable& table = m_data.tables().table(index);
+    auto* window = new FrmMeterTable(table);
+    m_tables[size_t(index)] = window;
+    connect(window, &FrmMeterTable::closing, this, &DataViews::onMeterTableClosing);
+    connect(window->MSFlexGrid1(), &GridView::gridPressed, this,
+            [this, index](int, int, Qt::MouseButton button, const QPoint& globalPos) {
+                onMeterTablePressed(index, button, globalPos);
+            });
+    QMdiSubWindow* sub = showWindow(window, PlacementKeys::meterTable(index), m_openTablesMinimised);
+    sub->setMinimumHeight(twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
+
+    if (isMenuTable(index)) {
+        m_main.flags().meterTableOpen[size_t(index)] = true;
+        setMenuChecked(meterTableMenu(index), true);
+    }
+}
+
+void DataViews::onTableClosed(int index)
+{
+    // A table closed elsewhere (the capture that opened it) takes its window along.
+    if (QMdiSubWindow* sub = subWindowOf(m_tables[size_t(index)]))
+        sub->close();
+}
+
+void DataViews::onMeterTableClosing(int index)
+{
+    if (WindowPlacement* placement = placementOf(m_tables[size_t(index)]))
+        placement->store();
+    m_tables[size_t(index)] = nullptr;
+    m_data.tables().close(index);
+    if (m_main.isShuttingDown() || !isMenuTable(index))
+        return;
+    m_main.flags().meterTableOpen[size_t(index)] = false;
+    setMenuChecked(meterTableMenu(index), false);
+}
+
+void DataViews::onMeterTablePressed(int index, Qt::MouseButton button, const QPoint& globalPos)
+{
+    FrmMeterTable* window = m_tables[size_t(index)];
+    if (!window || !window->allSettingsPopupAllowed())
+        return;
+    m_data.tables().ActiveTableIndex = index;
+    if (button == Qt::RightButton)
+        popupAllSettings(globalPos);
+}
+
+void DataViews::mnuBCM_Panel_CB_View_Click(int index)
+{
+    if (index < 0 || index >= kPanelViewCount)
+        return;
+    if (QMdiSubWindow* sub = subWindowOf(m_panels[size_t(index)]))
+        sub->close();
+    else
+        openPanelView(index);
+    setMenuChecked(panelViewMenu(index), !m_panels[size_t(index)].isNull());
+}
+
+void DataViews::openPanelView(int kind)
+{
+    // The view is filled by the table decoders, so its tables must be polled: open them
+    // minimised when they are not open.
+    m_openTablesMinimised = true;
+    for (int table : tablesOfPanelView(kind)) {
+        if (!m_data.tables().isOpen(table))
+            m_data.openTable(table);
+    }
+    m_openTablesMinimised = false;
+
+    m_data.panelboards().open(kind);
+    auto* window = new FrmBCMPanel(m_data.panelboards().view(kind));
+    m_panels[size_t(kind)] = window;
+    connect(window, &FrmBCMPanel::closing, this, &DataViews::onPanelClosing);
+    connect(window, &FrmBCMPanel::branchGridPressed, this, &DataViews::onBranchGridPressed);
+    connect(window, &FrmBCMPanel::meterGridPressed, this,
+            [this, kind](int frame, int, Qt::MouseButton button, const QPoint&) {
+                if (button == Qt::LeftButton)
+                    showMeterReadings(kind, frame);
+            });
+    window->showActivePanel(m_panelOffset / kPanelOffsetStep, m_panelOffset);
+    showWindow(window, PlacementKeys::panelView(kind), false);
+
+    m_main.flags().panelViewOpen[size_t(kind)] = true;
+    setMenuChecked(panelViewMenu(kind), true);
+}
+
+void DataViews::onPanelClosing(int kind)
+{
+    if (WindowPlacement* placement = placementOf(m_panels[size_t(kind)]))
+        placement->store();
+    m_panels[size_t(kind)] = nullptr;
+    m_data.panelboards().close(kind);
+    if (m_main.isShuttingDown())
+        return;
+    m_main.flags().panelViewOpen[size_t(kind)] = false;
+    setMenuChecked(panelViewMenu(kind), false);
+}
+
+void DataViews::onBranchGridPressed(int grid, int row, Qt::MouseButton button, const QPoint& globalPos)
+{
+    const PanelboardViews& views = m_data.panelboards();
+    if (button == Qt::LeftButton) {
+        showBranchReadings(PanelboardViews::branchAt(grid, row, views.columnWidthLayout()));
+        return;
+    }
+    if (button != Qt::RightButton)
+        return;
+    // Both layouts give each panel (42 branches) a pair of grids.
+    selectPanel(grid / 2);
+    m_popupGrid = grid;
+    m_popupRow = row;
+    const QString value =
+        m_data.panelboards().view(kBranchPanelView).branchGrid(grid).text(row, PanelboardView::kValueColumn);
+    m_panelButtons->prepare(views.labelMode(), views.showParentId(), views.columnWidthLayout(), value);
+    m_panelButtons->popup(globalPos);
+}
+
+void DataViews::copyBranchText()
+{
+    if (m_popupGrid < 0)
+        return;
+    const GridModel& grid = m_data.panelboards().view(kBranchPanelView).branchGrid(m_popupGrid);
+    QStringList cells;
+    for (int c = 0; c < grid.columnCount(); ++c)
+        cells << grid.text(m_popupRow, c);
+    QApplication::clipboard()->setText(cells.join(QLatin1Char('\t')));
+}
+
+void DataViews::selectPanel(int panel)
+{
+    const int offset = panel * kPanelOffsetStep;
+    for (const auto& window : m_panels) {
+        if (window)
+            window->showActivePanel(panel, offset);
+    }
+    if (offset == m_panelOffset)
+        return;
+    m_panelOffset = offset;
+    emit panelOffsetChanged(offset);
+}
+
+void DataViews::mnuBCM_ColWidth_Click()
+{
+    const bool columnWidth = !m_data.panelboards().columnWidthLayout();
+    m_data.panelboards().setColumnWidthLayout(columnWidth);
+    m_main.flags().columnWidthLayout = columnWidth;
+    m_panelButtons->mnuBCM_ColWidth()->setChecked(columnWidth);
+}
+
+void DataViews::mnuViewMode_Click(int index)
+{
+    PanelboardViews& views = m_data.panelboards();
+    if (index == 2)
+        views.setShowParentId(!views.showParentId());
+    else
+        views.setLabelMode(index);
+    m_panelButtons->prepare(views.labelMode(), views.showParentId(), views.columnWidthLayout(), QString());
+}
+
+void DataViews::showBranchReadings(int branch)
+{
+    if (branch >= 0)
+        showReadingsColumn(kBranchReadingsTable, branch + 2);
+}
+
+void DataViews::showMeterReadings(int viewKind, int frame)
+{
+    const int column = threePhaseColumnOfFrame(m_data.model(), viewKind, frame);
+    if (column >= 0)
+        showReadingsColumn(kThreePhaseReadingsTable, column);
+}
+
+void DataViews::showReadingsColumn(int table, int column)
+{
+    FrmMeterTable* window = m_tables[size_t(table)];
+    if (!window || !m_data.tables().table(table).isUpdated())
+        return;
+    QMdiSubWindow* sub = subWindowOf(window);
+    if (sub->isMinimized())
+        sub->showNormal();
+    m_main.mdiArea()->setActiveSubWindow(sub);
+    window->MSFlexGrid1()->selectGridColumn(column);
+    window->MSFlexGrid1()->setFocus();
+}
+
+} // namespace halvana

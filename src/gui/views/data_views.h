@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/device/register_map.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+
+class QMdiSubWindow;
+class QPoint;
+class QWidget;
+
+namespace halvana {
+
+class DeviceData;
+class FrmBCMPanel;
+class FrmMeterTable;
+class FrmSystemSettings;
+class MDIForm1;
+class PanelButtonsMenu;
+struct PlacementKeys;
+
+// The data windows of the View menu: the System Configuration window, the meter tables and the
+// panelboard views. Opens and closes them from the menu, keeps the menu's check marks and the
+// "open at exit" flags in step, tells the device data which windows are open (a table's step is
+// polled only while its window is open), and keeps each window's placement.
+class DataViews : public QObject {
+    Q_OBJECT
+public:
+    // Gives the View menu items their commands; build it before MDIForm1::load(), at whose end
+    // it reopens the windows that were open at the last exit.
+    DataViews(MDIForm1& mainWindow, DeviceData& data);
+    ~DataViews() override;
+
+    // The panelboard views and the System Configuration window that were open at the last
+    // exit. The tables follow at the first decoded system information reply.
+    void restoreWindows();
+
+    void mnuSystemandPanelSettings_Click();
+    // Indices 0..10; 6 and 8 do nothing.
+    void mnuMeterTable_Click(int index);
+    void mnuBCM_Panel_CB_View_Click(int index);
+    void mnuBCM_ColWidth_Click();
+    void mnuViewMode_Click(int index);
+
+    FrmSystemSettings* systemSettingsWindow() const { return m_systemSettings; }
+    FrmMeterTable* meterTableWindow(int index) const;
+    FrmBCMPanel* panelWindow(int kind) const;
+    PanelButtonsMenu* mnuPanelButtons() const { return m_panelButtons; }
+
+    // `PanelOffset`: the chosen panel x 2000, which TCP requests add to their addresses.
+    int PanelOffset() const { return m_panelOffset; }
+    void selectPanel(int panel);
+
+    // A click on a branch (or on a three-phase meter of a subfeed, panel or PDU view) shows its
+    // column in the readings table, once that table has been read through.
+    void showBranchReadings(int branch);
+    void showMeterReadings(int viewKind, int frame);
+
+signals:
+    void panelOffsetChanged(int offset);
+
+private:
+    QMdiSubWindow* showWindow(QWidget* window, const PlacementKeys& keys, bool minimised);
+    void setMenuChecked(const QString& name, bool checked);
+
+    void openSystemSettings();
+    void onSystemSettingsClosing();
+    void onTableOpened(int index);
+    void onTableClosed(int index);
+    void onMeterTableClosing(int index);
+    void onMeterTablePressed(int index, Qt::MouseButton button, const QPoint& globalPos);
+    void openPanelView(int kind);
+    void onPanelClosing(int kind);
+    void onBranchGridPressed(int grid, int row, Qt::MouseButton button, const QPoint& globalPos);
+    void copyBranchText();
+    void popupAllSettings(const QPoint& globalPos);
+    void showReadingsColumn(int table, int column);
+
+    MDIForm1& m_main;
+    DeviceData& m_data;
+    QPointer<FrmSystemSettings> m_systemSettings;
+    std::array<QPointer<FrmMeterTable>, kTableCount> m_tables;
+    std::array<QPointer<FrmBCMPanel>, 4> m_panels;
+    PanelButtonsMenu* m_panelButtons;
+    bool m_openTablesMinimised = false;
+    int m_panelOffset = 0;
+    // The branch grid row the panel popup was opened on.
+    int m_popupGrid = -1;
+    int m_popupRow = -1;
+};
+
+} // namespace halvana

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/grid/grid_model.h"
+
+#include <QTableView>
+
+namespace halvana {
+
+class GridTableModel;
+
+// A grid on screen: a table view over a GridModel with the grid's header row and first column
+// as fixed headers, its column widths (twips), hidden rows and compact rows. Polling rewrites
+// cells in place, so the scroll position, selection and current cell stay where the user left
+// them. Positions in its signals are grid positions (header row 0, first column 0).
+class GridView : public QTableView {
+    Q_OBJECT
+public:
+    explicit GridView(GridModel& grid, QWidget* parent = nullptr);
+
+    GridModel& grid() const;
+    GridTableModel* gridModel() const { return m_model; }
+
+    // The grid cell at a point of the view's viewport; (-1, -1) outside the cells.
+    QPoint gridCellAt(const QPoint& viewportPos) const;
+    // Brings a grid column into view and selects it from its first to its last row.
+    void selectGridColumn(int column);
+    // Width of all columns and headers, in pixels, for windows that size themselves to a grid.
+    int contentWidth() const;
+    int contentHeight() const;
+
+signals:
+    // Any mouse button, on a cell or on a heading.
+    void gridPressed(int row, int column, Qt::MouseButton button, const QPoint& globalPos);
+    void gridDoubleClicked(int row, int column);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void applyColumnFormat(int gridColumn);
+    void applyAllFormats();
+    void applyRowVisibility(int gridRow);
+    bool paintCorner(QWidget* corner);
+
+    GridTableModel* m_model;
+    QWidget* m_corner = nullptr;
+};
+
+} // namespace halvana

@@ -1,0 +1,328 @@
+#include "data_views_fixture.h"
+
+#include "core/device/panelboard_views.h"
+#include "gui/views/frm_bcm_panel.h"
+#include "gui/views/frm_system_settings.h"
+#include "gui/views/panel_buttons_menu.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace halvana::test {
+namespace {
+
+bool readAny(const std::vector<int>& regs, int first, int last)
+{
+    return std::any_of(regs.begin(), regs.end(), [&](int r) { return r >= first && r <= last; });
+}
+
+TEST_F(DataViewsTest, OpeningATableStartsItsPollingAndClosingItStopsIt)
+{
+    start();
+    polling->describeUnit({1, 2, 1});
+    polling->runFor(2000);
+    EXPECT_FALSE(readAny(polling->readRegisters(), 2001, 65535)) << "no table open, no meter blocks";
+
+    menu("mnuMeterTable0");
+    ASSERT_NE(table(0), nullptr);
+    EXPECT_TRUE(checked("mnuMeterTable0"));
+    polling->unit.reads.clear();
+    polling->runFor(2000);
+    // Map 2 branch settings: the first and second branch meters.
+    const std::vector<int> regs = polling->readRegisters();
+    EXPECT_TRUE(readAny(regs, 2001, 2001));
+    EXPECT_TRUE(readAny(regs, 2151, 2151));
+    EXPECT_TRUE(polling->data.tables().table(0).isUpdated());
+
+    menu("mnuMeterTable0");
+    EXPECT_EQ(table(0), nullptr);
+    EXPECT_FALSE(checked("mnuMeterTable0"));
+    polling->unit.reads.clear();
+    polling->runFor(2000);
+    EXPECT_FALSE(readAny(polling->readRegisters(), 2001, 65535));
+
+    // Closing by the window's own close box does the same.
+    menu("mnuMeterTable3");
+    subWindowOf(table(3))->close();
+    EXPECT_FALSE(checked("mnuMeterTable3"));
+    EXPECT_FALSE(polling->data.tables().isOpen(3));
+}
+
+TEST_F(DataViewsTest, SystemConfigurationShowsTheDecodedTextsAndStatusColours)
+{
+    start();
+    // Meters: a branch, a subfeed, a panel and a type the program does not know.
+    polling->describeUnit({1, 4, 9, 6});
+    RegisterImage& unit = polling->unit.image;
+    unit[1] = 7;
+    unit[2] = 3;
+    unit[3] = 0x0A05;
+    unit[4] = 12;
+    unit[6] = 1;
+    unit[401] = 0x0000;
+    unit[402] = 0x0023;
+    unit[403] = 0x0002;
+    unit[404] = 0x0001;
+
+    menu("mnuSystemandPanelSettings");
+    FrmSystemSettings* window = views->systemSettingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("System Configuration"));
+    polling->runFor(2000);
+
+    const struct {
+        QLineEdit* box;
+        const char* text;
+    } boxes[] = {
+        {window->txtSysInfo(0), "7"},          {window->txtSysInfo(1), "38400"},
+        {window->txtSysInfo(2), "10.05.012"},  {window->txtSysInfo(4), "4"},
+        {window->txtSysInfo(5), "1"},          {window->txtSysInfo(15), "2"},
+        {window->txtNoOfMeterTypes(0), "1"},   {window->txtNoOfMeterTypes(3), "1"},
+        {window->txtNoOfMeterTypes(4), "1"},   {window->txtNoOfMeterTypes(5), "1"},
+        {window->txtNoOfMeterTypes(1), "0"},   {window->txtNoOf_3Ph_Meters(), "2"},
+    };
+    for (const auto& b : boxes) {
+        ASSERT_NE(b.box, nullptr);
+        EXPECT_EQ(b.box->text(), QString::fromLatin1(b.text)) << b.box->objectName().toStdString();
+    }
+
+    GridView* grid = window->MSFlexGrid1();
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+    const QColor green(0, 255, 0), yellow(255, 255, 0), red(255, 0, 0);
+    const struct {
+        int row;
+        const char* type;
+        const char* warning;
+        QColor warningColour;
+        const char* alarm;
+        QColor alarmColour;
+    } meters[] = {
+        {1, "1) Branch", "OK", green, "OK", green},
+        {2, "4) Subfeed", "Active", yellow, "Active", red},
+        {3, "9) Panel", "Active", yellow, "OK", green},
+        {4, "6) Unknown", "OK", green, "Active", red},
+    };
+    for (const auto& m : meters) {
+        EXPECT_EQ(grid->model()->headerData(m.row - 1, Qt::Vertical).toString(), QStringLiteral("Meter %1").arg(m.row));
+        EXPECT_EQ(cell(grid, m.row, 1).toString(), QString::fromLatin1(m.type));
+        EXPECT_EQ(cell(grid, m.row, 2).toString(), QString::number(m.row));
+        EXPECT_EQ(cell(grid, m.row, 4).toString(), QString::fromLatin1(m.warning));
+        EXPECT_EQ(cell(grid, m.row, 4, Qt::BackgroundRole).value<QBrush>().color(), m.warningColour);
+        EXPECT_EQ(cell(grid, m.row, 5).toString(), QString::fromLatin1(m.alarm));
+        EXPECT_EQ(cell(grid, m.row, 5, Qt::BackgroundRole).value<QBrush>().color(), m.alarmColour);
+    }
+    // The status number is kept in the hidden "Group" column.
+    EXPECT_EQ(cell(grid, 2, 3).toString(), QStringLiteral("2"));
+    EXPECT_TRUE(grid->isColumnHidden(grid->gridModel()->modelColumn(3)));
+    EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Warning"));
+
+    // A warning that clears turns its cell green again; closing stops the updates.
+    unit[402] = 0x0021;
+    polling->runFor(2000);
+    EXPECT_EQ(cell(grid, 2, 4).toString(), QStringLiteral("OK"));
+    EXPECT_EQ(cell(grid, 2, 4, Qt::BackgroundRole).value<QBrush>().color(), green);
+    menu("mnuSystemandPanelSettings");
+    EXPECT_EQ(views->systemSettingsWindow(), nullptr);
+    EXPECT_FALSE(polling->data.systemSettings().SystemSettingsWindowOpen);
+}
+
+TEST_F(DataViewsTest, ChoosingAPanelInTheBranchViewMovesTheTcpAddresses)
+{
+    start();
+    polling->describeUnit({1, 1});
+    menu("mnuBCM_Panel_CB_View0");
+    FrmBCMPanel* panel = views->panelWindow(kBranchPanelView);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(views->PanelOffset(), 0);
+
+    // Each pair of grids is one panel of 42 branches, in either layout.
+    for (bool columnWidth : {false, true}) {
+        if (polling->data.panelboards().columnWidthLayout() != columnWidth)
+            views->mnuBCM_ColWidth_Click();
+        for (int grid = 7; grid >= 0; --grid) {
+            pressCell(panel->grdSeqNum(grid), 4, 1, Qt::RightButton);
+            views->mnuPanelButtons()->hide();
+            EXPECT_EQ(views->PanelOffset(), grid / 2 * 2000) << "grid " << grid << " column-width " << columnWidth;
+            EXPECT_EQ(polling->link.PanelOffset(), grid / 2 * 2000);
+        }
+    }
+
+    // TCP reads past the system information go to the chosen panel's registers.
+    pressCell(panel->grdSeqNum(2), 0, 1, Qt::RightButton);
+    views->mnuPanelButtons()->hide();
+    polling->unit.reads.clear();
+    polling->runFor(500);
+    const std::vector<int> regs = polling->readRegisters();
+    EXPECT_TRUE(readAny(regs, 1, 1));
+    EXPECT_TRUE(readAny(regs, 2101, 2101)) << "meter information of panel 2";
+    EXPECT_FALSE(readAny(regs, 101, 101));
+
+    // A left click is not a choice of panel.
+    pressCell(panel->grdSeqNum(6), 0, 1, Qt::LeftButton);
+    EXPECT_EQ(views->PanelOffset(), 2000);
+}
+
+TEST_F(DataViewsTest, PanelboardViewsOpenTheTablesTheyAreFilledFromMinimised)
+{
+    const struct {
+        int kind;
+        int tables[2];
+    } cases[] = {
+        {kBranchPanelView, {0, 1}},
+        {kSubfeedPanelView, {2, 3}},
+        {kPanelsView, {2, 3}},
+        {kPduView, {2, 3}},
+    };
+    for (const auto& c : cases) {
+        start();
+        menu(QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind));
+        ASSERT_NE(views->panelWindow(c.kind), nullptr);
+        EXPECT_TRUE(checked(QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind)));
+        EXPECT_TRUE(polling->data.panelboards().isOpen(c.kind));
+        for (int t : c.tables) {
+            ASSERT_NE(table(t), nullptr) << "view " << c.kind << " table " << t;
+            EXPECT_TRUE(subWindowOf(table(t))->isMinimized());
+            EXPECT_TRUE(checked(QStringLiteral("mnuMeterTable%1").arg(t)));
+        }
+        // A table that is already open stays as it is.
+        menu(QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind));
+        EXPECT_EQ(views->panelWindow(c.kind), nullptr);
+        EXPECT_FALSE(polling->data.panelboards().isOpen(c.kind));
+        subWindowOf(table(c.tables[0]))->showNormal();
+        menu(QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind));
+        EXPECT_FALSE(subWindowOf(table(c.tables[0]))->isMinimized());
+    }
+}
+
+TEST_F(DataViewsTest, ClickingABranchSelectsItsColumnInTheReadingsTableOnceItWasReadThrough)
+{
+    start();
+    polling->describeUnit(std::vector<int>(44, kTypeBranch));
+    menu("mnuBCM_Panel_CB_View0");
+    FrmBCMPanel* panel = views->panelWindow(kBranchPanelView);
+    GridView* readings = table(1)->MSFlexGrid1();
+
+    // Standard layout: the right-hand grid of the first group holds circuits 2, 4, 6, ...
+    pressCell(panel->grdSeqNum(1), 1, 1, Qt::LeftButton);
+    EXPECT_TRUE(readings->selectionModel()->selectedIndexes().isEmpty()) << "the table is not read through yet";
+
+    pollUntilUpdated(1);
+    ASSERT_TRUE(polling->data.tables().table(1).isUpdated());
+    pressCell(panel->grdSeqNum(1), 1, 1, Qt::LeftButton);
+    const QModelIndexList selected = readings->selectionModel()->selectedIndexes();
+    ASSERT_FALSE(selected.isEmpty());
+    const int column = readings->gridModel()->modelColumn(3 + 2);
+    EXPECT_EQ(readings->model()->headerData(column, Qt::Horizontal).toString(), QStringLiteral("B4"));
+    EXPECT_EQ(selected.size(), readings->model()->rowCount());
+    for (const QModelIndex& index : selected)
+        EXPECT_EQ(index.column(), column);
+    EXPECT_EQ(form->mdiArea()->activeSubWindow(), subWindowOf(table(1)));
+    EXPECT_FALSE(subWindowOf(table(1))->isMinimized());
+
+    // Branch 44 is in the second group's left grid, circuit 43.
+    pressCell(panel->grdSeqNum(2), 0, 1, Qt::LeftButton);
+    EXPECT_EQ(readings->selectionModel()->selectedIndexes().first().column(), readings->gridModel()->modelColumn(42 + 2));
+}
+
+TEST_F(DataViewsTest, ASubfeedClickSelectsThatMetersColumnInTheThreePhaseReadings)
+{
+    start();
+    // Non-branch meters in list order: PDU input (cursor 0), subfeed 1 (1), subfeed 2 (2).
+    polling->describeUnit({1, 2, 1, 4, 4});
+    menu("mnuBCM_Panel_CB_View1");
+    pollUntilUpdated(3);
+    ASSERT_TRUE(polling->data.tables().table(3).isUpdated());
+    GridView* readings = table(3)->MSFlexGrid1();
+
+    pressCell(views->panelWindow(kSubfeedPanelView)->grdPanel2(1), 1, 1, Qt::LeftButton);
+    const QModelIndexList selected = readings->selectionModel()->selectedIndexes();
+    ASSERT_FALSE(selected.isEmpty());
+    EXPECT_EQ(selected.first().column(), readings->gridModel()->modelColumn(2 + 2));
+
+    // A frame no meter fills selects nothing.
+    readings->clearSelection();
+    pressCell(views->panelWindow(kSubfeedPanelView)->grdPanel2(3), 1, 1, Qt::LeftButton);
+    EXPECT_TRUE(readings->selectionModel()->selectedIndexes().isEmpty());
+}
+
+TEST_F(DataViewsTest, AllSettingsPopupIsOfferedOnlyWhereTheTableAllowsIt)
+{
+    start();
+    polling->describeUnit({1});
+    auto* popup = new QMenu(form.get());
+    popup->setObjectName(QStringLiteral("mnuAllSettingsPopup"));
+    popup->addAction(QStringLiteral("&Refresh"));
+    MeterTables& tables = polling->data.tables();
+
+    menu("mnuMeterTable0");
+    tables.ActiveTableIndex = 42;
+    pressCell(table(0)->MSFlexGrid1(), 1, 1, Qt::RightButton);
+    EXPECT_EQ(tables.ActiveTableIndex, 42) << "a fresh table is not read through";
+    EXPECT_FALSE(popup->isVisible());
+
+    menu("mnuMeterTable5");
+    pressCell(table(5)->MSFlexGrid1(), 1, 1, Qt::LeftButton);
+    EXPECT_EQ(tables.ActiveTableIndex, 5);
+    EXPECT_FALSE(popup->isVisible()) << "only the right button opens it";
+
+    pollUntilUpdated(0);
+    pressCell(table(0)->MSFlexGrid1(), 1, 1, Qt::RightButton);
+    EXPECT_EQ(tables.ActiveTableIndex, 0);
+    EXPECT_TRUE(popup->isVisible());
+    popup->hide();
+
+    menu("mnuSystemandPanelSettings");
+    pressCell(views->systemSettingsWindow()->MSFlexGrid1(), 1, 1, Qt::RightButton);
+    EXPECT_EQ(tables.ActiveTableIndex, MeterTables::kSystemSettingsGrid);
+    EXPECT_TRUE(popup->isVisible());
+    popup->hide();
+}
+
+TEST_F(DataViewsTest, BranchPopupSwitchesLayoutAndLabelModeAndCopiesTheBranch)
+{
+    start();
+    menu("mnuBCM_Panel_CB_View0");
+    FrmBCMPanel* panel = views->panelWindow(kBranchPanelView);
+    PanelButtonsMenu* popup = views->mnuPanelButtons();
+    PanelboardViews& boards = polling->data.panelboards();
+    EXPECT_FALSE(boards.columnWidthLayout()) << "the stored flag is not \"True\"";
+    EXPECT_EQ(panel->windowTitle(), QStringLiteral("Branch Panelboard (Standard) View"));
+
+    GridModel& right = boards.view(kBranchPanelView).branchGrid(1);
+    right.setText(3, PanelboardView::kValueColumn, QStringLiteral("Off"));
+    pressCell(panel->grdSeqNum(1), 3, 1, Qt::RightButton);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->mnuEnable()->text(), QStringLiteral("Disable"));
+    EXPECT_FALSE(popup->mnuBCM_ColWidth()->isChecked());
+    popup->mnuCopyText()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("B8\t\tOff"));
+    popup->hide();
+
+    popup->mnuViewMode(1)->trigger();
+    EXPECT_EQ(boards.labelMode(), int(PanelboardViews::kVoltageLabels));
+    EXPECT_EQ(panel->findChild<QGroupBox*>(QStringLiteral("fraSeqNum2"))->title(),
+              QStringLiteral("Group 3: Voltage / Mapping (Ch#) / Parent ID"));
+    popup->mnuViewMode(2)->trigger();
+    EXPECT_TRUE(boards.showParentId());
+
+    popup->mnuBCM_ColWidth()->trigger();
+    EXPECT_TRUE(boards.columnWidthLayout());
+    EXPECT_EQ(panel->windowTitle(), QStringLiteral("Branch Panelboard (Column-Width) View"));
+    // Column-width layout: the second grid holds branches 21 to 41 (circuits 22 to 42).
+    EXPECT_EQ(panel->grdSeqNum(1)->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("B22"));
+
+    restart();
+    EXPECT_EQ(storeOnDisk()->property(QStringLiteral("BCM_ColWidthFlag")), QStringLiteral("True"));
+    EXPECT_TRUE(polling->data.panelboards().columnWidthLayout());
+    ASSERT_NE(views->panelWindow(kBranchPanelView), nullptr) << "open at exit, open at start";
+    EXPECT_EQ(views->panelWindow(kBranchPanelView)->windowTitle(), QStringLiteral("Branch Panelboard (Column-Width) View"));
+}
+
+} // namespace
+} // namespace halvana::test

@@ -1,0 +1,258 @@
+#include "core/app/window_geometry.h"
+#include "gui/views/grid_table_model.h"
+#include "gui/views/grid_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QBrush>
+#include <QFont>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+#include <functional>
+
+namespace halvana {
+namespace {
+
+// Collects what QAbstractItemModelTester complains about while a test runs.
+class ModelWarnings {
+public:
+    ModelWarnings()
+    {
+        s_messages.clear();
+        s_previous = qInstallMessageHandler(&ModelWarnings::handle);
+    }
+    ~ModelWarnings() { qInstallMessageHandler(s_previous); }
+    QStringList messages() const { return s_messages; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext&, const QString& text)
+    {
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            s_messages << text;
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QStringList s_messages;
+};
+
+// The grid as the views see it: header row and first column fixed (the usual tables), or only
+// a first column (the panelboards' branch grids).
+struct Shape {
+    const char* name;
+    int fixedRows;
+    int fixedColumns;
+};
+
+class GridTableModelShapes : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(GridTableModelShapes, EveryChangeOfTheGridKeepsTheModelConsistent)
+{
+    GridModel grid;
+    grid.setFixed(GetParam().fixedRows, GetParam().fixedColumns);
+    GridTableModel model(grid);
+    ModelWarnings warnings;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+
+    const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+        {"reset", [&] { grid.reset(5, 4); }},
+        {"heading and body", [&] {
+             grid.setText(0, 2, QStringLiteral("B1"));
+             grid.setText(3, 0, QStringLiteral("2003"));
+             grid.setTextAndBackground(2, 3, QStringLiteral("Active"), kStatusRed);
+         }},
+        {"grow rows", [&] { grid.setRowCount(40); }},
+        {"shrink to the heading", [&] { grid.setRowCount(1); }},
+        {"no rows", [&] { grid.setRowCount(0); }},
+        {"rows again", [&] { grid.setRowCount(3); }},
+        {"one column", [&] { grid.setColumnCount(1); }},
+        {"no columns", [&] { grid.setColumnCount(0); }},
+        {"meter columns", [&] { grid.setColumnCount(7); }},
+        {"append", [&] { grid.appendRow({QStringLiteral("5"), QStringLiteral("Value"), QStringLiteral("1")}); }},
+        {"batch", [&] {
+             GridModel::UpdateBatch batch(grid);
+             for (int r = 0; r < grid.rowCount(); ++r)
+                 grid.setText(r, 6, QString::number(r));
+             grid.setRowHidden(1, true);
+             grid.setColumnWidth(2, 0);
+             grid.setColumnAlignment(3, GridModel::Alignment::RightCentre);
+         }},
+        {"shrink inside a batch", [&] {
+             GridModel::UpdateBatch batch(grid);
+             grid.setText(3, 5, QStringLiteral("x"));
+             grid.setRowCount(2);
+         }},
+        {"empty reset", [&] { grid.reset(0, 0); }},
+    };
+    for (const auto& [name, step] : steps) {
+        step();
+        EXPECT_EQ(model.rowCount(), std::max(0, grid.rowCount() - GetParam().fixedRows)) << name;
+        EXPECT_EQ(model.columnCount(), std::max(0, grid.columnCount() - GetParam().fixedColumns)) << name;
+        EXPECT_TRUE(warnings.messages().isEmpty()) << name << ": " << warnings.messages().join('\n').toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, GridTableModelShapes,
+                         ::testing::Values(Shape{"HeadingRowAndColumn", 1, 1}, Shape{"FirstColumnOnly", 0, 1},
+                                           Shape{"NoHeadings", 0, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GridTableModel, HeadingsComeFromTheFixedRowAndColumnAndCellsFromTheRest)
+{
+    GridModel grid;
+    grid.reset(3, 3);
+    grid.setText(0, 0, QStringLiteral("Reg"));
+    grid.setText(0, 2, QStringLiteral("B1"));
+    grid.setBold(0, 2, true);
+    grid.setText(2, 0, QStringLiteral("2094"));
+    grid.setTextAndBackground(2, 2, QStringLiteral("Active"), kStatusYellow);
+    grid.setForeground(1, 1, Rgb{0, 0, 255});
+    GridTableModel model(grid);
+
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("B1"));
+    EXPECT_TRUE(model.headerData(1, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(model.headerData(1, Qt::Vertical).toString(), QStringLiteral("2094"));
+    EXPECT_EQ(model.data(model.index(1, 1)).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(model.data(model.index(1, 1), Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 0));
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 255));
+    EXPECT_FALSE(model.data(model.index(0, 1), Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(model.data(model.index(0, 1), Qt::FontRole).isValid());
+    EXPECT_EQ(model.indexOfCell(2, 2), model.index(1, 1));
+    EXPECT_FALSE(model.indexOfCell(0, 2).isValid());
+}
+
+TEST(GridTableModel, AlignmentFollowsTheColumnAndGeneralPutsNumbersRight)
+{
+    using A = GridModel::Alignment;
+    const struct {
+        A alignment;
+        const char* text;
+        Qt::Alignment expected;
+    } cases[] = {
+        {A::General, "12.34", Qt::AlignRight | Qt::AlignVCenter},
+        {A::General, "1234", Qt::AlignRight | Qt::AlignVCenter},
+        {A::General, "OK", Qt::AlignLeft | Qt::AlignVCenter},
+        {A::General, "Meter 7", Qt::AlignLeft | Qt::AlignVCenter},
+        {A::LeftCentre, "42", Qt::AlignLeft | Qt::AlignVCenter},
+        {A::RightCentre, "1) Branch", Qt::AlignRight | Qt::AlignVCenter},
+        {A::CentreCentre, "x", Qt::AlignCenter},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GridTableModel::alignmentFor(c.alignment, QString::fromLatin1(c.text)), c.expected) << c.text;
+}
+
+TEST(GridTableModel, TellsTheViewOnlyWhatChanged)
+{
+    GridModel grid;
+    grid.reset(60, 5);
+    GridTableModel model(grid);
+    QSignalSpy cells(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy headings(&model, &QAbstractItemModel::headerDataChanged);
+
+    grid.setText(10, 3, QStringLiteral("5.5"));
+    grid.setText(10, 3, QStringLiteral("5.5"));
+    ASSERT_EQ(cells.count(), 1);
+    EXPECT_EQ(cells[0][0].toModelIndex(), model.index(9, 2));
+
+    // One reply's column arrives as one change over the rows it touched.
+    cells.clear();
+    {
+        GridModel::UpdateBatch batch(grid);
+        for (int r = 1; r <= 55; ++r)
+            grid.setText(r, 4, QString::number(r));
+    }
+    ASSERT_EQ(cells.count(), 1);
+    EXPECT_EQ(cells[0][0].toModelIndex(), model.index(0, 3));
+    EXPECT_EQ(cells[0][1].toModelIndex(), model.index(54, 3));
+
+    // A new meter's heading is a heading change, not a cell change.
+    cells.clear();
+    grid.setText(0, 4, QStringLiteral("B3"));
+    EXPECT_EQ(cells.count(), 0);
+    ASSERT_EQ(headings.count(), 1);
+    EXPECT_EQ(headings[0][0].value<Qt::Orientation>(), Qt::Horizontal);
+    EXPECT_EQ(headings[0][1].toInt(), 3);
+}
+
+TEST(GridView, ShowsWidthsInPixelsAndHidesZeroWidthColumnsAndHiddenRows)
+{
+    GridModel grid;
+    grid.reset(12, 6);
+    grid.setColumnWidth(0, 1000);
+    grid.setColumnWidth(1, 1300);
+    grid.setColumnWidth(3, 0);
+    GridView view(grid);
+
+    EXPECT_EQ(view.verticalHeader()->width(), twipsToPixels(1000));
+    EXPECT_EQ(view.columnWidth(0), twipsToPixels(1300));
+    EXPECT_EQ(view.columnWidth(1), twipsToPixels(GridModel::kDefaultColumnWidth));
+    EXPECT_TRUE(view.isColumnHidden(2));
+
+    grid.setRowHidden(6, true);
+    EXPECT_TRUE(view.isRowHidden(5));
+    grid.setRowHidden(6, false);
+    EXPECT_FALSE(view.isRowHidden(5));
+
+    // A rebuilt grid brings its own hidden rows and widths.
+    grid.reset(12, 4);
+    grid.setRowHidden(10, true);
+    grid.setColumnWidth(2, 900);
+    EXPECT_TRUE(view.isRowHidden(9));
+    EXPECT_FALSE(view.isColumnHidden(2));
+    EXPECT_EQ(view.columnWidth(1), twipsToPixels(900));
+
+    // A meter column added by a decoder takes its width at once.
+    grid.setColumnCount(5);
+    grid.setColumnWidth(4, 1080);
+    EXPECT_EQ(view.columnWidth(3), twipsToPixels(1080));
+}
+
+TEST(GridView, PollingNeitherScrollsNorMovesTheSelection)
+{
+    GridModel grid;
+    grid.reset(120, 60);
+    GridView view(grid);
+    view.resize(400, 300);
+    view.show();
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum() / 2);
+    const QModelIndex current = view.model()->index(70, 30);
+    view.setCurrentIndex(current);
+    const int v = view.verticalScrollBar()->value();
+    const int h = view.horizontalScrollBar()->value();
+
+    for (int reply = 0; reply < 20; ++reply) {
+        GridModel::UpdateBatch batch(grid);
+        const int column = 2 + reply;
+        for (int r = 1; r < grid.rowCount(); ++r)
+            grid.setText(r, column, QString::number(reply * 1000 + r));
+        grid.setRowHidden(5, true);
+    }
+    grid.setColumnCount(61);
+    grid.setText(0, 60, QStringLiteral("B59"));
+
+    EXPECT_EQ(view.verticalScrollBar()->value(), v);
+    EXPECT_EQ(view.horizontalScrollBar()->value(), h);
+    EXPECT_EQ(view.currentIndex(), current);
+}
+
+TEST(GridView, SelectingAColumnSelectsAllItsRowsAndBringsItIntoView)
+{
+    GridModel grid;
+    grid.reset(30, 80);
+    GridView view(grid);
+    view.resize(300, 200);
+    view.show();
+
+    view.selectGridColumn(70);
+    const QModelIndexList selected = view.selectionModel()->selectedIndexes();
+    EXPECT_EQ(selected.size(), 29);
+    for (const QModelIndex& index : selected)
+        EXPECT_EQ(index.column(), 69);
+    const QRect shown = view.visualRect(view.model()->index(view.rowAt(0), 69));
+    EXPECT_TRUE(view.viewport()->rect().intersects(shown));
+}
+
+} // namespace
+} // namespace halvana
