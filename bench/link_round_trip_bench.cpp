@@ -34,6 +34,19 @@ QStringList imageArgs(int registers)
     return {QStringLiteral("--set"), QStringLiteral("%1=%2").arg(kFirstRegister).arg(values.join(','))};
 }
 
+// The link as the program runs it: real time, one transport, slave 1.
+struct BenchLink {
+    BenchLink(Transport& transport, bool tcp) : link(clock, messages)
+    {
+        link.setTransports(tcp ? nullptr : &transport, tcp ? &transport : nullptr);
+        link.setCommMode(tcp ? 1 : 0);
+        link.setSlaveId(1);
+    }
+    QtClock clock;
+    RecordingMessages messages;
+    ModbusLink link;
+};
+
 // One read, waited for in the event loop; false when the link ended it any other way.
 bool readOnce(ModbusLink& link, int count)
 {
@@ -90,9 +103,6 @@ void rtuRoundTrip(benchmark::State& state, bool paced)
         state.SkipWithError("no simulator on a pseudo-terminal");
         return;
     }
-    QtClock clock;
-    RecordingMessages messages;
-    ModbusLink link(clock, messages);
     SerialTransport serial;
     serial.setEndpoint(pty.toolSide());
     serial.setBaudRate(kBaud);
@@ -100,10 +110,9 @@ void rtuRoundTrip(benchmark::State& state, bool paced)
         state.SkipWithError("cannot open the pseudo-terminal");
         return;
     }
-    link.setTransports(&serial, nullptr);
-    link.setSlaveId(1);
+    BenchLink bench(serial, false);
 
-    measure(state, link, count);
+    measure(state, bench.link, count);
     // The link judges a reply complete after its frame gap, where the wire needs 3.5 characters;
     // what is left is our own processing and the event loop's.
     const double roundTrip = state.counters["round_trip_ms"];
@@ -137,14 +146,9 @@ void BM_ReadRoundTrip_Tcp(benchmark::State& state)
         state.SkipWithError("no simulator on TCP");
         return;
     }
-    QtClock clock;
-    RecordingMessages messages;
-    ModbusLink link(clock, messages);
     TcpTransport tcp;
     tcp.setEndpoint(sim.address());
-    link.setTransports(nullptr, &tcp);
-    link.setCommMode(1);
-    link.setSlaveId(1);
+    BenchLink bench(tcp, true);
     QEventLoop loop;
     QObject::connect(&tcp, &Transport::connected, &loop, &QEventLoop::quit);
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
@@ -154,7 +158,7 @@ void BM_ReadRoundTrip_Tcp(benchmark::State& state)
         state.SkipWithError("cannot connect to the simulator");
         return;
     }
-    measure(state, link, count);
+    measure(state, bench.link, count);
 }
 
 } // namespace

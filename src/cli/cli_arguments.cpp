@@ -118,6 +118,11 @@ bool CliArguments::parse(const QStringList& arguments)
         return fail(QStringLiteral("give either --tcp or --rtu, not both"));
     if (m_parser.isSet(kBaud) && m_parser.isSet(kTcp))
         return fail(QStringLiteral("--baud goes with --rtu, not with --tcp"));
+    if (m_command->checkArguments) {
+        const QString problem = m_command->checkArguments(m_args, m_parser);
+        if (!problem.isEmpty())
+            return fail(problem);
+    }
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+class QCommandLineParser;
+
 namespace halvana::cli {
 
 // Exit status of halvana-cli.
@@ -33,6 +35,9 @@ struct CliCommand {
     // The command talks to the unit: the link is open before run() starts.
     bool needsLink = false;
     std::function<int(CliContext&)> run;
+    // Checks the arguments and options before anything else happens (before the link opens):
+    // empty when they are fine, otherwise what is wrong, and the command line is bad usage.
+    std::function<QString(const QStringList& args, const QCommandLineParser& parser)> checkArguments;
 };
 
 struct CliCommandRegistration {

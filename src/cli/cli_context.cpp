@@ -61,18 +61,6 @@ AppFolders CliContext::folders() const
     return AppFolders::fromSystem(m_arguments.dataDir());
 }
 
-std::optional<int> CliContext::number(int index, int min, int max, const QString& what)
-{
-    const QString text = args().value(index).trimmed();
-    bool ok = false;
-    const qlonglong n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toLongLong(&ok, 16)
-                                                                                  : text.toLongLong(&ok, 10);
-    if (ok && n >= min && n <= max)
-        return int(n);
-    usageError(QStringLiteral("%1 \"%2\" is not a number from %3 to %4").arg(what, text).arg(min).arg(max));
-    return std::nullopt;
-}
-
 int CliContext::usageError(const QString& message)
 {
     m_err << "halvana-cli: " << message << '\n';

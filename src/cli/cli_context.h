@@ -5,7 +5,6 @@
 #include <QTextStream>
 
 #include <memory>
-#include <optional>
 
 class QCommandLineParser;
 
@@ -40,9 +39,6 @@ public:
     // Only for a command with needsLink.
     CliSession& session() { return *m_session; }
 
-    // Argument `index` as a whole number in min..max, decimal or hexadecimal with "0x"; nothing,
-    // after a usage message naming `what`, when it is not.
-    std::optional<int> number(int index, int min, int max, const QString& what);
     // Print "halvana-cli: <message>" on stderr and return kExitUsage or kExitFailed.
     int usageError(const QString& message);
     int failure(const QString& message);

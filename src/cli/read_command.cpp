@@ -1,7 +1,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_context.h"
 #include "cli/cli_session.h"
-#include "core/modbus/modbus_frames.h"
+#include "cli/register_arguments.h"
 
 namespace halvana::cli {
 
@@ -9,28 +9,15 @@ namespace {
 
 int runRead(CliContext& ctx)
 {
-    const auto reg = ctx.number(0, 1, kMaxWireAddress + 1, QStringLiteral("register"));
-    if (!reg)
-        return kExitUsage;
-    int count = 1;
-    if (ctx.args().size() > 1) {
-        const auto n = ctx.number(1, 1, kMaxReadCount, QStringLiteral("count"));
-        if (!n)
-            return kExitUsage;
-        count = *n;
-    }
-    if (*reg + count - 1 > kMaxWireAddress + 1)
-        return ctx.usageError(QStringLiteral("registers %1 to %2 run past register %3")
-                                  .arg(*reg)
-                                  .arg(*reg + count - 1)
-                                  .arg(kMaxWireAddress + 1));
-
-    QString error;
-    const auto values = ctx.session().readRegisters(*reg, count, &error);
+    QString problem;
+    const auto read = RegisterArguments::forRead(ctx.args(), &problem);
+    if (!read)
+        return ctx.usageError(problem);
+    const auto values = ctx.session().readRegisters(read->first, read->count, &problem);
     if (!values)
-        return ctx.failure(error);
+        return ctx.failure(problem);
     for (int i = 0; i < values->size(); ++i)
-        ctx.out() << (*reg + i) << '\t' << (*values)[i] << '\n';
+        ctx.out() << (read->first + i) << '\t' << (*values)[i] << '\n';
     return kExitOk;
 }
 
@@ -44,6 +31,11 @@ const CliCommandRegistration registration({
     2,
     true,
     runRead,
+    [](const QStringList& args, const QCommandLineParser&) {
+        QString problem;
+        RegisterArguments::forRead(args, &problem);
+        return problem;
+    },
 });
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_context.h"
 #include "cli/cli_session.h"
-#include "core/modbus/modbus_frames.h"
+#include "cli/register_arguments.h"
 
 namespace halvana::cli {
 
@@ -9,26 +9,11 @@ namespace {
 
 int runWrite(CliContext& ctx)
 {
-    const auto reg = ctx.number(0, 1, kMaxWireAddress + 1, QStringLiteral("register"));
-    if (!reg)
-        return kExitUsage;
-    const int count = int(ctx.args().size()) - 1;
-    if (count > kMaxWriteCount)
-        return ctx.usageError(QStringLiteral("at most %1 values go in one write").arg(kMaxWriteCount));
-    if (*reg + count - 1 > kMaxWireAddress + 1)
-        return ctx.usageError(QStringLiteral("registers %1 to %2 run past register %3")
-                                  .arg(*reg)
-                                  .arg(*reg + count - 1)
-                                  .arg(kMaxWireAddress + 1));
-    QVector<int> values;
-    for (int i = 1; i <= count; ++i) {
-        const auto value = ctx.number(i, 0, 65535, QStringLiteral("value"));
-        if (!value)
-            return kExitUsage;
-        values << *value;
-    }
-
-    const CliSession::WriteResult result = ctx.session().writeRegisters(*reg, values);
+    QString problem;
+    const auto write = RegisterArguments::forWrite(ctx.args(), &problem);
+    if (!write)
+        return ctx.usageError(problem);
+    const CliSession::WriteResult result = ctx.session().writeRegisters(write->first, write->values);
     if (result.success) {
         ctx.out() << result.message << '\n';
         return kExitOk;
@@ -47,6 +32,11 @@ const CliCommandRegistration registration({
     -1,
     true,
     runWrite,
+    [](const QStringList& args, const QCommandLineParser&) {
+        QString problem;
+        RegisterArguments::forWrite(args, &problem);
+        return problem;
+    },
 });
 
 } // namespace

@@ -43,6 +43,12 @@ RunResult runProgram(const QString& program, const QStringList& args, int timeou
     return result;
 }
 
+RunResult runCli(const QStringList& connection, const QString& command)
+{
+    return runProgram(binaryPath(QStringLiteral("halvana-cli")),
+                      connection + command.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+}
+
 BackgroundProgram::BackgroundProgram() : m_process(std::make_unique<QProcess>())
 {
     m_process->setProcessChannelMode(QProcess::MergedChannels);

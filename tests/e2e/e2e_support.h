@@ -23,6 +23,9 @@ struct RunResult {
 // HOME, so they never read or write the user's own settings.
 RunResult runProgram(const QString& program, const QStringList& args, int timeoutMs = 20000);
 
+// halvana-cli with the connection options and a command line such as "read 5001 4".
+RunResult runCli(const QStringList& connection, const QString& command);
+
 // A program that runs beside the test (the simulator, socat, a fixture server) until stopped.
 class BackgroundProgram {
 public:

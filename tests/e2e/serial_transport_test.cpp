@@ -7,10 +7,18 @@
 using namespace halvana;
 using namespace halvana::test;
 
-TEST(SerialTransport, CarriesBytesOverAPseudoTerminalPair)
-{
+namespace {
+
+class SerialOverPty : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(pty.open()) << qPrintable(pty.error()); }
     PtyPair pty;
-    ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
+};
+
+} // namespace
+
+TEST_F(SerialOverPty, CarriesBytes)
+{
     SerialTransport unit;
     SerialTransport tool;
     unit.setEndpoint(pty.unitSide());
@@ -28,10 +36,8 @@ TEST(SerialTransport, CarriesBytesOverAPseudoTerminalPair)
     EXPECT_EQ(atUnit, request);
 }
 
-TEST(SerialTransport, APortAlreadyOpenIsInUse)
+TEST_F(SerialOverPty, APortAlreadyOpenIsInUse)
 {
-    PtyPair pty;
-    ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
     SerialTransport first;
     SerialTransport second;
     first.setEndpoint(pty.toolSide());

@@ -1,6 +1,6 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_command.h"
-#include "cli/cli_context.h"
+#include "cli/register_arguments.h"
 #include "core/app/app_settings.h"
 
 #include <QTemporaryDir>
@@ -107,20 +107,52 @@ TEST(CliArguments, TheStoredConnectionFillsWhatTheOptionsLeaveOpen)
     }
 }
 
-TEST(CliContext, NumbersAreDecimalOrHexWithinTheirRange)
+TEST(RegisterArguments, NumbersAreDecimalOrHexAndEveryRegisterHasAWireAddress)
+{
+    struct Case {
+        const char* line;
+        bool write;
+        int first;
+        int count;
+        QVector<int> values;
+        const char* problem;
+    } cases[] = {
+        {"5001", false, 5001, 1, {}, ""},
+        {"0x359 125", false, 857, 125, {}, ""},
+        {"65412 125", false, 65412, 125, {}, ""},
+        {"65413 125", false, 0, 0, {}, "registers 65413 to 65537 run past register 65536"},
+        {"0", false, 0, 0, {}, "register \"0\" is not a number from 1 to 65536"},
+        {"1 0", false, 0, 0, {}, "count \"0\""},
+        {"858 1", true, 858, 1, {1}, ""},
+        {"801 0xFFFF 0", true, 801, 2, {65535, 0}, ""},
+        {"801 65536", true, 0, 0, {}, "value \"65536\" is not a number from 0 to 65535"},
+        {"801 12ab", true, 0, 0, {}, "\"12ab\""},
+        {"65536 1 2", true, 0, 0, {}, "run past register 65536"},
+    };
+    for (const Case& c : cases) {
+        const QStringList args = QString::fromLatin1(c.line).split(QLatin1Char(' '));
+        QString problem;
+        const auto parsed = c.write ? RegisterArguments::forWrite(args, &problem) : RegisterArguments::forRead(args, &problem);
+        EXPECT_TRUE(problem.contains(QString::fromLatin1(c.problem))) << c.line << ": " << qPrintable(problem);
+        ASSERT_EQ(parsed.has_value(), *c.problem == 0) << c.line;
+        if (parsed) {
+            EXPECT_EQ(parsed->first, c.first) << c.line;
+            EXPECT_EQ(parsed->count, c.count) << c.line;
+            EXPECT_EQ(parsed->values, c.values) << c.line;
+        }
+    }
+
+    QStringList tooMany{QStringLiteral("1")};
+    for (int i = 0; i < 124; ++i)
+        tooMany << QStringLiteral("0");
+    QString problem;
+    EXPECT_FALSE(RegisterArguments::forWrite(tooMany, &problem));
+    EXPECT_TRUE(problem.contains(QStringLiteral("at most 123 values")));
+}
+
+TEST(CliArguments, BadRegisterArgumentsAreBadUsageBeforeAnyConnection)
 {
     CliArguments arguments;
-    ASSERT_TRUE(arguments.parse(line(QStringLiteral("write 0x359 65535 65536 12ab"))));
-    QString outText;
-    QString errText;
-    QTextStream out(&outText);
-    QTextStream err(&errText);
-    CliContext context(arguments, out, err);
-    EXPECT_EQ(context.number(0, 1, 65536, QStringLiteral("register")), 857);
-    EXPECT_EQ(context.number(1, 0, 65535, QStringLiteral("value")), 65535);
-    EXPECT_FALSE(context.number(2, 0, 65535, QStringLiteral("value")));
-    EXPECT_FALSE(context.number(3, 0, 65535, QStringLiteral("value")));
-    err.flush();
-    EXPECT_TRUE(errText.contains(QStringLiteral("value \"65536\" is not a number from 0 to 65535")));
-    EXPECT_TRUE(errText.contains(QStringLiteral("\"12ab\"")));
+    EXPECT_FALSE(arguments.parse(line(QStringLiteral("--tcp 127.0.0.1 read 5001 126"))));
+    EXPECT_TRUE(arguments.errorText().contains(QStringLiteral("count \"126\"")));
 }
