@@ -4,6 +4,7 @@
 #include "core/app/app_settings.h"
 #include "core/app/app_title.h"
 #include "core/app/message_sink.h"
+#include "core/modbus/link_settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -63,9 +64,12 @@ const QStringList& modeNames()
 
 const QStringList& baudList()
 {
-    static const QStringList rates = {QStringLiteral("9600"), QStringLiteral("19200"),
-                                      QStringLiteral("38400"), QStringLiteral("57600"),
-                                      QStringLiteral("115200")};
+    static const QStringList rates = [] {
+        QStringList texts;
+        for (int rate : kBaudRates)
+            texts << QString::number(rate);
+        return texts;
+    }();
     return rates;
 }
 

@@ -1,6 +1,7 @@
 #include "gui/app/frm_change_password.h"
 
 #include "core/app/shell_settings.h"
+#include "gui/app/ok_cancel_buttons.h"
 #include "gui/app/shell_services.h"
 
 #include <QComboBox>
@@ -44,14 +45,10 @@ FrmChangePassword::FrmChangePassword(LoginLevel currentLevel, Passwords& passwor
     txtNewPassword = passwordBox("txtNewPassword", this);
     txtConfirmNewPassword = passwordBox("txtConfirmNewPassword", this);
 
-    auto* buttons = new QDialogButtonBox(this);
-    cmdOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancelButtons buttons = makeOkCancelButtons(this);
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
     connect(cmdOK, &QPushButton::clicked, this, &FrmChangePassword::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("User Name:"), cboUserName);
@@ -60,7 +57,7 @@ FrmChangePassword::FrmChangePassword(LoginLevel currentLevel, Passwords& passwor
     form->addRow(QStringLiteral("Confirm New Password:"), txtConfirmNewPassword);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 }
 
 void FrmChangePassword::cmdOK_Click()

@@ -1,5 +1,6 @@
 #include "gui/app/frm_login.h"
 
+#include "gui/app/ok_cancel_buttons.h"
 #include "gui/app/shell_services.h"
 
 #include <QComboBox>
@@ -26,21 +27,17 @@ FrmLogin::FrmLogin(const Passwords& passwords, ShellServices& shell, QWidget* pa
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setEchoMode(QLineEdit::Password);
 
-    auto* buttons = new QDialogButtonBox(this);
-    cmdOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancelButtons buttons = makeOkCancelButtons(this);
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
     connect(cmdOK, &QPushButton::clicked, this, &FrmLogin::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("User Name:"), cboUserName);
     form->addRow(QStringLiteral("Password:"), txtPassword);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
     txtPassword->setFocus();
 }
 
