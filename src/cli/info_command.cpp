@@ -1,0 +1,96 @@
+#include "cli/cli_command.h"
+#include "cli/cli_context.h"
+#include "cli/cli_session.h"
+#include "core/app/app_folders.h"
+#include "core/device/device_data.h"
+#include "core/device/sequencer.h"
+
+namespace halvana::cli {
+
+namespace {
+
+// The System Configuration window's fields in its frames' order: name and text.
+QList<std::pair<QString, QString>> systemFields(const SystemSettingsView& view)
+{
+    return {
+        {QStringLiteral("Device ID"), view.field(SystemSettingsView::kDeviceId)},
+        {QStringLiteral("Module Baud"), view.field(SystemSettingsView::kModuleBaud)},
+        {QStringLiteral("Modbus Ver"), view.field(SystemSettingsView::kModbusVersion)},
+        {QStringLiteral("Total"), view.field(SystemSettingsView::kTotalMeters)},
+        {QStringLiteral("Branches"), view.meterTypeCount(kCountBranch)},
+        {QStringLiteral("3\u00f8 Meters"), view.threePhaseMeterTotal()},
+        {QStringLiteral("PDU Inputs"), view.meterTypeCount(kCountPduInput)},
+        {QStringLiteral("PDU Outputs"), view.meterTypeCount(kCountPduOutput)},
+        {QStringLiteral("Subfeeds"), view.meterTypeCount(kCountSubfeed)},
+        {QStringLiteral("Br. Multipole"), view.meterTypeCount(kCountMultipole)},
+        {QStringLiteral("Panels"), view.meterTypeCount(kCountPanel)},
+        {QStringLiteral("Unknown"), view.meterTypeCount(kCountUnknown)},
+        {QStringLiteral("Alarm"), view.field(SystemSettingsView::kAlarm)},
+        {QStringLiteral("Software Ver"), view.field(SystemSettingsView::kSoftwareVersion)},
+    };
+}
+
+// One polling cycle with every table closed reads exactly the system information, the meter
+// list and the meter status; then the system settings view holds what the window would show.
+int runInfo(CliContext& ctx)
+{
+    CliSession& session = ctx.session();
+    DeviceData data(ctx.folders().programFolder, ctx.messages());
+    data.systemSettings().SystemSettingsWindowOpen = true;
+    data.systemSettings().frmSystemSettingsFlag = true;
+    Sequencer sequencer(session.link(), data, session.clock());
+
+    int failuresInARow = 0;
+    QString failure;
+    QObject::connect(&sequencer, &Sequencer::cycleCompleted, &session, [&] { session.finish(kExitOk); });
+    QObject::connect(&sequencer, &Sequencer::replyHandled, &session, [&](int step, bool decoded) {
+        failuresInARow = 0;
+        if (!decoded) {
+            failure = QStringLiteral("the unit answered the read of polling step %1 with an exception.").arg(step);
+            session.finish(kExitFailed);
+        }
+    });
+    const auto exchangeFailed = [&] {
+        if (++failuresInARow < CliSession::kAttempts)
+            return;
+        failure = QStringLiteral("no usable reply from the unit after %1 attempts.").arg(CliSession::kAttempts);
+        session.finish(kExitFailed);
+    };
+    QObject::connect(&session.link(), &ModbusLink::responseTimedOut, &session, exchangeFailed);
+    QObject::connect(&session.link(), &ModbusLink::replyRejected, &session, exchangeFailed);
+    sequencer.setMainTimerEnabled(true);
+    const int status = session.exec();
+    sequencer.setMainTimerEnabled(false);
+    if (status != kExitOk)
+        return ctx.failure(failure);
+
+    for (const auto& [name, value] : systemFields(data.systemSettings()))
+        ctx.out() << name << ": " << value << '\n';
+    const GridModel& grid = data.systemSettings().grid();
+    for (int row = 1; row < grid.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < grid.columnCount(); ++column)
+            cells << grid.text(row, column);
+        ctx.out() << cells.join(QLatin1Char('\t')) << '\n';
+    }
+    return kExitOk;
+}
+
+CliCommand infoCommand()
+{
+    CliCommand command;
+    command.name = QStringLiteral("info");
+    command.description = QStringLiteral(
+        "read system information, meter list and status once; print the system fields as\n"
+        "\"Name: value\" lines, then one line per meter, TAB-separated: \"Meter n\", type label,\n"
+        "number, status number, warning (\"OK\"/\"Active\"), alarm (\"OK\"/\"Active\")");
+    command.needsLink = true;
+    command.run = runInfo;
+    return command;
+}
+
+const CliCommandRegistration registration(infoCommand());
+
+} // namespace
+
+} // namespace halvana::cli
