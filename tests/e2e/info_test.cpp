@@ -1,7 +1,13 @@
 #include "e2e/e2e_support.h"
+#include "core/device/device_data.h"
 #include "core/device/meter_types.h"
+#include "sim/register_image.h"
+#include "sim/simulated_meters.h"
 #include "sim/unit_profile.h"
+#include "support/recording_messages.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -159,5 +165,128 @@ TEST(InfoProfile, ABadProfileLineIsNamedAndTheSimulatorDoesNotStart)
     EXPECT_FALSE(UnitProfile::parse(QStringLiteral("firmware 2.5\n"), QStringLiteral("p"), &error));
     EXPECT_TRUE(UnitProfile::parse(QStringLiteral("# only a comment\n\n"), QStringLiteral("p"), &error));
 }
+
+// The simulated unit's registers decoded by the program's own decoders and header files: each
+// quantity lands in the row its description names, with a plausible value, on both maps.
+class SimulatedUnitTables : public ::testing::TestWithParam<int> {
+protected:
+    SimulatedUnitTables()
+        : meters(UnitProfile::defaultProfile(), GetParam(), 1),
+          data(QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../../data")), messages)
+    {
+        meters.install(image);
+    }
+
+    void poll(int step, int cursor = 0, MeterHalf half = MeterHalf::BCM1, int meterIndex = 0)
+    {
+        ReadContext ctx;
+        ctx.step = step;
+        ctx.MeterCursor = cursor;
+        ctx.MeterIndex = meterIndex;
+        ctx.ReadHalf = half;
+        ctx.RegisterMapVersion = GetParam();
+        ctx.CurrentMeterKind = data.model().meterType(meterIndex);
+        const RegisterBlock block = RegisterMap::stepRead(step, GetParam(), cursor, half == MeterHalf::BCM2);
+        ctx.firstRegister = block.first;
+        ctx.ReadCount = block.count;
+        const QVector<quint16> values = image.values(block.first, block.count);
+        ASSERT_TRUE(image.hasRange(block.first, block.count)) << block.first;
+        ASSERT_TRUE(data.ProcessDataReceived(ctx, RegData(values.begin(), values.end())));
+    }
+
+    // The value column of a meter beside the row with this description.
+    double value(int table, const QString& description, int cursor = 0)
+    {
+        const GridModel& grid = data.tables().table(table).grid();
+        for (int r = 1; r < grid.rowCount(); ++r) {
+            if (grid.text(r, 1) == description)
+                return grid.text(r, cursor + 2).toDouble();
+        }
+        ADD_FAILURE() << "no row " << qPrintable(description) << " in table " << table;
+        return -1;
+    }
+    QString text(int table, const QString& description, int cursor = 0)
+    {
+        const GridModel& grid = data.tables().table(table).grid();
+        for (int r = 1; r < grid.rowCount(); ++r) {
+            if (grid.text(r, 1) == description)
+                return grid.text(r, cursor + 2);
+        }
+        return QStringLiteral("no such row");
+    }
+
+    RegisterImage image;
+    SimulatedMeters meters;
+    test::RecordingMessages messages;
+    DeviceData data;
+};
+
+TEST_P(SimulatedUnitTables, EveryBlockDecodesIntoPlausibleReadingsAndSettings)
+{
+    for (int table : {0, 1, 2, 3, 7, 9, 10})
+        data.openTable(table);
+    poll(kStepSystemInfo);
+    for (int table : {0, 1, 2, 3, 7, 9, 10})
+        data.openTable(table); // rows for the map the unit reported
+    poll(kStepMeterInfo1);
+    poll(kStepMeterInfo2);
+    poll(kStepMeterStatus1);
+    for (int k = 0; k < 3; ++k) {
+        poll(kStepBranchSettings, k, MeterHalf::BCM1, 6 + k);
+        poll(kStepBranchReadings, k, MeterHalf::BCM1, 6 + k);
+    }
+    poll(kStepThreePhaseSettings, 0);
+    poll(kStepThreePhaseReadings, 0, MeterHalf::BCM1);
+    poll(kStepThreePhaseReadings, 0, MeterHalf::BCM2);
+    poll(kStepInputBoard);
+    poll(kStepThermalSettings, 0, MeterHalf::BCM1);
+    poll(kStepThermalReadings, 0);
+    EXPECT_EQ(data.model().RegisterMapVersion, GetParam());
+
+    EXPECT_EQ(value(0, QStringLiteral("Breaker Rating (A)")), 20);
+    EXPECT_EQ(value(0, QStringLiteral("Current Channel (CT Input 1-289)"), 2), 3);
+    EXPECT_EQ(value(0, QStringLiteral("Parent ID (Panel)")), 1);
+    EXPECT_EQ(text(0, QStringLiteral("Over Current Alarm Setpoint (A)")), QStringLiteral("16.00"));
+    EXPECT_EQ(text(0, QStringLiteral("Nominal Voltage (V)")), QStringLiteral("120.0"));
+
+    EXPECT_NEAR(value(1, QStringLiteral("Voltage (V)")), 120, 5);
+    EXPECT_NEAR(value(1, QStringLiteral("Voltage (V, whole)")), 120, 5);
+    EXPECT_NEAR(value(1, QStringLiteral("Frequency (Hz)")), 60, 0.1);
+    EXPECT_NEAR(value(1, QStringLiteral("Current (A)")), 6, 2);
+    EXPECT_NEAR(value(1, QStringLiteral("Power Factor")), 0.93, 0.05);
+    EXPECT_NEAR(value(1, QStringLiteral("Power (kW)")), 0.7, 0.3);
+    EXPECT_EQ(text(1, QStringLiteral("Alarm: Over Current"), 2), QStringLiteral("Active")); // meter 9
+    EXPECT_EQ(text(1, QStringLiteral("Alarm: Over Current"), 1), QStringLiteral("OK"));
+
+    EXPECT_EQ(value(2, QStringLiteral("Breaker Rating (A)")), 400);
+    EXPECT_EQ(value(2, QStringLiteral("Voltage Channel Phase A (V Input 1-289)")), 253);
+    EXPECT_EQ(value(2, QStringLiteral("Pole Configuration (1-6)")), 1);
+    EXPECT_NEAR(value(3, QStringLiteral("Voltage L-N Phase A (V)")), 120, 5);
+    EXPECT_NEAR(value(3, QStringLiteral("Voltage L-L A-B (V)")), 208, 8);
+    EXPECT_NEAR(value(3, QStringLiteral("Frequency (Hz)")), 60, 0.1);
+    EXPECT_NEAR(value(3, QStringLiteral("Current Phase A (A)")), 180, 50);
+    EXPECT_NEAR(value(3, QStringLiteral("Load Total (%)")), 45, 15);
+    EXPECT_NEAR(value(3, QStringLiteral("Power Factor Total")), 0.93, 0.05);
+    EXPECT_NEAR(value(3, QStringLiteral("Power Total (kW)")), 60, 25);
+    EXPECT_EQ(value(3, QStringLiteral("Current Neutral (A)")), 0); // a PDU input has no neutral
+
+    EXPECT_EQ(value(7, QStringLiteral("Input Board Present (1 = Yes)")), 1);
+    EXPECT_EQ(value(9, QStringLiteral("Sensor 1 High Temperature Alarm (deg C)")), 40);
+    EXPECT_NEAR(value(10, QStringLiteral("Sensor 1 Temperature (deg C)")), 25, 5);
+}
+
+TEST_P(SimulatedUnitTables, ReadingsMoveAndEnergyRunsUp)
+{
+    const RegisterBlock readings = RegisterMap::branchReadings(GetParam());
+    const int current = readings.first + (GetParam() == 1 ? 21 : 18);
+    const int energy = readings.first + (GetParam() == 1 ? 39 : 40);
+    const quint16 before = image.value(current);
+    meters.updateReadings(image, 150);
+    meters.updateReadings(image, 7200);
+    EXPECT_NE(image.value(current), before);
+    EXPECT_GT(image.value(energy), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothMaps, SimulatedUnitTables, ::testing::Values(1, 2));
 
 } // namespace
