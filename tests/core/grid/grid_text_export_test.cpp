@@ -1,0 +1,153 @@
+#include "core/grid/grid_model.h"
+#include "core/grid/grid_text_export.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace halvana {
+namespace {
+
+using namespace GridTextExport;
+
+GridText sample(const std::vector<QStringList>& rows)
+{
+    GridText text;
+    text.table = 3;
+    text.caption = QStringLiteral("3\u00f8 Meter Readings");
+    text.headings = {QStringLiteral("Reg"), QStringLiteral("Description"), QStringLiteral("M1 (SF1)")};
+    text.rows = rows;
+    text.rowKeys = {QStringLiteral("register"), QStringLiteral("description")};
+    return text;
+}
+
+TEST(GridTextExport, HeadingsWithALineBreakAreWrittenOnOneLine)
+{
+    const struct {
+        const char* cell;
+        const char* written;
+    } cases[] = {
+        {"M1\r\nSF2", "M1 (SF2)"},
+        {"M3\nPDU In 1", "M3 (PDU In 1)"},
+        {"M4\rPanel 2", "M4 (Panel 2)"},
+        {"M5\r\n7) Unknown", "M5 (7) Unknown)"},
+        // Every break opens a bracket, as the capture files write it.
+        {"a\r\nb\r\nc", "a (b (c)"},
+        // Headings of one line stay as they are: no bracket is added.
+        {"Value", "Value"},
+        {"B12", "B12"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(headingText(QString::fromUtf8(c.cell)), QString::fromUtf8(c.written)) << c.cell;
+}
+
+TEST(GridTextExport, FromGridTakesTheHeadingsAndTheRequestedRowsHiddenOnesIncluded)
+{
+    GridModel grid;
+    grid.reset(5, 3);
+    grid.setText(0, 0, QStringLiteral("Reg"));
+    grid.setText(0, 2, QStringLiteral("M1\r\nSF1"));
+    for (int r = 1; r < 5; ++r)
+        grid.setText(r, 0, QString::number(40000 + r));
+    grid.setText(2, 2, QStringLiteral("12.34"));
+    grid.setRowHidden(2, true);
+
+    const GridText text = GridText::fromGrid(grid, 3);
+    EXPECT_EQ(text.headings, (QStringList{QStringLiteral("Reg"), QString(), QStringLiteral("M1 (SF1)")}));
+    ASSERT_EQ(text.rows.size(), 3u);
+    EXPECT_EQ(text.rows[0], (QStringList{QStringLiteral("40001"), QString(), QString()}));
+    EXPECT_EQ(text.rows[1], (QStringList{QStringLiteral("40002"), QString(), QStringLiteral("12.34")}));
+    EXPECT_EQ(text.rows[2].first(), QStringLiteral("40003"));
+
+    // Asking for more rows than the grid has gives what there is, and never the heading twice.
+    EXPECT_EQ(GridText::fromGrid(grid, 99).rows.size(), 4u);
+    EXPECT_TRUE(GridText::fromGrid(grid, -1).rows.empty());
+}
+
+TEST(GridTextExport, FormatNames)
+{
+    EXPECT_EQ(formatFromName(QStringLiteral("tsv")), Format::Tsv);
+    EXPECT_EQ(formatFromName(QStringLiteral("csv")), Format::Csv);
+    EXPECT_EQ(formatFromName(QStringLiteral("json")), Format::Json);
+    for (const char* bad : {"", "TSV", "xlsx", "json "})
+        EXPECT_FALSE(formatFromName(QString::fromLatin1(bad))) << bad;
+}
+
+TEST(GridTextExport, TsvIsOneLinePerRowWithTabsBetweenCells)
+{
+    const GridText text = sample({{QStringLiteral("40153"), QStringLiteral("Voltage A"), QStringLiteral("120")},
+                                  {QStringLiteral("40154"), QStringLiteral("Not Used"), QString()},
+                                  {QStringLiteral("x"), QStringLiteral("a\tb"), QStringLiteral("two\r\nlines")}});
+    EXPECT_EQ(toTsv(text), QStringLiteral("Reg\tDescription\tM1 (SF1)\n"
+                                          "40153\tVoltage A\t120\n"
+                                          "40154\tNot Used\t\n"
+                                          "x\ta b\ttwo lines\n"));
+}
+
+TEST(GridTextExport, CsvQuotesExactlyTheCellsThatNeedIt)
+{
+    const struct {
+        const char* cell;
+        const char* field;
+    } cases[] = {
+        {"12.34", "12.34"},
+        {"", ""},
+        {"Power Factor A", "Power Factor A"},
+        {"1,5", "\"1,5\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\r\nlines", "\"two\r\nlines\""},
+        {"cr\ronly", "\"cr\ronly\""},
+        {"He said \"stop, now\"\nand left", "\"He said \"\"stop, now\"\"\nand left\""},
+    };
+    for (const auto& c : cases) {
+        GridText text = sample({{QStringLiteral("1"), QString::fromUtf8(c.cell), QStringLiteral("v")}});
+        const QString expected =
+            QStringLiteral("Reg,Description,M1 (SF1)\r\n1,") + QString::fromUtf8(c.field) + QStringLiteral(",v\r\n");
+        EXPECT_EQ(toCsv(text), expected) << c.cell;
+    }
+}
+
+TEST(GridTextExport, JsonHoldsTheTableCaptionHeadingsAndRowsByName)
+{
+    const GridText text = sample({{QStringLiteral("40153"), QStringLiteral("Voltage \"A\""), QStringLiteral("120.5")},
+                                  {QStringLiteral("40339.0"), QStringLiteral("Alarm: Over Voltage"), QStringLiteral("OK")}});
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(toJson(text).toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << qPrintable(error.errorString());
+    const QJsonObject object = document.object();
+    EXPECT_EQ(object.value(QStringLiteral("table")).toInt(-1), 3);
+    EXPECT_EQ(object.value(QStringLiteral("caption")).toString(), QStringLiteral("3\u00f8 Meter Readings"));
+    EXPECT_EQ(object.value(QStringLiteral("headings")).toVariant().toStringList(), text.headings);
+    const QJsonArray rows = object.value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(rows.size(), 2);
+    const QJsonObject first = rows.at(0).toObject();
+    EXPECT_EQ(first.value(QStringLiteral("register")).toString(), QStringLiteral("40153"));
+    EXPECT_EQ(first.value(QStringLiteral("description")).toString(), QStringLiteral("Voltage \"A\""));
+    EXPECT_EQ(first.value(QStringLiteral("values")).toVariant().toStringList(), QStringList{QStringLiteral("120.5")});
+    EXPECT_EQ(rows.at(1).toObject().value(QStringLiteral("values")).toVariant().toStringList(),
+              QStringList{QStringLiteral("OK")});
+    // The caption's "ø" leaves as UTF-8, not as an escape.
+    EXPECT_TRUE(toJson(text).contains(QStringLiteral("3\u00f8 Meter")));
+}
+
+TEST(GridTextExport, JsonRowsOfAGridWithOneKeyColumn)
+{
+    GridText text;
+    text.table = QStringLiteral("system");
+    text.headings = {QStringLiteral("Meter No."), QStringLiteral("Type"), QStringLiteral("Alarm")};
+    text.rows = {{QStringLiteral("Meter 1"), QStringLiteral("2) PDU Input"), QStringLiteral("Active")}};
+    text.rowKeys = {QStringLiteral("meter")};
+    const QJsonObject object = QJsonDocument::fromJson(toJson(text).toUtf8()).object();
+    EXPECT_EQ(object.value(QStringLiteral("table")).toString(), QStringLiteral("system"));
+    const QJsonObject row = object.value(QStringLiteral("rows")).toArray().at(0).toObject();
+    EXPECT_EQ(row.value(QStringLiteral("meter")).toString(), QStringLiteral("Meter 1"));
+    EXPECT_EQ(row.value(QStringLiteral("values")).toVariant().toStringList(),
+              (QStringList{QStringLiteral("2) PDU Input"), QStringLiteral("Active")}));
+    EXPECT_FALSE(row.contains(QStringLiteral("register")));
+}
+
+} // namespace
+} // namespace halvana
