@@ -282,6 +282,8 @@ void MDIForm1::load()
         setMenuChecked(QStringLiteral("mnuModbusPolling"), true);
 
     restoreMainFormLayout();
+    // Up from here on, so that whatever the link reports has the main window behind it.
+    showStartState();
     // Kept as stored until the terminal window exists to reopen.
     m_terminalWindowOpen = mainFormTerminalOpen(m_settings);
 

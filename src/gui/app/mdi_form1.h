@@ -31,10 +31,11 @@ public:
     MDIForm1(AppSettings& settings, AppFolders folders, ShellServices& shell, QWidget* parent = nullptr);
     ~MDIForm1() override;
 
-    // The start-up after the window exists: folders, channel names, flags, the stored layout,
-    // the login level, and communication when a user is logged in and polling is on.
+    // The start-up after the window exists: folders, channel names, flags, the stored layout
+    // (the window shows then), the login level, and communication when a user is logged in and
+    // polling is on.
     void load();
-    // Shows the window as it was left (maximised or normal).
+    // Shows the window as it was left (maximised or normal); load() does it at its turn.
     void showStartState();
 
     // Menu items and top menus by control name ("mnuView", "mnuMeterTable3", ...).
