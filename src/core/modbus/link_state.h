@@ -30,7 +30,8 @@ struct LinkState {
     int UpgradeState = 0;
     bool DowngradeReboot = false;
 
-    // Raised by the panelboard views: TCP reads of step 0 take the panel offset too.
+    // Raised by the panelboard views: TCP reads of step 0 take the panel offset too, until a
+    // TCP write is acknowledged.
     bool PanelEnableRequested = false;
 
     static constexpr int kUpgradeRunning = 4;

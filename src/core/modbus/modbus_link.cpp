@@ -313,6 +313,9 @@ void ModbusLink::reject(const QString& reason)
 void ModbusLink::dispatchReply(const CheckedReply& reply)
 {
     const int fc = reply.function;
+    // The panel-enable request lasts until a TCP write is acknowledged.
+    if (fc == kWriteMultipleRegisters && m_pending->tcp)
+        m_state.PanelEnableRequested = false;
     if (reply.isException())
         m_trafficLog.note(QStringLiteral("Exception %1: %2").arg(reply.exceptionCode).arg(exceptionName(reply.exceptionCode)));
     if (dispatchWriteFlags(fc == kWriteMultipleRegisters)) {

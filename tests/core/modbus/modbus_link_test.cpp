@@ -329,11 +329,13 @@ TEST_F(TcpLinkTest, WritesTakeTheNextTransactionAndLearnTheirOutcome)
 {
     link.ReadQuery(1, 1);
     EXPECT_EQ(link.TransactionCounter(), 1);
+    link.state().PanelEnableRequested = true;
     link.WriteQuery(858, {1});
     EXPECT_EQ(tcp.lastWritten(), QByteArray::fromHex("0002 0000 0009 01 10 0359 0001 02 0001"));
     tcp.receive(QByteArray::fromHex("0002 0000 0006 01 10 0359 0001"));
     EXPECT_EQ(events, (QStringList{"write ok: Successful Write "}));
     EXPECT_FALSE(link.state().WritePending);
+    EXPECT_FALSE(link.state().PanelEnableRequested);
 }
 
 // The flags of the global write and the calibration sequence, advanced by a write's outcome.
