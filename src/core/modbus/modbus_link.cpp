@@ -502,6 +502,9 @@ void ModbusLink::tmrTimeOut_Timer()
         emit startCommRequested();
         if (m_serial && m_serial->isOpen())
             m_serial->write(kWakeUpText);
+    } else if (!m_tcp || !m_tcp->isOpen()) {
+        // The unit closed the connection (a reboot, a network fault): connect again.
+        emit startCommRequested();
     }
 }
 

@@ -146,7 +146,7 @@ TEST_F(LinkTest, ResponseTimeOutResumesPollingAndWakesTheRtuPortUp)
     EXPECT_EQ(link.RegData()[0], 0);
 }
 
-TEST_F(LinkTest, ResponseTimeOutOverTcpSendsNoWakeUp)
+TEST_F(LinkTest, ResponseTimeOutOverTcpSendsNoWakeUpButReconnectsALostSocket)
 {
     link.setCommMode(1);
     link.ReadQuery(1, 2);
@@ -155,6 +155,12 @@ TEST_F(LinkTest, ResponseTimeOutOverTcpSendsNoWakeUp)
     EXPECT_EQ(events, (QStringList{"timed out"}));
     EXPECT_EQ(tcp.written.size(), writes);
     EXPECT_TRUE(serial.written.isEmpty());
+
+    events.clear();
+    tcp.drop();
+    EXPECT_EQ(link.ReadQuery(1, 2), ModbusLink::RequestResult::NotSent);
+    clock.advance(ModbusLink::kResponseTimeoutMs);
+    EXPECT_EQ(events, (QStringList{"timed out", "start comm"}));
 }
 
 TEST_F(LinkTest, WhileTheUnitRebootsReceivedDataIsDiscarded)
