@@ -1,22 +1,16 @@
-#include "core/modbus/crc16.h"
 #include "core/modbus/modbus_frames.h"
+#include "support/rtu_frame.h"
 
 #include <gtest/gtest.h>
 
 using namespace halvana;
+using halvana::test::rtuFrame;
 
 namespace {
 
 QByteArray hex(const char* text)
 {
     return QByteArray::fromHex(text);
-}
-
-QByteArray withCrc(const char* body)
-{
-    QByteArray frame = hex(body);
-    appendCrc(frame);
-    return frame;
 }
 
 } // namespace
@@ -30,12 +24,12 @@ struct FrameCase {
 TEST(Frames, RequestsByteForByte)
 {
     const FrameCase cases[] = {
-        {"rtu read 125 at 1 from slave 3", frame::RTUReadQuery(3, 1, 125), withCrc("0303 0000 007D")},
+        {"rtu read 125 at 1 from slave 3", frame::RTUReadQuery(3, 1, 125), rtuFrame("0303 0000 007D")},
         {"rtu read 1 at 1 from slave 1", frame::RTUReadQuery(1, 1, 1), hex("010300000001840A")},
-        {"rtu read at 65536 is wire 65535", frame::RTUReadQuery(1, 65536, 2), withCrc("0103 FFFF 0002")},
-        {"rtu write reboot", frame::RTUWriteQuery(1, 858, {1}), withCrc("0110 0359 0001 02 0001")},
+        {"rtu read at 65536 is wire 65535", frame::RTUReadQuery(1, 65536, 2), rtuFrame("0103 FFFF 0002")},
+        {"rtu write reboot", frame::RTUWriteQuery(1, 858, {1}), rtuFrame("0110 0359 0001 02 0001")},
         {"rtu write high and low bytes", frame::RTUWriteQuery(7, 52, {65535, 256, 0}),
-         withCrc("0710 0033 0003 06 FFFF 0100 0000")},
+         rtuFrame("0710 0033 0003 06 FFFF 0100 0000")},
         {"tcp first read", frame::TCPReadQuery(1, 1, 1, 63, 0), hex("00010000000601030000003F")},
         {"tcp read with panel 2 offset", frame::TCPReadQuery(0x1234, 1, 1, 10, 4000), hex("12340000000601030FA0000A")},
         {"tcp read at transaction 65535", frame::TCPReadQuery(65535, 9, 2001, 99, 0), hex("FFFF000000060903 07D00063")},

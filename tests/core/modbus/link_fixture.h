@@ -6,6 +6,7 @@
 #include "core/time/manual_clock.h"
 #include "support/fake_transport.h"
 #include "support/recording_messages.h"
+#include "support/rtu_frame.h"
 
 #include <QStringList>
 
@@ -37,13 +38,6 @@ public:
     int step = 0;
     int stepResets = 0;
 };
-
-inline QByteArray rtuFrame(const char* body)
-{
-    QByteArray frame = QByteArray::fromHex(body);
-    appendCrc(frame);
-    return frame;
-}
 
 // A link on a manual clock with a serial port (open) and a socket (connected), and a log of
 // every outcome signal in the order it came.

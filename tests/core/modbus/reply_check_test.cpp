@@ -1,18 +1,12 @@
-#include "core/modbus/crc16.h"
 #include "core/modbus/reply_check.h"
+#include "support/rtu_frame.h"
 
 #include <gtest/gtest.h>
 
 using namespace halvana;
+using halvana::test::rtuFrame;
 
 namespace {
-
-QByteArray rtu(const char* body)
-{
-    QByteArray frame = QByteArray::fromHex(body);
-    appendCrc(frame);
-    return frame;
-}
 
 QByteArray corrupted(QByteArray frame, int index)
 {
@@ -49,27 +43,27 @@ void check(const ReplyCase& c, const CheckedReply& reply)
 
 TEST(RtuReplyCheck, Table)
 {
-    const QByteArray good = rtu("0103 04 002A FFFF");
+    const QByteArray good = rtuFrame("0103 04 002A FFFF");
     const ReplyCase cases[] = {
         {"good read", good, kRead2, "", 3},
         {"bad CRC", corrupted(good, 4), kRead2, "CRC error"},
         {"data byte flipped", corrupted(good, 6), kRead2, "CRC error"},
-        {"wrong slave", rtu("0203 04 002A FFFF"), kRead2, "from slave 2, expected slave 1"},
-        {"byte count of 3 registers", rtu("0103 06 002A FFFF 0000"), kRead2, "Byte count 6, expected 4"},
-        {"byte count says more than came", rtu("0103 04 002A"), kRead2, "carries 2 data bytes"},
-        {"byte count matches, data short", rtu("0103 04 002A FF"), kRead2, "carries 3 data bytes"},
+        {"wrong slave", rtuFrame("0203 04 002A FFFF"), kRead2, "from slave 2, expected slave 1"},
+        {"byte count of 3 registers", rtuFrame("0103 06 002A FFFF 0000"), kRead2, "Byte count 6, expected 4"},
+        {"byte count says more than came", rtuFrame("0103 04 002A"), kRead2, "carries 2 data bytes"},
+        {"byte count matches, data short", rtuFrame("0103 04 002A FF"), kRead2, "carries 3 data bytes"},
         // A zero byte after a good frame keeps the CRC valid; the length still gives it away.
         {"trailing byte after the frame", good + char(0), kRead2, "carries 5 data bytes"},
-        {"read exception", rtu("0183 02"), kRead2, "", 0x83, 2},
-        {"exception with extra byte", rtu("0183 0200"), kRead2, "Exception reply of 3 bytes"},
-        {"write ack", rtu("0110 0359 0001"), kWrite858, "", 16},
-        {"write ack with bad CRC", corrupted(rtu("0110 0359 0001"), 7), kWrite858, "CRC error"},
-        {"write ack for another register", rtu("0110 0358 0001"), kWrite858, "address 856"},
-        {"write ack for another count", rtu("0110 0359 0002"), kWrite858, "2 registers"},
-        {"write exception", rtu("0190 02"), kWrite858, "", 0x90, 2},
-        {"exception of a write to a read", rtu("0190 02"), kRead2, "Function code 144"},
+        {"read exception", rtuFrame("0183 02"), kRead2, "", 0x83, 2},
+        {"exception with extra byte", rtuFrame("0183 0200"), kRead2, "Exception reply of 3 bytes"},
+        {"write ack", rtuFrame("0110 0359 0001"), kWrite858, "", 16},
+        {"write ack with bad CRC", corrupted(rtuFrame("0110 0359 0001"), 7), kWrite858, "CRC error"},
+        {"write ack for another register", rtuFrame("0110 0358 0001"), kWrite858, "address 856"},
+        {"write ack for another count", rtuFrame("0110 0359 0002"), kWrite858, "2 registers"},
+        {"write exception", rtuFrame("0190 02"), kWrite858, "", 0x90, 2},
+        {"exception of a write to a read", rtuFrame("0190 02"), kRead2, "Function code 144"},
         {"read reply to a write", good, kWrite858, "Function code 3"},
-        {"unknown function", rtu("0106 0359 0001"), kWrite858, "Function code 6"},
+        {"unknown function", rtuFrame("0106 0359 0001"), kWrite858, "Function code 6"},
         {"too short", QByteArray::fromHex("0103"), kRead2, "too short"},
     };
     for (const ReplyCase& c : cases)
