@@ -90,8 +90,8 @@ ModbusLink::RequestResult ModbusLink::RTUReadQuery(int slaveID, qint64 reg, int 
 ModbusLink::RequestResult ModbusLink::RTUWriteQuery(int slaveID, qint64 reg, int count,
                                                     const QVector<int>& values)
 {
-    if (values.size() < count)
-        return refuseShortValues(count, values);
+    if (count < 1 || count > values.size())
+        return refuseValueCount(count, values);
     const RequestResult result = send(frame::RTUWriteQuery(slaveID, reg, values.mid(0, count)), m_serial,
                                       {kWriteMultipleRegisters, slaveID, int(reg - 1), count, 0, false});
     // A write finding the port closed brings the RS-485 line up for the next attempt.
@@ -111,8 +111,8 @@ ModbusLink::RequestResult ModbusLink::TCPReadQuery(int slaveID, qint64 reg, int 
 ModbusLink::RequestResult ModbusLink::TCPWriteQuery(int slaveID, qint64 reg, int count,
                                                     const QVector<int>& values)
 {
-    if (values.size() < count)
-        return refuseShortValues(count, values);
+    if (count < 1 || count > values.size())
+        return refuseValueCount(count, values);
     return send(frame::TCPWriteQuery(0, slaveID, reg, values.mid(0, count), m_panelOffset), m_tcp,
                 {kWriteMultipleRegisters, slaveID, int(reg - 1 + m_panelOffset), count, 0, true});
 }
@@ -157,9 +157,9 @@ ModbusLink::RequestResult ModbusLink::refuse(const QString& reason)
     return RequestResult::Refused;
 }
 
-ModbusLink::RequestResult ModbusLink::refuseShortValues(int count, const QVector<int>& values)
+ModbusLink::RequestResult ModbusLink::refuseValueCount(int count, const QVector<int>& values)
 {
-    return refuse(QStringLiteral("%1 registers to write but only %2 values.").arg(count).arg(values.size()));
+    return refuse(QStringLiteral("Cannot write %1 registers from %2 values.").arg(count).arg(values.size()));
 }
 
 void ModbusLink::abandonRequest()
@@ -316,8 +316,10 @@ void ModbusLink::dispatchReply(const CheckedReply& reply)
     // The panel-enable request lasts until a TCP write is acknowledged.
     if (fc == kWriteMultipleRegisters && m_pending->tcp)
         m_state.PanelEnableRequested = false;
-    if (reply.isException())
-        m_trafficLog.note(QStringLiteral("Exception %1: %2").arg(reply.exceptionCode).arg(exceptionName(reply.exceptionCode)));
+    if (reply.isException()) {
+        m_trafficLog.note(
+            QStringLiteral("Exception %1: %2").arg(reply.exceptionCode).arg(exceptionName(reply.exceptionCode)));
+    }
     if (dispatchWriteFlags(fc == kWriteMultipleRegisters)) {
         finishReply();
         return;
@@ -332,7 +334,8 @@ void ModbusLink::dispatchReply(const CheckedReply& reply)
     if (fc == writeException && m_state.WritePending) {
         emit beep();
         emit statusText(panel::PollingStatus, kUnsuccessfulWrite);
-        emit statusText(panel::CommMsg, QStringLiteral("The unit refused the write: ") + exceptionText(reply.exceptionCode));
+        emit statusText(panel::CommMsg,
+                        QStringLiteral("The unit refused the write: ") + exceptionText(reply.exceptionCode));
         m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle, kOutOfRangeMessage);
         emit writeFinished(false, kOutOfRangeMessage);
         finishReply();

@@ -156,7 +156,7 @@ private:
 
     RequestResult send(const RequestFrame& frame, Transport* transport, const PendingRequest& request);
     RequestResult refuse(const QString& reason);
-    RequestResult refuseShortValues(int count, const QVector<int>& values);
+    RequestResult refuseValueCount(int count, const QVector<int>& values);
 
     void onSerialBytes(const QByteArray& bytes);
     void onTcpBytes(const QByteArray& bytes);
