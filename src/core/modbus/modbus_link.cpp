@@ -372,6 +372,7 @@ void ModbusLink::dispatchReply(const CheckedReply& reply)
         m_trafficLog.setReplyAwaited(false);
         tmrTimeOut->stop();
         tmrRTU_Rec_Timeout->start();
+        emit exchangeEnded();
         return;
     }
     emit readReplyReady();
@@ -464,6 +465,7 @@ void ModbusLink::finishReply()
     tmrRTU_Rec_Timeout->stop();
     clearWritePending();
     resumePolling();
+    emit exchangeEnded();
 }
 
 // The write is over either way: polling, suspended for it, may run again.
@@ -498,6 +500,7 @@ void ModbusLink::tmrTimeOut_Timer()
         failPendingWrite(noReply);
         clearWritePending();
     }
+    const bool exchangeOpen = m_pending.has_value();
     abandonRequest();
     emit responseTimedOut();
     resumePolling();
@@ -509,6 +512,8 @@ void ModbusLink::tmrTimeOut_Timer()
         // The unit closed the connection (a reboot, a network fault): connect again.
         emit startCommRequested();
     }
+    if (exchangeOpen)
+        emit exchangeEnded();
 }
 
 void ModbusLink::resumePolling()

@@ -34,8 +34,9 @@ struct CalibrationResponse {
 
 // The Modbus link of the main window: builds and sends requests in RTU or TCP mode, assembles
 // and checks the replies, puts read registers into RegData and advances the write, global-write
-// and calibration flags. One request is outstanding at a time; every exchange ends in exactly
-// one of readReplyReady, readException, replyRejected, responseTimedOut or the write outcome.
+// and calibration flags. One request is outstanding at a time. An exchange ends in
+// readReplyReady, readException, writeFinished (a user's write), replyRejected or
+// responseTimedOut, and always last in exchangeEnded.
 class ModbusLink : public QObject {
     Q_OBJECT
 public:
@@ -88,7 +89,7 @@ public:
     // A user's setting write: sets WritePending, then sends in the current mode.
     RequestResult WriteQuery(qint64 reg, const QVector<int>& values);
     // The mode-specific builders as the main window offers them; they send and arm the
-    // response time-out but set no flags (the caller sets RegCount or the write flags).
+    // response time-out, and a read sets RegCount, but they set no write flags.
     RequestResult RTUReadQuery(int slaveID, qint64 reg, int count);
     RequestResult RTUWriteQuery(int slaveID, qint64 reg, int count, const QVector<int>& values);
     RequestResult TCPReadQuery(int slaveID, qint64 reg, int count);
@@ -126,6 +127,8 @@ signals:
     void replyRejected(const QString& reason);
     // No usable reply within the response time-out.
     void responseTimedOut();
+    // The exchange is over, whatever its outcome: the next request may go out.
+    void exchangeEnded();
 
     void statusText(const QString& panel, const QString& text);
     void beep();

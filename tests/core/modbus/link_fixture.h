@@ -62,6 +62,7 @@ protected:
         QObject::connect(&link, &ModbusLink::startCommRequested, [this] { events << QStringLiteral("start comm"); });
         QObject::connect(&link, &ModbusLink::unusableTcpReply, [this] { events << QStringLiteral("unusable"); });
         QObject::connect(&link, &ModbusLink::beep, [this] { events << QStringLiteral("beep"); });
+        QObject::connect(&link, &ModbusLink::exchangeEnded, [this] { ++exchangesEnded; });
         QObject::connect(&link, &ModbusLink::calibrationResponse, [this](const CalibrationResponse& r) {
             events << QStringLiteral("cal '%1'%2").arg(r.text, r.enableCalibrate ? QStringLiteral(" enable") : QString());
         });
@@ -97,6 +98,7 @@ protected:
     FakePolling polling;
     ModbusLink link;
     QStringList events;
+    int exchangesEnded = 0;
 };
 
 } // namespace halvana::test

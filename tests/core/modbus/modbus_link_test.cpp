@@ -64,6 +64,7 @@ TEST_F(LinkTest, RtuRepliesThatFailACheckLeaveRegDataAlone)
         EXPECT_EQ(regData(2), (QVector<quint16>{7, 8})) << c.name;
         EXPECT_EQ(polling.resumes, resumes + 1) << c.name;
         EXPECT_FALSE(link.requestOutstanding()) << c.name;
+        EXPECT_EQ(exchangesEnded, 2 * (&c - cases + 1)) << c.name;
     }
     EXPECT_TRUE(link.trafficLog().text().contains(QLatin1String("Exception 2: Illegal Data Address")));
 }
@@ -223,6 +224,7 @@ TEST_F(LinkTest, EveryWriteOutcomeIsReportedOnce)
         EXPECT_EQ(messages.texts, c.messageBox.isEmpty() ? QStringList() : QStringList{c.messageBox}) << c.name;
         EXPECT_FALSE(link.state().WritePending) << c.name;
         EXPECT_FALSE(polling.disabled) << c.name;
+        EXPECT_EQ(exchangesEnded, &c - cases + 1) << c.name;
         serial.open();
     }
 }
@@ -326,8 +328,12 @@ TEST_F(TcpLinkTest, HeaderChecksComeBeforeAnyValueIsTaken)
     events.clear();
     link.ReadQuery(1, 2);
     tcp.receive(readReply(quint16(link.TransactionCounter() - 1), "0000 0007 01 03 04 1111 2222"));
+    const int ended = exchangesEnded;
+    tcp.receive(readReply(quint16(link.TransactionCounter() - 1), "0000 0007 01 03 04 1111 2222"));
+    EXPECT_EQ(exchangesEnded, ended) << "a late reply does not end the exchange";
     tcp.receive(readReply(link.TransactionCounter(), "0000 0007 01 03 04 0003 0004"));
-    EXPECT_EQ(events, (QStringList{"unusable", "ready"}));
+    EXPECT_EQ(exchangesEnded, ended + 1);
+    EXPECT_EQ(events, (QStringList{"unusable", "unusable", "ready"}));
     EXPECT_EQ(regData(2), (QVector<quint16>{3, 4}));
 }
 
