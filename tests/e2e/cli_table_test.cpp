@@ -146,6 +146,29 @@ public:
     // every event.
     CliRun cli(const QStringList& args, int timeoutMs = 20000, const std::function<void()>& whileRunning = {})
     {
+        return run(binaryPath(QStringLiteral("halvana-cli")), m_connection + args, timeoutMs, whileRunning);
+    }
+
+    // halvana-cli with its stderr on a terminal (made by script(1)) and its stdout discarded;
+    // `out` holds what the terminal showed.
+    CliRun cliOnTerminal(const QStringList& args)
+    {
+        QStringList words;
+        for (const QString& word : QStringList{binaryPath(QStringLiteral("halvana-cli"))} + m_connection + args)
+            words << QLatin1Char('\'') + word + QLatin1Char('\'');
+        return run(QStringLiteral("script"),
+                   {QStringLiteral("-qec"), words.join(QLatin1Char(' ')) + QStringLiteral(" >/dev/null"),
+                    QStringLiteral("/dev/null")},
+                   20000, {});
+    }
+
+    // What the unit sent, once it has been stopped.
+    Trace trace() { return parseTrace(m_sim.stop(), m_wire == Wire::Tcp); }
+    TracedSim& sim() { return m_sim; }
+
+private:
+    CliRun run(const QString& program, const QStringList& args, int timeoutMs, const std::function<void()>& whileRunning)
+    {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), m_dir.path());
@@ -154,7 +177,7 @@ public:
         process.setProcessEnvironment(env);
         QElapsedTimer clock;
         clock.start();
-        process.start(binaryPath(QStringLiteral("halvana-cli")), m_connection + args);
+        process.start(program, args);
         CliRun run;
         run.finished = waitUntil([&] {
             if (whileRunning)
@@ -172,11 +195,6 @@ public:
         return run;
     }
 
-    // What the unit sent, once it has been stopped.
-    Trace trace() { return parseTrace(m_sim.stop(), m_wire == Wire::Tcp); }
-    TracedSim& sim() { return m_sim; }
-
-private:
     Wire m_wire = Wire::Tcp;
     QTemporaryDir m_dir;
     PtyPair m_pty;
@@ -352,6 +370,18 @@ TEST(TableCommand, AUnitThatStopsAnsweringInTheMiddleOfAPassEndsItWithAMessage)
     // Three response time-outs of 2 s, and not much more.
     EXPECT_LT(run.elapsedMs, 3 * 2000 + 3000);
     EXPECT_GE(int(trace.reads.size()), kAnswered);
+}
+
+TEST(TableCommand, ProgressShowsOnATerminalOnlyAndIsClearedAtTheEnd)
+{
+    TableRig rig;
+    ASSERT_TRUE(rig.start(Wire::Tcp, 2)) << qPrintable(rig.sim().output());
+    const CliRun run = rig.cliOnTerminal({QStringLiteral("table"), QStringLiteral("1")});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out);
+    for (const char* step : {"Getting System Info", "Getting Meter Status 1", "Getting B1 Readings", "Getting B4 Readings"})
+        EXPECT_TRUE(run.out.contains(QLatin1Char('\r') + QLatin1String(step) + QStringLiteral("\x1b[K"))) << step;
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("\r\x1b[K"))) << "the progress line is wiped before the tool ends";
 }
 
 TEST(TableCommand, BadUsageIsRefusedBeforeAnyConnection)

@@ -4,7 +4,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -35,6 +34,13 @@ QString lines(const GridText& text, const QString& separator, QString (*cellText
     for (const QStringList& row : text.rows)
         out += joinedLine(row, separator, cellText, end);
     return out;
+}
+
+// A value as compact JSON text: written inside an array, then taken out of it.
+QString jsonText(const QJsonValue& value)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
 QString tsvCell(const QString& cell)
@@ -98,24 +104,24 @@ QString toCsv(const GridText& text)
     return lines(text, QStringLiteral(","), csvCell, QStringLiteral("\r\n"));
 }
 
+// Indented by hand so that each row is one line, which line-oriented tools can take apart.
 QString toJson(const GridText& text)
 {
-    QJsonArray rows;
-    for (const QStringList& row : text.rows) {
-        QJsonObject object;
+    QString out = QStringLiteral("{\n    \"table\": %1,\n    \"caption\": %2,\n    \"headings\": %3,\n    \"rows\": [")
+                      .arg(jsonText(text.table), jsonText(text.caption),
+                           jsonText(QJsonArray::fromStringList(text.headings)));
+    for (size_t r = 0; r < text.rows.size(); ++r) {
+        const QStringList& row = text.rows[r];
+        QStringList fields;
         const int keys = int(std::min(text.rowKeys.size(), row.size()));
         for (int i = 0; i < keys; ++i)
-            object.insert(text.rowKeys.at(i), row.at(i));
-        object.insert(QStringLiteral("values"), QJsonArray::fromStringList(row.mid(keys)));
-        rows.append(object);
+            fields << jsonText(text.rowKeys.at(i)) + QStringLiteral(": ") + jsonText(row.at(i));
+        fields << QStringLiteral("\"values\": ") + jsonText(QJsonArray::fromStringList(row.mid(keys)));
+        out += (r ? QStringLiteral(",\n        {") : QStringLiteral("\n        {")) + fields.join(QStringLiteral(", "))
+            + QLatin1Char('}');
     }
-    const QJsonObject document{
-        {QStringLiteral("table"), text.table},
-        {QStringLiteral("caption"), text.caption},
-        {QStringLiteral("headings"), QJsonArray::fromStringList(text.headings)},
-        {QStringLiteral("rows"), rows},
-    };
-    return QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    out += text.rows.empty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n    ]\n}\n");
+    return out;
 }
 
 QString write(const GridText& text, Format format)

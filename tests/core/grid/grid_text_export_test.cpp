@@ -131,6 +131,13 @@ TEST(GridTextExport, JsonHoldsTheTableCaptionHeadingsAndRowsByName)
               QStringList{QStringLiteral("OK")});
     // The caption's "ø" leaves as UTF-8, not as an escape.
     EXPECT_TRUE(toJson(text).contains(QStringLiteral("3\u00f8 Meter")));
+    // One row to a line, for tools that read line by line.
+    EXPECT_TRUE(toJson(text).contains(
+        QStringLiteral("\n        {\"register\": \"40339.0\", \"description\": \"Alarm: Over Voltage\", \"values\": [\"OK\"]}\n")));
+
+    const QJsonObject empty = QJsonDocument::fromJson(toJson(sample({})).toUtf8(), &error).object();
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << qPrintable(error.errorString());
+    EXPECT_TRUE(empty.value(QStringLiteral("rows")).toArray().isEmpty());
 }
 
 TEST(GridTextExport, JsonRowsOfAGridWithOneKeyColumn)
