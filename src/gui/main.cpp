@@ -3,6 +3,7 @@
 #include "core/app/app_title.h"
 #include "gui/app/link_wiring.h"
 #include "gui/app/mdi_form1.h"
+#include "gui/app/polling_session.h"
 #include "gui/app/shell_services.h"
 #include "io/qt_clock.h"
 #include "io/serial_transport.h"
@@ -41,7 +42,8 @@ int main(int argc, char* argv[])
     TcpTransport tcp;
     MDIForm1 form(settings, AppFolders::fromSystem(parser.value(dataDirOption)), shell);
     shell.setParentWidget(&form);
-    new LinkWiring(form, clock, &serial, &tcp);
+    auto* wiring = new LinkWiring(form, clock, &serial, &tcp);
+    new PollingSession(form, clock, *wiring);
 
     form.load();
     form.showStartState();

@@ -208,6 +208,33 @@ TEST(GridView, ShowsWidthsInPixelsAndHidesZeroWidthColumnsAndHiddenRows)
     EXPECT_EQ(view.columnWidth(3), twipsToPixels(1080));
 }
 
+TEST(GridView, ANumberWiderThanItsColumnWidensItAndALabelDoesNot)
+{
+    GridModel grid;
+    grid.reset(4, 4);
+    grid.setColumnWidth(2, 300);
+    grid.setColumnWidth(3, 300);
+    GridView view(grid);
+    const int narrow = view.columnWidth(1);
+
+    grid.setText(1, 3, QStringLiteral("Over Voltage Alarm Setpoint"));
+    EXPECT_EQ(view.columnWidth(2), narrow);
+    grid.setText(1, 2, QStringLiteral("12345.67"));
+    const int widened = view.columnWidth(1);
+    EXPECT_GT(widened, narrow);
+    EXPECT_GE(widened, view.fontMetrics().horizontalAdvance(QStringLiteral("12345.67")));
+    // It does not shrink back while polling writes shorter values.
+    grid.setText(1, 2, QStringLiteral("1"));
+    EXPECT_EQ(view.columnWidth(1), widened);
+
+    // A grid sized to its cells grows with them.
+    view.setSizedToContent(true);
+    const int before = view.width();
+    grid.setText(2, 3, QStringLiteral("123456789.5"));
+    EXPECT_GT(view.width(), before);
+    EXPECT_EQ(view.width(), view.contentWidth());
+}
+
 TEST(GridView, PollingNeitherScrollsNorMovesTheSelection)
 {
     GridModel grid;

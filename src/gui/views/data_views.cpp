@@ -130,6 +130,11 @@ DataViews::DataViews(MDIForm1& mainWindow, DeviceData& data)
 
 DataViews::~DataViews() = default;
 
+FrmSystemSettings* DataViews::systemSettingsWindow() const
+{
+    return m_systemSettings;
+}
+
 FrmMeterTable* DataViews::meterTableWindow(int index) const
 {
     return isTableIndex(index) ? m_tables[size_t(index)].data() : nullptr;
@@ -153,8 +158,10 @@ void DataViews::restoreWindows()
 
 QMdiSubWindow* DataViews::showWindow(QWidget* window, const PlacementKeys& keys, bool minimised)
 {
+    // The window's own size is what it wants; the child frame comes around it.
+    const QSize wanted = window->size();
     QMdiSubWindow* sub = m_main.addChildWindow(window);
-    sub->resize(sub->sizeHint().expandedTo(window->size()));
+    sub->resize(wanted + (sub->size() - window->size()));
     auto* placement = new WindowPlacement(*sub, m_main.settings(), keys);
     placement->restore(!minimised);
     if (minimised)

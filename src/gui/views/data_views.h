@@ -44,7 +44,7 @@ public:
     void mnuBCM_ColWidth_Click();
     void mnuViewMode_Click(int index);
 
-    FrmSystemSettings* systemSettingsWindow() const { return m_systemSettings; }
+    FrmSystemSettings* systemSettingsWindow() const;
     FrmMeterTable* meterTableWindow(int index) const;
     FrmBCMPanel* panelWindow(int kind) const;
     PanelButtonsMenu* mnuPanelButtons() const { return m_panelButtons; }

@@ -1,7 +1,6 @@
 #include "gui/views/frm_bcm_panel.h"
 
 #include "core/device/panelboard_views.h"
-#include "gui/views/grid_table_model.h"
 #include "gui/views/grid_view.h"
 
 #include <QCloseEvent>
@@ -42,8 +41,9 @@ FrmBCMPanel::FrmBCMPanel(PanelboardView& view, QWidget* parent) : QWidget(parent
 
     connect(&view, &PanelboardView::captionsChanged, this, &FrmBCMPanel::refreshCaptions);
     refreshCaptions();
-    const QSize content = scroll->widget()->sizeHint();
-    resize(content.width() + 8, content.height() + 8);
+    // Sized so that every grid shows whole; the style decides frame and title sizes.
+    ensurePolished();
+    resize(scroll->widget()->sizeHint() + QSize(4, 4));
 }
 
 QWidget* FrmBCMPanel::buildBranchGroups()
@@ -68,10 +68,7 @@ QWidget* FrmBCMPanel::buildBranchGroups()
             auto* grid = new GridView(m_view.branchGrid(g), frame);
             grid->setObjectName(QStringLiteral("grdSeqNum%1").arg(g));
             grid->setFont(branchFont());
-            grid->verticalHeader()->setFont(branchFont());
-            grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 3);
-            grid->gridModel()->setTextToolTips(true);
-            fitToContent(grid);
+            grid->setSizedToContent(true);
             connect(grid, &GridView::gridPressed, this,
                     [this, g](int r, int, Qt::MouseButton button, const QPoint& global) {
                         emit branchGridPressed(g, r, button, global);
@@ -102,8 +99,7 @@ QWidget* FrmBCMPanel::buildMeterFrames()
         inner->setContentsMargins(4, 4, 4, 4);
         auto* grid = new GridView(model, frame);
         grid->setObjectName(QStringLiteral("grdPanel2%1").arg(f));
-        grid->gridModel()->setTextToolTips(true);
-        fitToContent(grid);
+        grid->setSizedToContent(true);
         connect(grid, &GridView::gridPressed, this,
                 [this, f](int r, int, Qt::MouseButton button, const QPoint& global) {
                     emit meterGridPressed(f, r, button, global);
@@ -116,13 +112,6 @@ QWidget* FrmBCMPanel::buildMeterFrames()
     }
     row->addStretch(1);
     return content;
-}
-
-void FrmBCMPanel::fitToContent(GridView* grid)
-{
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setFixedSize(grid->contentWidth(), grid->contentHeight());
 }
 
 void FrmBCMPanel::refreshCaptions()

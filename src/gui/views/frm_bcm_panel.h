@@ -42,7 +42,6 @@ private:
     QWidget* buildBranchGroups();
     QWidget* buildMeterFrames();
     void refreshCaptions();
-    static void fitToContent(GridView* grid);
 
     PanelboardView& m_view;
     const int m_kind;

@@ -36,6 +36,12 @@ GridTableModel::GridTableModel(GridModel& grid, QObject* parent)
     connect(&grid, &GridModel::columnFormatChanged, this, &GridTableModel::onColumnFormatChanged);
 }
 
+void GridTableModel::setBaseFont(const QFont& font)
+{
+    m_boldFont = font;
+    m_boldFont.setBold(true);
+}
+
 QModelIndex GridTableModel::indexOfCell(int gridRow, int gridColumn) const
 {
     return index(modelRow(gridRow), modelColumn(gridColumn));
@@ -102,10 +108,6 @@ QVariant GridTableModel::cellData(int row, int column, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return m_grid.text(row, column);
-    case Qt::ToolTipRole:
-        if (m_textToolTips && !m_grid.text(row, column).isEmpty())
-            return m_grid.text(row, column);
-        return {};
     case Qt::BackgroundRole:
         if (const auto colour = m_grid.background(row, column))
             return QBrush(toColor(*colour));

@@ -27,8 +27,8 @@ public:
     // The body index of a grid cell; invalid for header cells and cells outside the grid.
     QModelIndex indexOfCell(int gridRow, int gridColumn) const;
 
-    // Whether a cell's full text is offered as its tool tip (narrow label columns).
-    void setTextToolTips(bool on) { m_textToolTips = on; }
+    // The font bold cells and headings are drawn in, bold, is this one.
+    void setBaseFont(const QFont& font);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -55,7 +55,6 @@ private:
     GridModel& m_grid;
     const int m_headerRows;
     const int m_headerColumns;
-    bool m_textToolTips = false;
     QFont m_boldFont;
     // Which begin...() call is waiting for its end...() (none when the change touched only a
     // header line).

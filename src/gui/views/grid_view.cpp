@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
+#include <QToolTip>
 
 namespace halvana {
 
@@ -17,7 +18,10 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent), m_mod
     setModel(m_model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
-    setCornerButtonEnabled(false);
+    // The unit's grids were laid out in twips for a narrow 8-point font; a larger one would not fit.
+    QFont small = font();
+    small.setPointSize(8);
+    small.setStretch(QFont::SemiCondensed);
 
     QHeaderView* columns = horizontalHeader();
     columns->setVisible(m_model->headerRows() > 0);
@@ -29,8 +33,9 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent), m_mod
     rows->setVisible(m_model->headerColumns() > 0);
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setMinimumSectionSize(4);
-    rows->setDefaultSectionSize(fontMetrics().height() + 4);
     rows->setHighlightSections(false);
+    setFont(small);
+    fitRowsToFont();
 
     for (QHeaderView* header : {columns, rows})
         header->viewport()->installEventFilter(this);
@@ -45,12 +50,47 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent), m_mod
         if (firstRow == 0 && firstColumn == 0 && m_corner)
             m_corner->update();
     });
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &GridView::widenForNumbers);
+    connect(columns, &QHeaderView::sectionResized, this, &GridView::fitSizeToContent);
     connect(m_model, &QAbstractItemModel::modelReset, this, &GridView::applyAllFormats);
     connect(m_model, &QAbstractItemModel::columnsInserted, this, [this](const QModelIndex&, int first, int last) {
         for (int c = first; c <= last; ++c)
             applyColumnFormat(m_model->gridColumn(c));
     });
     applyAllFormats();
+}
+
+void GridView::fitRowsToFont()
+{
+    m_model->setBaseFont(font());
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    fitSizeToContent();
+}
+
+void GridView::setSizedToContent(bool sized)
+{
+    m_sizedToContent = sized;
+    const Qt::ScrollBarPolicy policy = sized ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    setHorizontalScrollBarPolicy(policy);
+    setVerticalScrollBarPolicy(policy);
+    if (!sized) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    fitSizeToContent();
+}
+
+void GridView::fitSizeToContent()
+{
+    if (m_sizedToContent)
+        setFixedSize(contentWidth(), contentHeight());
+}
+
+void GridView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowsToFont();
 }
 
 GridModel& GridView::grid() const
@@ -87,6 +127,28 @@ void GridView::applyColumnFormat(int gridColumn)
         setColumnWidth(column, pixels);
 }
 
+// The widths come from the unit's layout, made for a narrower font than most desktops have. A
+// label may be cut short (its tool tip shows it whole), but a number never is: its column grows.
+void GridView::widenForNumbers(const QModelIndex& topLeft, const QModelIndex& bottomRight)
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    for (int c = topLeft.column(); c <= bottomRight.column(); ++c) {
+        if (isColumnHidden(c))
+            continue;
+        int needed = 0;
+        for (int r = topLeft.row(); r <= bottomRight.row(); ++r) {
+            const QString text = grid().text(m_model->gridRow(r), m_model->gridColumn(c));
+            bool number = false;
+            text.toDouble(&number);
+            if (number)
+                needed = std::max(needed, metrics.horizontalAdvance(text) + margins);
+        }
+        if (needed > columnWidth(c))
+            setColumnWidth(c, needed);
+    }
+}
+
 void GridView::applyRowVisibility(int gridRow)
 {
     const int row = m_model->modelRow(gridRow);
@@ -114,7 +176,7 @@ void GridView::selectGridColumn(int column)
 int GridView::contentWidth() const
 {
     int width = 2 * frameWidth() + horizontalHeader()->length();
-    if (verticalHeader()->isVisible())
+    if (!verticalHeader()->isHidden())
         width += verticalHeader()->width();
     return width;
 }
@@ -122,9 +184,26 @@ int GridView::contentWidth() const
 int GridView::contentHeight() const
 {
     int height = 2 * frameWidth() + verticalHeader()->length();
-    if (horizontalHeader()->isVisible())
+    if (!horizontalHeader()->isHidden())
         height += horizontalHeader()->sizeHint().height();
     return height;
+}
+
+bool GridView::viewportEvent(QEvent* event)
+{
+    // A cell too narrow for its text shows the whole text when the mouse rests on it.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QRect cell = visualRect(index);
+        const QString text = index.data().toString();
+        if (index.isValid() && sizeHintForIndex(index).width() > cell.width())
+            QToolTip::showText(help->globalPos(), text, viewport(), cell);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 void GridView::mousePressEvent(QMouseEvent* event)

@@ -27,6 +27,9 @@ public:
     // Width of all columns and headers, in pixels, for windows that size themselves to a grid.
     int contentWidth() const;
     int contentHeight() const;
+    // Makes the view exactly as large as its cells, without scroll bars, also when a column
+    // widens or the font changes (the panelboards' small grids).
+    void setSizedToContent(bool sized);
 
 signals:
     // Any mouse button, on a cell or on a heading.
@@ -34,18 +37,26 @@ signals:
     void gridDoubleClicked(int row, int column);
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Row height and bold font follow the view's font.
+    void fitRowsToFont();
     void applyColumnFormat(int gridColumn);
     void applyAllFormats();
     void applyRowVisibility(int gridRow);
+    void widenForNumbers(const QModelIndex& topLeft, const QModelIndex& bottomRight);
     bool paintCorner(QWidget* corner);
+
+    void fitSizeToContent();
 
     GridTableModel* m_model;
     QWidget* m_corner = nullptr;
+    bool m_sizedToContent = false;
 };
 
 } // namespace halvana
