@@ -29,6 +29,8 @@ struct FaultRun {
     int exchanges;
     int speedUp;
     const char* faults;
+    // Share of exchanges that must still get through, so that a link refusing everything fails.
+    int minimumThroughPercent;
 };
 
 // Our link against the simulator in one process, with seeded faults on every reply. The test
@@ -185,14 +187,15 @@ TEST_P(FaultInjection, NoWrongValueIsEverAccepted)
     if (faults->exception > 0) {
         EXPECT_GT(tally.readExceptions, 0);
     }
-    EXPECT_GT(tally.readsOk + tally.writesOk, run.exchanges / 2);
+    EXPECT_GT(tally.readsOk + tally.writesOk, run.exchanges * run.minimumThroughPercent / 100);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Links, FaultInjection,
     ::testing::Values(
-        FaultRun{"tcp", true, 2000, 100, "drop=0.01,corrupt=0.03,split=0.1,delay=1,exception=0.03,splitgap=1"},
-        FaultRun{"rtu", false, 300, 20, "drop=0.01,corrupt=0.05,split=0.1,delay=1,exception=0.03,splitgap=1"},
-        // Replies that come after the time-out must never be taken for the next request's.
-        FaultRun{"tcp_late", true, 100, 100, "delay=30"}),
+        FaultRun{"tcp", true, 2000, 100, "drop=0.01,corrupt=0.03,split=0.1,delay=1,exception=0.03,splitgap=1", 50},
+        FaultRun{"rtu", false, 300, 20, "drop=0.01,corrupt=0.05,split=0.1,delay=1,exception=0.03,splitgap=1", 50},
+        // Replies that come after the time-out must never be taken for the next request's; how
+        // many come late depends on the machine's load, so less has to get through.
+        FaultRun{"tcp_late", true, 100, 50, "delay=50", 10}),
     [](const auto& info) { return std::string(info.param.name); });
