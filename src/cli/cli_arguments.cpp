@@ -68,7 +68,8 @@ QString CliArguments::usage()
         "                   [--data-dir DIR] COMMAND ...\n"
         "Without --tcp or --rtu the connection is the one stored in the settings.\n\nCommands:\n");
     for (const CliCommand& command : cliCommands()) {
-        text += QStringLiteral("  %1 %2\n").arg(command.name, command.synopsis);
+        text += QStringLiteral("  %1 %2").arg(command.name, command.synopsis).trimmed().prepend(QStringLiteral("  "))
+                + QLatin1Char('\n');
         const QStringList lines = command.description.split(QLatin1Char('\n'));
         for (const QString& line : lines)
             text += QStringLiteral("      %1\n").arg(line);
