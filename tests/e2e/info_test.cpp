@@ -128,8 +128,9 @@ TEST_P(InfoAgainstSim, ListsEveryMeterOfTheDefaultUnit)
         EXPECT_EQ(cells[0], QStringLiteral("Meter %1").arg(m + 1));
         EXPECT_EQ(cells[1], MeterTypes::label(meter.type));
         EXPECT_EQ(cells[2], QString::number(++perType[meter.type]));
-        if (meter.type == kTypeBranch)
+        if (meter.type == kTypeBranch) {
             EXPECT_EQ(cells[3], QString::number(branches++ / 42 + 1)) << "a branch's group is its panel";
+        }
         EXPECT_EQ(cells[4], meter.warningWord ? QStringLiteral("Active") : QStringLiteral("OK"));
         EXPECT_EQ(cells[5], meter.alarmWord ? QStringLiteral("Active") : QStringLiteral("OK"));
     }
@@ -195,16 +196,6 @@ protected:
     }
 
     // The value column of a meter beside the row with this description.
-    double value(int table, const QString& description, int cursor = 0)
-    {
-        const GridModel& grid = data.tables().table(table).grid();
-        for (int r = 1; r < grid.rowCount(); ++r) {
-            if (grid.text(r, 1) == description)
-                return grid.text(r, cursor + 2).toDouble();
-        }
-        ADD_FAILURE() << "no row " << qPrintable(description) << " in table " << table;
-        return -1;
-    }
     QString text(int table, const QString& description, int cursor = 0)
     {
         const GridModel& grid = data.tables().table(table).grid();
@@ -212,7 +203,12 @@ protected:
             if (grid.text(r, 1) == description)
                 return grid.text(r, cursor + 2);
         }
-        return QStringLiteral("no such row");
+        ADD_FAILURE() << "no row " << qPrintable(description) << " in table " << table;
+        return QString();
+    }
+    double value(int table, const QString& description, int cursor = 0)
+    {
+        return text(table, description, cursor).toDouble();
     }
 
     RegisterImage image;

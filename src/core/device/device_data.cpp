@@ -7,7 +7,6 @@
 #include "core/device/table_headers.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace halvana {
 
@@ -103,9 +102,8 @@ void DeviceData::decodeSystemInfo(const ReadContext& ctx, const RegData& regs)
     std::copy_n(regs.begin(), DeviceModel::kSystemInfoCount, m_model.systemInfo.begin());
     m_model.hasSystemInfo = true;
 
-    if (MeterTable* table = tableToWrite(*this, kSystemSettingsTable, ctx)) {
-        GridModel& grid = table->grid();
-        GridModel::UpdateBatch batch(grid);
+    if (TableWrite write{*this, kSystemSettingsTable, ctx}) {
+        GridModel& grid = write.grid();
         ensureMeterColumn(grid, 0, QStringLiteral("Value"));
         writeValues(grid, 1, 2, regs, ctx.ReadCount, 1, &BlockFormats::systemInfo(),
                     [&](int row, int i, const QString& text) { collectRow(*this, grid, row, 1 + i, QString(), text); });
@@ -170,14 +168,11 @@ void DeviceData::decodeMeterInfo(const ReadContext& ctx, const RegData& regs)
         }
     }
     const int base = firstBlock ? 0 : kMetersPerInfoBlock;
-    MeterTable* infoTable = tableToWrite(*this, kMeterInfoTable, ctx);
+    TableWrite infoTable(*this, kMeterInfoTable, ctx);
     GridModel& viewGrid = m_systemSettings.grid();
     GridModel::UpdateBatch viewBatch(viewGrid);
-    std::optional<GridModel::UpdateBatch> tableBatch;
-    if (infoTable) {
-        tableBatch.emplace(infoTable->grid());
-        ensureMeterColumn(infoTable->grid(), 0, QStringLiteral("Value"));
-    }
+    if (infoTable)
+        ensureMeterColumn(infoTable.grid(), 0, QStringLiteral("Value"));
 
     for (int i = 0; i < kMetersPerInfoBlock; ++i) {
         const int m = base + i;
@@ -197,7 +192,7 @@ void DeviceData::decodeMeterInfo(const ReadContext& ctx, const RegData& regs)
         if (countIndex >= 0)
             ++m_model.MeterTypeCount[size_t(countIndex)];
         if (infoTable) {
-            GridModel& grid = infoTable->grid();
+            GridModel& grid = infoTable.grid();
             const QString text = QString::number(word);
             grid.setText(m + 1, 2, text);
             collectRow(*this, grid, m + 1, ctx.firstRegister + i, QString(), text);

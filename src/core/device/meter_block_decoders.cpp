@@ -33,11 +33,10 @@ void writeSettings(DeviceData& data, GridModel& grid, const ReadContext& ctx, co
 
 void branchSettings(DeviceData& data, const ReadContext& ctx, const RegData& regs)
 {
-    MeterTable* table = tableToWrite(data, kBranchSettingsTable, ctx);
-    if (!table)
+    TableWrite write(data, kBranchSettingsTable, ctx);
+    if (!write)
         return;
-    GridModel& grid = table->grid();
-    GridModel::UpdateBatch batch(grid);
+    GridModel& grid = write.grid();
     const QString tag = QStringLiteral("B%1").arg(ctx.MeterCursor + 1);
     ensureMeterColumn(grid, ctx.MeterCursor, tag);
     if (ctx.ReadHalf != MeterHalf::BCM1)
@@ -68,11 +67,10 @@ QString threePhaseHeading(const DeviceData& data, const ReadContext& ctx)
 
 void threePhaseSettings(DeviceData& data, const ReadContext& ctx, const RegData& regs)
 {
-    MeterTable* table = tableToWrite(data, kThreePhaseSettingsTable, ctx);
-    if (!table)
+    TableWrite write(data, kThreePhaseSettingsTable, ctx);
+    if (!write)
         return;
-    GridModel& grid = table->grid();
-    GridModel::UpdateBatch batch(grid);
+    GridModel& grid = write.grid();
     ensureMeterColumn(grid, ctx.MeterCursor, threePhaseHeading(data, ctx),
                       MeterTypes::kindColumnWidth(ctx.CurrentMeterKind));
 
@@ -95,22 +93,20 @@ void threePhaseSettings(DeviceData& data, const ReadContext& ctx, const RegData&
 
 void inputBoard(DeviceData& data, const ReadContext& ctx, const RegData& regs)
 {
-    MeterTable* table = tableToWrite(data, kInputBoardTable, ctx);
-    if (!table)
+    TableWrite write(data, kInputBoardTable, ctx);
+    if (!write)
         return;
-    GridModel& grid = table->grid();
-    GridModel::UpdateBatch batch(grid);
+    GridModel& grid = write.grid();
     ensureMeterColumn(grid, 0, QStringLiteral("Value"));
     writeValues(grid, 1, 2, regs, ctx.ReadCount, 0, nullptr);
 }
 
 void thermalSettings(DeviceData& data, const ReadContext& ctx, const RegData& regs)
 {
-    MeterTable* table = tableToWrite(data, kThermalSettingsTable, ctx);
-    if (!table)
+    TableWrite write(data, kThermalSettingsTable, ctx);
+    if (!write)
         return;
-    GridModel& grid = table->grid();
-    GridModel::UpdateBatch batch(grid);
+    GridModel& grid = write.grid();
     const QString tag = QStringLiteral("Slot %1").arg(ctx.MeterCursor + 1);
     ensureMeterColumn(grid, ctx.MeterCursor, tag);
     const RegisterBlock first = RegisterMap::thermalSettings(false);
@@ -122,11 +118,10 @@ void thermalSettings(DeviceData& data, const ReadContext& ctx, const RegData& re
 
 void thermalReadings(DeviceData& data, const ReadContext& ctx, const RegData& regs)
 {
-    MeterTable* table = tableToWrite(data, kThermalReadingsTable, ctx);
-    if (!table)
+    TableWrite write(data, kThermalReadingsTable, ctx);
+    if (!write)
         return;
-    GridModel& grid = table->grid();
-    GridModel::UpdateBatch batch(grid);
+    GridModel& grid = write.grid();
     ensureMeterColumn(grid, ctx.MeterCursor, QStringLiteral("Slot %1").arg(ctx.MeterCursor + 1));
     writeValues(grid, 1, ctx.MeterCursor + 2, regs, ctx.ReadCount, 0, nullptr);
 }

@@ -224,11 +224,10 @@ std::pair<int, int> PanelboardViews::frameOfMeter(int kind, int ordinal)
         return {-1, -1};
     switch (kind) {
     case kTypeSubfeed:
-        return ordinal < PanelboardView::kMeterFrameCount ? std::pair{int(kSubfeedPanelView), ordinal}
-                                                          : std::pair{-1, -1};
     case kTypePanel:
-        return ordinal < PanelboardView::kMeterFrameCount ? std::pair{int(kPanelsView), ordinal}
-                                                          : std::pair{-1, -1};
+        if (ordinal >= PanelboardView::kMeterFrameCount)
+            return {-1, -1};
+        return {kind == kTypeSubfeed ? int(kSubfeedPanelView) : int(kPanelsView), ordinal};
     case kTypePduInput:
     case kTypePduOutput:
         // Inputs and outputs alternate: input 1, output 1, input 2, output 2.

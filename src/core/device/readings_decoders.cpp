@@ -58,11 +58,10 @@ QString branchPanelLabel(const DeviceData& data, int branch)
 
 void Process_1PhReadings(DeviceData& data, const ReadContext& ctx, const RegData& regs)
 {
-    MeterTable* table = tableToWrite(data, kBranchReadingsTable, ctx);
-    if (!table)
+    TableWrite write(data, kBranchReadingsTable, ctx);
+    if (!write)
         return;
-    GridModel& grid = table->grid();
-    GridModel::UpdateBatch batch(grid);
+    GridModel& grid = write.grid();
     const int k = ctx.MeterCursor;
     const int column = k + 2;
     ensureMeterColumn(grid, k, QStringLiteral("B%1").arg(k + 1));
@@ -197,11 +196,10 @@ ThreePhasePanelData panelData(const DeviceData& data, const ReadContext& ctx, co
 
 void threePhaseReadings(DeviceData& data, const ReadContext& ctx, const RegData& regs)
 {
-    MeterTable* table = tableToWrite(data, kThreePhaseReadingsTable, ctx);
-    if (!table)
+    TableWrite write(data, kThreePhaseReadingsTable, ctx);
+    if (!write)
         return;
-    GridModel& grid = table->grid();
-    GridModel::UpdateBatch batch(grid);
+    GridModel& grid = write.grid();
     const int column = ctx.MeterCursor + 2;
     ensureMeterColumn(grid, ctx.MeterCursor, threePhaseHeading(data, ctx),
                       MeterTypes::kindColumnWidth(ctx.CurrentMeterKind));

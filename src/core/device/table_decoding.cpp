@@ -14,14 +14,15 @@ bool rowsDependOnMap(int index)
 }
 } // namespace
 
-MeterTable* tableToWrite(DeviceData& data, int index, const ReadContext& ctx)
+TableWrite::TableWrite(DeviceData& data, int index, const ReadContext& ctx)
 {
     if (!data.tables().isOpen(index))
-        return nullptr;
+        return;
     MeterTable& table = data.tables().table(index);
     if (rowsDependOnMap(index) && table.builtMapVersion() != ctx.RegisterMapVersion)
-        return nullptr;
-    return &table;
+        return;
+    m_grid = &table.grid();
+    m_batch.emplace(*m_grid);
 }
 
 void ensureMeterColumn(GridModel& grid, int cursor, const QString& heading, int width)

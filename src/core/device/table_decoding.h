@@ -6,19 +6,29 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace halvana {
 
 class DeviceData;
 class FormatRules;
-class MeterTable;
 
 // Shared rules of the table decoders.
 namespace TableDecoding {
 
-// The table a reply of `ctx` may write into: open, and built from the header file of the
-// map version the request was sent with. Null otherwise, and the reply writes nothing there.
-MeterTable* tableToWrite(DeviceData& data, int index, const ReadContext& ctx);
+// The grid of the table a reply of `ctx` may write into, with its changes gathered into one
+// notice: the table must be open and built from the header file of the map version the request
+// was sent with. Otherwise it is false and the reply writes nothing there.
+class TableWrite {
+public:
+    TableWrite(DeviceData& data, int index, const ReadContext& ctx);
+    explicit operator bool() const { return m_grid != nullptr; }
+    GridModel& grid() { return *m_grid; }
+
+private:
+    GridModel* m_grid = nullptr;
+    std::optional<GridModel::UpdateBatch> m_batch;
+};
 
 // The value column of the meter with `MeterCursor` = cursor (column cursor + 2): added when
 // missing, with its bold heading, width and right-centre alignment.
