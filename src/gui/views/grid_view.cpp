@@ -133,18 +133,26 @@ void GridView::widenForNumbers(const QModelIndex& topLeft, const QModelIndex& bo
 {
     const QFontMetrics metrics = fontMetrics();
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    int widestCharacter = 0;
+    for (const QChar ch : QStringLiteral("0123456789.-+eE"))
+        widestCharacter = std::max(widestCharacter, metrics.horizontalAdvance(ch));
     for (int c = topLeft.column(); c <= bottomRight.column(); ++c) {
         if (isColumnHidden(c))
             continue;
+        const int width = columnWidth(c);
         int needed = 0;
         for (int r = topLeft.row(); r <= bottomRight.row(); ++r) {
             const QString text = grid().text(m_model->gridRow(r), m_model->gridColumn(c));
+            // A value short enough to fit even in the widest characters a number has is not
+            // measured (nor is a label that short).
+            if (int(text.size()) * widestCharacter + margins <= width)
+                continue;
             bool number = false;
             text.toDouble(&number);
             if (number)
                 needed = std::max(needed, metrics.horizontalAdvance(text) + margins);
         }
-        if (needed > columnWidth(c))
+        if (needed > width)
             setColumnWidth(c, needed);
     }
 }
@@ -187,6 +195,25 @@ int GridView::contentHeight() const
     if (!horizontalHeader()->isHidden())
         height += horizontalHeader()->sizeHint().height();
     return height;
+}
+
+// A reply rewrites a block of cells at once; only the part of it on screen is repainted, and
+// nothing when it lies outside the viewport (most meter columns of a wide table).
+void GridView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
+{
+    if (topLeft == bottomRight) {
+        QTableView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    if (!isVisible() || !topLeft.isValid() || !bottomRight.isValid())
+        return;
+    const int left = columnViewportPosition(topLeft.column());
+    const int right = columnViewportPosition(bottomRight.column()) + columnWidth(bottomRight.column());
+    const int top = rowViewportPosition(topLeft.row());
+    const int bottom = rowViewportPosition(bottomRight.row()) + rowHeight(bottomRight.row());
+    const QRect changed = QRect(QPoint(left, top), QPoint(right, bottom)).intersected(viewport()->rect());
+    if (!changed.isEmpty())
+        viewport()->update(changed);
 }
 
 bool GridView::viewportEvent(QEvent* event)
