@@ -103,11 +103,3 @@ TEST_F(MainWindowTest, MissingChannelNamesAreNamedAndTheProgramGoesOn)
     EXPECT_EQ(f.channelNames().count(), 0);
     EXPECT_EQ(f.statusPanel("Status")->text(), "User: Logged Out  ");
 }
-
-TEST_F(MainWindowTest, TcpModeHidesTheBaudPanel)
-{
-    storeBeforeStart("Properties", "Mode", "1");
-    MDIForm1& f = start();
-    EXPECT_EQ(f.statusPanel("Mode")->text(), "TCP");
-    EXPECT_FALSE(f.statusPanel("Baud")->isVisibleTo(&f));
-}
