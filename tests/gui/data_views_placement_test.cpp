@@ -3,6 +3,8 @@
 #include "gui/views/frm_bcm_panel.h"
 #include "gui/views/frm_system_settings.h"
 
+#include <QSettings>
+
 namespace halvana::test {
 namespace {
 
@@ -94,6 +96,22 @@ TEST_F(DataViewsTest, AWindowClosedMaximisedKeepsItsNormalPlaceAndReturnsMaximis
     EXPECT_TRUE(sub->isMaximized());
     sub->showNormal();
     EXPECT_EQ(sub->geometry(), QRect(10, 20, 400, 250));
+}
+
+TEST_F(DataViewsTest, DefaultSettingsLeaveNoLayoutOfTheOpenWindowsBehind)
+{
+    start();
+    menu("mnuMeterTable4");
+    menu("mnuSystemandPanelSettings");
+    menu("mnuBCM_Panel_CB_View3");
+    shell.answers.push_back(true);
+    menu("mnuDeleteReg");
+    // What the store writes back when the program ends.
+    form.reset();
+    settings.reset();
+
+    const QStringList keys = QSettings(storePath(), QSettings::IniFormat).allKeys();
+    EXPECT_TRUE(keys.isEmpty()) << keys.join(' ').toStdString();
 }
 
 TEST_F(DataViewsTest, WindowsDoNotShrinkBelowTheirLeastHeight)

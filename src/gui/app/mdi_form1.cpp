@@ -426,6 +426,9 @@ void MDIForm1::mnuDeleteReg_Click()
                        "use the default settings.\n\nDo you want to continue?");
     if (!m_shell.askYesNo(QStringLiteral("Use Application's Default Settings"), text, false))
         return;
+    // The child windows store their layout as they close; they close before the store is cleared.
+    m_shuttingDown = true;
+    m_mdiArea->closeAllSubWindows();
     m_settings.clearAll();
     saveSettings(m_settings, m_shell);
     // Nothing may be written back on the way out, or the defaults would not be defaults.
