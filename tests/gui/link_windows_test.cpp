@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 using namespace halvana;
 
@@ -256,4 +257,38 @@ TEST_F(LinkWindowsTest, LinkMessagesReachTheStatusPanels)
     MDIForm1& f = start();
     emit wiring->link().statusText("CommMsg", "Successful Write ");
     EXPECT_EQ(f.statusPanel("CommMsg")->text(), "Successful Write ");
+}
+
+TEST_F(LinkWindowsTest, ModbusPollingSwitchesPollingAndTheLineOffAndOn)
+{
+    storeBeforeStart("Properties", "LoginLevel", "1");
+    MDIForm1& f = start();
+    QAction* item = f.menuAction("mnuModbusPolling");
+    ASSERT_TRUE(item->isEnabled());
+    ASSERT_TRUE(item->isChecked());
+    ASSERT_TRUE(serial.isOpen());
+
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_TRUE(polling.disabled);
+    EXPECT_FALSE(polling.timerEnabled);
+    EXPECT_FALSE(serial.isOpen());
+    EXPECT_TRUE(f.StatusBar2()->isVisibleTo(&f));
+    EXPECT_EQ(f.statusPanel("PollingStatus")->text(), "Polling is Disabled  ");
+
+    // Switched off at exit, it stays off at the next start: no line opened.
+    f.close();
+    EXPECT_EQ(storeOnDisk()->property("PollingDisabled"), "True");
+    const int opensBefore = serial.opens;
+    polling = FakePolling();
+    MDIForm1& again = start();
+    EXPECT_EQ(serial.opens, opensBefore);
+    EXPECT_TRUE(polling.disabled);
+
+    again.menuAction("mnuModbusPolling")->trigger();
+    EXPECT_TRUE(again.menuAction("mnuModbusPolling")->isChecked());
+    EXPECT_FALSE(polling.disabled);
+    EXPECT_TRUE(polling.timerEnabled);
+    EXPECT_TRUE(serial.isOpen());
+    EXPECT_FALSE(again.StatusBar2()->isVisibleTo(&again));
 }

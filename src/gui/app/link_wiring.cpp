@@ -7,6 +7,7 @@
 #include "core/modbus/modbus_link.h"
 #include "core/modbus/polling_control.h"
 #include "core/modbus/traffic_log.h"
+#include "core/modbus/transport.h"
 #include "gui/app/child_window_geometry.h"
 #include "gui/app/frm_settings.h"
 #include "gui/app/mdi_form1.h"
@@ -74,6 +75,7 @@ LinkWiring::LinkWiring(MDIForm1& form, Clock& clock, Transport* serial, Transpor
     form.setMenuCommand(QStringLiteral("mnuConnect"), [this] { m_lifecycle->mnuConnect_Click(); });
     form.setMenuCommand(QStringLiteral("mnuDisconnect"), [this] { m_lifecycle->mnuDisconnect_Click(); });
     form.setMenuCommand(QStringLiteral("mnuReboot"), [this] { mnuReboot_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuModbusPolling"), [this] { mnuModbusPolling_Click(); });
     form.setMenuCommand(QStringLiteral("mnuCommPortSettings"), [this] { mnuCommPortSettings_Click(); });
     form.setMenuCommand(QStringLiteral("mnuDataSpy"), [this] { mnuDataSpy_Click(); });
 }
@@ -119,6 +121,25 @@ void LinkWiring::mnuReboot_Click()
                                  false))
         return;
     m_lifecycle->mnuReboot_Click();
+}
+
+void LinkWiring::mnuModbusPolling_Click()
+{
+    Transport* serial = m_link->serialTransport();
+    if (!m_form.pollingDisabled()) {
+        m_form.setPollingDisabled(true);
+        // Off means off the line too, so another tool can use the port meanwhile.
+        if (!m_link->isTcp() && serial && serial->isOpen())
+            serial->close();
+        return;
+    }
+    m_form.setPollingDisabled(false);
+    if (m_polling)
+        m_polling->setMainTimerEnabled(true);
+    if (m_link->isTcp())
+        m_lifecycle->StartComm();
+    else if (serial && !serial->isOpen())
+        m_lifecycle->OpenCommPort();
 }
 
 void LinkWiring::setDataSpyChecked(bool checked)

@@ -36,6 +36,8 @@ public:
 
     void mnuCommPortSettings_Click();
     void mnuReboot_Click();
+    // Switches polling off (and lets go of the RS-485 line) or on again.
+    void mnuModbusPolling_Click();
     void mnuDataSpy_Click();
     // The open Data Spy window, if any.
     QMdiSubWindow* dataSpyWindow() const { return m_dataSpy; }
