@@ -384,6 +384,19 @@ TEST(TableCommand, ProgressShowsOnATerminalOnlyAndIsClearedAtTheEnd)
     EXPECT_TRUE(run.out.endsWith(QStringLiteral("\r\x1b[K"))) << "the progress line is wiped before the tool ends";
 }
 
+TEST(TableCommand, ATableWithoutItsHeaderFileIsABadInputFileNotAnEmptyTable)
+{
+    TableRig rig;
+    ASSERT_TRUE(rig.start(Wire::Tcp, 2)) << qPrintable(rig.sim().output());
+    QTemporaryDir empty;
+    const CliRun run = rig.cli({QStringLiteral("table"), QStringLiteral("0"), QStringLiteral("--data-dir"), empty.path()});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, QString());
+    EXPECT_TRUE(run.err.contains(QStringLiteral("table 0 has no rows: the definition file \"SinglePhaseSettings2.txt\"")))
+        << qPrintable(run.err);
+}
+
 TEST(TableCommand, BadUsageIsRefusedBeforeAnyConnection)
 {
     // Nothing listens on this address: a usage check that connected first would report a
