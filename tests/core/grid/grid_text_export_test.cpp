@@ -67,15 +67,6 @@ TEST(GridTextExport, FromGridTakesTheHeadingsAndTheRequestedRowsHiddenOnesInclud
     EXPECT_TRUE(GridText::fromGrid(grid, -1).rows.empty());
 }
 
-TEST(GridTextExport, FormatNames)
-{
-    EXPECT_EQ(formatFromName(QStringLiteral("tsv")), Format::Tsv);
-    EXPECT_EQ(formatFromName(QStringLiteral("csv")), Format::Csv);
-    EXPECT_EQ(formatFromName(QStringLiteral("json")), Format::Json);
-    for (const char* bad : {"", "TSV", "xlsx", "json "})
-        EXPECT_FALSE(formatFromName(QString::fromLatin1(bad))) << bad;
-}
-
 TEST(GridTextExport, TsvIsOneLinePerRowWithTabsBetweenCells)
 {
     const GridText text = sample({{QStringLiteral("40153"), QStringLiteral("Voltage A"), QStringLiteral("120")},
