@@ -113,6 +113,7 @@ int runTable(CliContext& ctx)
     QObject::connect(&data, &DeviceData::notice, &session, [&](const QString& text) {
         progress.clear();
         ctx.err() << "halvana-cli: " << text << '\n';
+        ctx.err().flush();
     });
     QObject::connect(&readout, &TableReadout::passCompleted, &session, [&] { end(kExitOk, QString()); });
     QObject::connect(&readout, &TableReadout::failed, &session, fail);

@@ -80,6 +80,9 @@ public:
         m_frozen = true;
     }
 
+    // The simulator dies at once; the system closes its connections.
+    void crash() { m_process.kill(); }
+
     // Ends the simulator and returns everything it traced.
     QString stop()
     {
@@ -370,6 +373,26 @@ TEST(TableCommand, AUnitThatStopsAnsweringInTheMiddleOfAPassEndsItWithAMessage)
     // Three response time-outs of 2 s, and not much more.
     EXPECT_LT(run.elapsedMs, 3 * 2000 + 3000);
     EXPECT_GE(int(trace.reads.size()), kAnswered);
+}
+
+TEST(TableCommand, AConnectionThatClosesInTheMiddleOfAPassEndsItAtOnce)
+{
+    TableRig rig;
+    ASSERT_TRUE(rig.start(Wire::Tcp, 1)) << qPrintable(rig.sim().output());
+    bool stopped = false;
+    // Eleven of the pass's sixteen requests are still to come when the unit goes.
+    const CliRun run = rig.cli({QStringLiteral("table"), QStringLiteral("9")}, 20000, [&] {
+        if (!stopped && rig.sim().requestsSeen() >= 5) {
+            rig.sim().crash();
+            stopped = true;
+        }
+    });
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, QString());
+    EXPECT_TRUE(run.err.contains(QStringLiteral("closed the connection"))) << qPrintable(run.err);
+    EXPECT_LT(run.elapsedMs, 2000) << "a closed connection needs no response time-out";
 }
 
 TEST(TableCommand, ProgressShowsOnATerminalOnlyAndIsClearedAtTheEnd)
