@@ -1,7 +1,6 @@
 #include "core/device/device_data.h"
 #include "core/device/polling_fixture.h"
 #include "core/modbus/modbus_link.h"
-#include "core/time/manual_clock.h"
 #include "gui/app/link_wiring.h"
 #include "gui/app/polling_session.h"
 #include "gui/views/data_views.h"
@@ -10,51 +9,36 @@
 #include "gui/views/grid_view.h"
 #include "gui/views/panel_buttons_menu.h"
 #include "main_window_fixture.h"
-#include "support/fake_transport.h"
 
 #include <QLabel>
+
+#include <algorithm>
 #include <QLineEdit>
 #include <QTest>
 
 namespace halvana::test {
 namespace {
 
-// The program as main() puts it together, over an in-memory socket to a FakeUnit.
+// The program as main() puts it together, over an in-memory socket to a FakeUnit. The polling
+// harness lends its manual clock, socket and unit; its own link lets go of the socket.
 class PollingSessionTest : public MainWindowTest {
 protected:
-    PollingSessionTest() : unit(tcp)
+    PollingSessionTest()
     {
+        polling.link.setTransports(nullptr, nullptr);
         storeBeforeStart("Properties", "LoginLevel", "2");
         storeBeforeStart("Properties", "Mode", "1");
         storeBeforeStart("Properties", "IP_Address", "127.0.0.1:1502");
         beforeLoad = [this](MDIForm1& f) {
-            auto* wiring = new LinkWiring(f, clock, nullptr, &tcp);
-            session = new PollingSession(f, clock, *wiring);
+            auto* wiring = new LinkWiring(f, polling.clock, nullptr, &polling.tcp);
+            session = new PollingSession(f, polling.clock, *wiring);
         };
-        unit.image[5] = 3;
-        unit.image[16] = 2;
-        unit.image[101] = 0x1001;
-        unit.image[102] = 0x4001;
-        unit.image[103] = 0x1002;
-        unit.image[402] = 0x0001;
+        polling.describeUnit({1, 4, 1});
+        polling.unit.image[402] = 0x0001;
     }
+    ~PollingSessionTest() override { form.reset(); }
 
-    void runFor(qint64 ms)
-    {
-        const qint64 end = clock.nowMs() + ms;
-        for (;;) {
-            unit.answerPending();
-            const qint64 next = clock.msToNextTimer();
-            if (next < 0 || clock.nowMs() + next > end)
-                break;
-            clock.fireNext();
-        }
-        clock.advance(end - clock.nowMs());
-    }
-
-    ManualClock clock;
-    FakeTransport tcp{true};
-    FakeUnit unit;
+    PollingHarness polling;
     PollingSession* session = nullptr;
 };
 
@@ -63,8 +47,8 @@ TEST_F(PollingSessionTest, TheProgramPollsIntoItsDataWindowsAndShowsWhatItIsRead
     storeBeforeStart("Properties", "frmSystemSettingsFlag", "True");
     storeBeforeStart("MeterTableWindowOpenFlag", "1", "True");
     MDIForm1& f = start();
-    tcp.completeConnect();
-    runFor(3000);
+    polling.tcp.completeConnect();
+    polling.runFor(3000);
 
     FrmSystemSettings* system = session->views().systemSettingsWindow();
     ASSERT_NE(system, nullptr);
@@ -86,12 +70,10 @@ TEST_F(PollingSessionTest, TheProgramPollsIntoItsDataWindowsAndShowsWhatItIsRead
     const QPoint at = grid->visualRect(grid->model()->index(0, 1)).center();
     QTest::mousePress(grid->viewport(), Qt::RightButton, {}, at);
     session->views().mnuPanelButtons()->hide();
-    unit.reads.clear();
-    runFor(1000);
-    bool movedRead = false;
-    for (const auto& [reg, count] : unit.reads)
-        movedRead |= reg == 101 + 4000;
-    EXPECT_TRUE(movedRead);
+    polling.unit.reads.clear();
+    polling.runFor(1000);
+    const std::vector<int> regs = polling.readRegisters();
+    EXPECT_NE(std::find(regs.begin(), regs.end(), 101 + 4000), regs.end());
 
     f.close();
     EXPECT_EQ(storeOnDisk()->value(QStringLiteral("MeterTableWindowOpenFlag"), QStringLiteral("1")), QStringLiteral("True"));

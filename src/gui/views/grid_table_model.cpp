@@ -24,12 +24,15 @@ GridTableModel::GridTableModel(GridModel& grid, QObject* parent)
 
     connect(&grid, &GridModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
     connect(&grid, &GridModel::modelReset, this, [this] { endResetModel(); });
-    connect(&grid, &GridModel::rowsAboutToBeInserted, this, &GridTableModel::onRowsAboutToBeInserted);
-    connect(&grid, &GridModel::rowsAboutToBeRemoved, this, &GridTableModel::onRowsAboutToBeRemoved);
+    const auto beginning = [this](Pending change) {
+        return [this, change](int first, int last) { beginBodyChange(change, first, last); };
+    };
+    connect(&grid, &GridModel::rowsAboutToBeInserted, this, beginning(Pending::InsertRows));
+    connect(&grid, &GridModel::rowsAboutToBeRemoved, this, beginning(Pending::RemoveRows));
+    connect(&grid, &GridModel::columnsAboutToBeInserted, this, beginning(Pending::InsertColumns));
+    connect(&grid, &GridModel::columnsAboutToBeRemoved, this, beginning(Pending::RemoveColumns));
     connect(&grid, &GridModel::rowsInserted, this, [this](int first, int) { onRowsChanged(first); });
     connect(&grid, &GridModel::rowsRemoved, this, [this](int first, int) { onRowsChanged(first); });
-    connect(&grid, &GridModel::columnsAboutToBeInserted, this, &GridTableModel::onColumnsAboutToBeInserted);
-    connect(&grid, &GridModel::columnsAboutToBeRemoved, this, &GridTableModel::onColumnsAboutToBeRemoved);
     connect(&grid, &GridModel::columnsInserted, this, [this](int first, int) { onColumnsChanged(first); });
     connect(&grid, &GridModel::columnsRemoved, this, [this](int first, int) { onColumnsChanged(first); });
     connect(&grid, &GridModel::cellsChanged, this, &GridTableModel::onCellsChanged);
@@ -126,64 +129,63 @@ QVariant GridTableModel::cellData(int row, int column, int role) const
 }
 
 // Grid lines before the header count become header changes, the rest body rows or columns.
-void GridTableModel::onRowsAboutToBeInserted(int first, int last)
+void GridTableModel::beginBodyChange(Pending change, int first, int last)
 {
-    const int from = std::max(0, modelRow(first));
-    const int to = modelRow(last);
+    const bool rows = change == Pending::InsertRows || change == Pending::RemoveRows;
+    const int headers = rows ? m_headerRows : m_headerColumns;
+    const int from = std::max(0, first - headers);
+    const int to = last - headers;
     if (to < from)
         return;
-    m_pending = Pending::InsertRows;
-    beginInsertRows(QModelIndex(), from, to);
+    m_pending = change;
+    switch (change) {
+    case Pending::InsertRows:
+        beginInsertRows(QModelIndex(), from, to);
+        break;
+    case Pending::RemoveRows:
+        beginRemoveRows(QModelIndex(), from, to);
+        break;
+    case Pending::InsertColumns:
+        beginInsertColumns(QModelIndex(), from, to);
+        break;
+    case Pending::RemoveColumns:
+        beginRemoveColumns(QModelIndex(), from, to);
+        break;
+    case Pending::None:
+        break;
+    }
 }
 
-void GridTableModel::onRowsAboutToBeRemoved(int first, int last)
+void GridTableModel::endBodyChange()
 {
-    const int from = std::max(0, modelRow(first));
-    const int to = modelRow(last);
-    if (to < from)
-        return;
-    m_pending = Pending::RemoveRows;
-    beginRemoveRows(QModelIndex(), from, to);
-}
-
-void GridTableModel::onColumnsAboutToBeInserted(int first, int last)
-{
-    const int from = std::max(0, modelColumn(first));
-    const int to = modelColumn(last);
-    if (to < from)
-        return;
-    m_pending = Pending::InsertColumns;
-    beginInsertColumns(QModelIndex(), from, to);
-}
-
-void GridTableModel::onColumnsAboutToBeRemoved(int first, int last)
-{
-    const int from = std::max(0, modelColumn(first));
-    const int to = modelColumn(last);
-    if (to < from)
-        return;
-    m_pending = Pending::RemoveColumns;
-    beginRemoveColumns(QModelIndex(), from, to);
+    switch (std::exchange(m_pending, Pending::None)) {
+    case Pending::InsertRows:
+        endInsertRows();
+        break;
+    case Pending::RemoveRows:
+        endRemoveRows();
+        break;
+    case Pending::InsertColumns:
+        endInsertColumns();
+        break;
+    case Pending::RemoveColumns:
+        endRemoveColumns();
+        break;
+    case Pending::None:
+        break;
+    }
 }
 
 void GridTableModel::onRowsChanged(int first)
 {
-    const Pending pending = std::exchange(m_pending, Pending::None);
-    if (pending == Pending::InsertRows)
-        endInsertRows();
-    else if (pending == Pending::RemoveRows)
-        endRemoveRows();
+    endBodyChange();
     if (first < m_headerRows && columnCount() > 0)
         emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 void GridTableModel::onColumnsChanged(int first)
 {
-    const Pending pending = std::exchange(m_pending, Pending::None);
-    if (pending == Pending::InsertColumns)
-        endInsertColumns();
-    else if (pending == Pending::RemoveColumns)
-        endRemoveColumns();
+    endBodyChange();
     if (first < m_headerColumns && rowCount() > 0)
         emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
 }

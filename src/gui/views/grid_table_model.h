@@ -43,10 +43,11 @@ public:
 private:
     QVariant cellData(int row, int column, int role) const;
 
-    void onRowsAboutToBeInserted(int first, int last);
-    void onRowsAboutToBeRemoved(int first, int last);
-    void onColumnsAboutToBeInserted(int first, int last);
-    void onColumnsAboutToBeRemoved(int first, int last);
+    // Which begin...() call is waiting for its end...() (none when the change touched only a
+    // header line).
+    enum class Pending { None, InsertRows, RemoveRows, InsertColumns, RemoveColumns };
+    void beginBodyChange(Pending change, int first, int last);
+    void endBodyChange();
     void onRowsChanged(int first);
     void onColumnsChanged(int first);
     void onCellsChanged(int firstRow, int firstColumn, int lastRow, int lastColumn);
@@ -56,9 +57,6 @@ private:
     const int m_headerRows;
     const int m_headerColumns;
     QFont m_boldFont;
-    // Which begin...() call is waiting for its end...() (none when the change touched only a
-    // header line).
-    enum class Pending { None, InsertRows, RemoveRows, InsertColumns, RemoveColumns };
     Pending m_pending = Pending::None;
 };
 
