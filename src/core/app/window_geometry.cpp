@@ -30,6 +30,18 @@ GeometryKeys GeometryKeys::numbered(const QString& section, int leftKey, int top
     return keys;
 }
 
+GeometryKeys GeometryKeys::meterTable(int tableIndex)
+{
+    const QString k = QString::number(tableIndex);
+    const QString padded = QStringLiteral("%1").arg(tableIndex, 2, 10, QLatin1Char('0'));
+    const QString size = QStringLiteral("MeterTablePosition");
+    return {{QStringLiteral("MeterTableLeft"), k},
+            {QStringLiteral("MeterTableTop"), k},
+            {size, padded + QStringLiteral("_Width")},
+            {size, padded + QStringLiteral("_Height")},
+            SettingKey{QStringLiteral("MeterTableState"), k}};
+}
+
 QRect StoredGeometry::applyTo(const QRect& fallbackPixels) const
 {
     const auto px = [](std::optional<int> twips, int fallback) {

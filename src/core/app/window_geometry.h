@@ -36,6 +36,9 @@ struct GeometryKeys {
     // Numbered keys in one section, e.g. ("frmDataSpyPos", "0", "1", "2", "3", "4").
     static GeometryKeys numbered(const QString& section, int leftKey, int topKey, int widthKey,
                                  int heightKey, std::optional<int> stateKey);
+    // The meter tables: one section per field, keyed by the table index; width and height
+    // share "MeterTablePosition" as "05_Width" and "05_Height".
+    static GeometryKeys meterTable(int tableIndex);
 };
 
 // What is stored for a window, in twips. A field is empty when nothing usable is stored

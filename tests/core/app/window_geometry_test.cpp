@@ -13,8 +13,8 @@ TEST(WindowGeometry, RoundTripThroughEachKeyLayout)
     QTemporaryDir dir;
     const QString path = dir.filePath("s.ini");
     const QRect normal(30, 40, 800, 500);
-    const GeometryKeys layouts[] = {mainFormGeometryKeys(), GeometryKeys::numbered("frmDataSpyPos", 0, 1, 2, 3, 4),
-                                    GeometryKeys::numbered("frmSystemSettingsPos", 0, 1, 3, 4, 2)};
+    const GeometryKeys layouts[] = {mainFormGeometryKeys(), GeometryKeys::numbered("frmSystemSettingsPos", 0, 1, 3, 4, 2),
+                                    GeometryKeys::meterTable(5), GeometryKeys::meterTable(10)};
     {
         AppSettings s(path);
         for (const GeometryKeys& keys : layouts)
@@ -32,7 +32,10 @@ TEST(WindowGeometry, RoundTripThroughEachKeyLayout)
     EXPECT_EQ(s.value("MainFormPosition", "2"), "12000");
     EXPECT_EQ(s.value("frmSystemSettingsPos", "2"), "2");
     EXPECT_EQ(s.value("frmSystemSettingsPos", "3"), "12000");
-    EXPECT_EQ(s.value("frmDataSpyPos", "0"), "450");
+    EXPECT_EQ(s.value("MeterTablePosition", "05_Width"), "12000");
+    EXPECT_EQ(s.value("MeterTablePosition", "10_Height"), "7500");
+    EXPECT_EQ(s.value("MeterTableLeft", "5"), "450");
+    EXPECT_EQ(s.value("MeterTableState", "10"), "2");
 }
 
 TEST(WindowGeometry, EmptyOrUnusableValuesKeepTheWindowsOwn)
