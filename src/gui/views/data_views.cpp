@@ -158,10 +158,11 @@ void DataViews::restoreWindows()
 
 QMdiSubWindow* DataViews::showWindow(QWidget* window, const PlacementKeys& keys, bool minimised)
 {
-    // The window's own size is what it wants; the child frame comes around it.
-    const QSize wanted = window->size();
+    // The window's own size, or the size its contents ask for once they are styled in the work
+    // area, whichever is larger; the child frame comes around it.
+    const QSize requested = window->size();
     QMdiSubWindow* sub = m_main.addChildWindow(window);
-    sub->resize(wanted + (sub->size() - window->size()));
+    sub->resize(requested.expandedTo(window->sizeHint()) + (sub->size() - window->size()));
     auto* placement = new WindowPlacement(*sub, m_main.settings(), keys);
     placement->restore(!minimised);
     if (minimised)

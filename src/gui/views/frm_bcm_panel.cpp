@@ -41,9 +41,8 @@ FrmBCMPanel::FrmBCMPanel(PanelboardView& view, QWidget* parent) : QWidget(parent
 
     connect(&view, &PanelboardView::captionsChanged, this, &FrmBCMPanel::refreshCaptions);
     refreshCaptions();
-    // Sized so that every grid shows whole; the style decides frame and title sizes.
-    ensurePolished();
-    resize(scroll->widget()->sizeHint() + QSize(4, 4));
+    m_content = scroll->widget();
+    resize(sizeHint());
 }
 
 QWidget* FrmBCMPanel::buildBranchGroups()
@@ -112,6 +111,12 @@ QWidget* FrmBCMPanel::buildMeterFrames()
     }
     row->addStretch(1);
     return content;
+}
+
+QSize FrmBCMPanel::sizeHint() const
+{
+    // Large enough for every grid to show whole.
+    return m_content->sizeHint() + QSize(4, 4);
 }
 
 void FrmBCMPanel::refreshCaptions()

@@ -29,6 +29,8 @@ public:
     // Names the panel whose registers TCP requests address (branch view only).
     void showActivePanel(int panel, int offset);
 
+    QSize sizeHint() const override;
+
 signals:
     // A press on a branch grid or a meter grid; positions are grid positions.
     void branchGridPressed(int grid, int row, Qt::MouseButton button, const QPoint& globalPos);
@@ -45,6 +47,7 @@ private:
 
     PanelboardView& m_view;
     const int m_kind;
+    QWidget* m_content = nullptr;
     std::array<GridView*, 8> m_branchGrids{};
     std::array<QGroupBox*, 4> m_groupFrames{};
     std::array<GridView*, 4> m_meterGrids{};
