@@ -46,12 +46,6 @@ TEST_F(DataViewsTest, OpeningATableStartsItsPollingAndClosingItStopsIt)
     polling->unit.reads.clear();
     polling->runFor(2000);
     EXPECT_FALSE(readAny(polling->readRegisters(), 2001, 65535));
-
-    // Closing by the window's own close box does the same.
-    menu("mnuMeterTable3");
-    subWindowOf(table(3))->close();
-    EXPECT_FALSE(checked("mnuMeterTable3"));
-    EXPECT_FALSE(polling->data.tables().isOpen(3));
 }
 
 TEST_F(DataViewsTest, SystemConfigurationShowsTheDecodedTextsAndStatusColours)
@@ -308,8 +302,6 @@ TEST_F(DataViewsTest, BranchPopupSwitchesLayoutAndLabelModeAndCopiesTheBranch)
     EXPECT_EQ(boards.labelMode(), int(PanelboardViews::kVoltageLabels));
     EXPECT_EQ(panel->findChild<QGroupBox*>(QStringLiteral("fraSeqNum2"))->title(),
               QStringLiteral("Group 3: Voltage / Mapping (Ch#) / Parent ID"));
-    popup->mnuViewMode(2)->trigger();
-    EXPECT_TRUE(boards.showParentId());
 
     popup->mnuBCM_ColWidth()->trigger();
     EXPECT_TRUE(boards.columnWidthLayout());

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QBrush>
-#include <QFont>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -44,6 +42,11 @@ struct Shape {
     int fixedRows;
     int fixedColumns;
 };
+
+void PrintTo(const Shape& shape, std::ostream* os)
+{
+    *os << shape.name;
+}
 
 class GridTableModelShapes : public ::testing::TestWithParam<Shape> {};
 
@@ -97,50 +100,6 @@ INSTANTIATE_TEST_SUITE_P(Shapes, GridTableModelShapes,
                          ::testing::Values(Shape{"HeadingRowAndColumn", 1, 1}, Shape{"FirstColumnOnly", 0, 1},
                                            Shape{"NoHeadings", 0, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(GridTableModel, HeadingsComeFromTheFixedRowAndColumnAndCellsFromTheRest)
-{
-    GridModel grid;
-    grid.reset(3, 3);
-    grid.setText(0, 0, QStringLiteral("Reg"));
-    grid.setText(0, 2, QStringLiteral("B1"));
-    grid.setBold(0, 2, true);
-    grid.setText(2, 0, QStringLiteral("2094"));
-    grid.setTextAndBackground(2, 2, QStringLiteral("Active"), kStatusYellow);
-    grid.setForeground(1, 1, Rgb{0, 0, 255});
-    GridTableModel model(grid);
-
-    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("B1"));
-    EXPECT_TRUE(model.headerData(1, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
-    EXPECT_EQ(model.headerData(1, Qt::Vertical).toString(), QStringLiteral("2094"));
-    EXPECT_EQ(model.data(model.index(1, 1)).toString(), QStringLiteral("Active"));
-    EXPECT_EQ(model.data(model.index(1, 1), Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 0));
-    EXPECT_EQ(model.data(model.index(0, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 255));
-    EXPECT_FALSE(model.data(model.index(0, 1), Qt::BackgroundRole).isValid());
-    EXPECT_FALSE(model.data(model.index(0, 1), Qt::FontRole).isValid());
-    EXPECT_EQ(model.indexOfCell(2, 2), model.index(1, 1));
-    EXPECT_FALSE(model.indexOfCell(0, 2).isValid());
-}
-
-TEST(GridTableModel, AlignmentFollowsTheColumnAndGeneralPutsNumbersRight)
-{
-    using A = GridModel::Alignment;
-    const struct {
-        A alignment;
-        const char* text;
-        Qt::Alignment expected;
-    } cases[] = {
-        {A::General, "12.34", Qt::AlignRight | Qt::AlignVCenter},
-        {A::General, "1234", Qt::AlignRight | Qt::AlignVCenter},
-        {A::General, "OK", Qt::AlignLeft | Qt::AlignVCenter},
-        {A::General, "Meter 7", Qt::AlignLeft | Qt::AlignVCenter},
-        {A::LeftCentre, "42", Qt::AlignLeft | Qt::AlignVCenter},
-        {A::RightCentre, "1) Branch", Qt::AlignRight | Qt::AlignVCenter},
-        {A::CentreCentre, "x", Qt::AlignCenter},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(GridTableModel::alignmentFor(c.alignment, QString::fromLatin1(c.text)), c.expected) << c.text;
-}
 
 TEST(GridTableModel, TellsTheViewOnlyWhatChanged)
 {
@@ -262,23 +221,6 @@ TEST(GridView, PollingNeitherScrollsNorMovesTheSelection)
     EXPECT_EQ(view.verticalScrollBar()->value(), v);
     EXPECT_EQ(view.horizontalScrollBar()->value(), h);
     EXPECT_EQ(view.currentIndex(), current);
-}
-
-TEST(GridView, SelectingAColumnSelectsAllItsRowsAndBringsItIntoView)
-{
-    GridModel grid;
-    grid.reset(30, 80);
-    GridView view(grid);
-    view.resize(300, 200);
-    view.show();
-
-    view.selectGridColumn(70);
-    const QModelIndexList selected = view.selectionModel()->selectedIndexes();
-    EXPECT_EQ(selected.size(), 29);
-    for (const QModelIndex& index : selected)
-        EXPECT_EQ(index.column(), 69);
-    const QRect shown = view.visualRect(view.model()->index(view.rowAt(0), 69));
-    EXPECT_TRUE(view.viewport()->rect().intersects(shown));
 }
 
 } // namespace
