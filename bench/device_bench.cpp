@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 using namespace halvana;
@@ -242,9 +244,5 @@ BENCHMARK(BM_PollingCycle_RtuPaced)->Arg(0)->Arg(1)->Iterations(3)->UseManualTim
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -13,6 +13,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 using namespace halvana;
@@ -170,9 +172,5 @@ BENCHMARK(BM_ReadRoundTrip_Tcp)->Arg(99)->UseManualTime()->Unit(benchmark::kMicr
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

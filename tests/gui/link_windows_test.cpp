@@ -46,6 +46,9 @@ protected:
             wiring->attachPolling(&polling);
         };
     }
+    // The wiring lives in the form and holds the clock and transports declared below, so the
+    // form must go first.
+    ~LinkWindowsTest() override { form.reset(); }
 
     // Presses buttons of PC Setup through the shell, then returns its result.
     static std::function<int(QDialog&)> pcSetup(std::function<void(QDialog&)> edit, const char* button)
