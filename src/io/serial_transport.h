@@ -23,7 +23,7 @@ public:
     // The device the last open() used or tried.
     QString portName() const { return m_portName; }
     void setBaudRate(qint32 baud) override;
-    qint32 baudRate() const { return m_baud; }
+    qint32 baudRate() const override { return m_baud; }
 
     bool open() override;
     void close() override;

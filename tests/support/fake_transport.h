@@ -34,6 +34,7 @@ public:
     }
     void setEndpoint(const QString& value) override { endpoint = value; }
     void setBaudRate(qint32 value) override { baud = value; }
+    qint32 baudRate() const override { return baud; }
     OpenError lastOpenError() const override { return openFailure; }
     QString errorString() const override { return QStringLiteral("fake failure"); }
     QString description() const override { return QStringLiteral("fake:") + endpoint; }

@@ -6,6 +6,8 @@
 #include "core/modbus/status_panels.h"
 #include "core/time/clock.h"
 
+#include <utility>
+
 namespace halvana {
 
 namespace {
@@ -26,12 +28,15 @@ QString exceptionText(int code)
 
 ModbusLink::ModbusLink(Clock& clock, MessageSink& messages, QObject* parent)
     : QObject(parent),
+      m_clock(clock),
       m_messages(messages),
       tmrRTU_Rec_Timeout(clock.createTimer(kFrameGapMs)),
-      tmrTimeOut(clock.createTimer(kResponseTimeoutMs))
+      tmrTimeOut(clock.createTimer(kResponseTimeoutMs)),
+      tmrLineFree(clock.createTimer())
 {
     tmrRTU_Rec_Timeout->setCallback([this] { tmrRTU_Rec_Timeout_Timer(); });
     tmrTimeOut->setCallback([this] { tmrTimeOut_Timer(); });
+    tmrLineFree->setCallback([this] { tmrLineFree_Timer(); });
 }
 
 ModbusLink::~ModbusLink() = default;
@@ -143,7 +148,7 @@ ModbusLink::RequestResult ModbusLink::send(const RequestFrame& built, Transport*
     m_pending = pending;
     m_refusal.clear();
 
-    const bool sent = transport && transport->isOpen() && transport->write(bytes) == bytes.size();
+    const bool sent = writeWhenLineFree(transport, bytes);
     m_lastSentHex = hexText(bytes);
     m_trafficLog.setReplyAwaited(true);
     m_trafficLog.UpdateDataSpy(kSent, m_lastSentHex);
@@ -162,8 +167,31 @@ ModbusLink::RequestResult ModbusLink::refuseValueCount(int count, const QVector<
     return refuse(QStringLiteral("Cannot write %1 registers from %2 values.").arg(count).arg(values.size()));
 }
 
+bool ModbusLink::writeWhenLineFree(Transport* transport, const QByteArray& bytes)
+{
+    if (!transport || !transport->isOpen())
+        return false;
+    const qint64 waitMs = m_lineFreeAtMs - m_clock.nowMs();
+    if (transport != m_serial || waitMs <= 0)
+        return transport->write(bytes) == bytes.size();
+    m_heldFrame = bytes;
+    tmrLineFree->setInterval(int(waitMs));
+    tmrLineFree->start();
+    return true;
+}
+
+void ModbusLink::tmrLineFree_Timer()
+{
+    tmrLineFree->stop();
+    const QByteArray frame = std::exchange(m_heldFrame, {});
+    if (!frame.isEmpty() && m_serial && m_serial->isOpen())
+        m_serial->write(frame);
+}
+
 void ModbusLink::abandonRequest()
 {
+    tmrLineFree->stop();
+    m_heldFrame.clear();
     m_pending.reset();
     m_trafficLog.setReplyAwaited(false);
     tmrTimeOut->stop();
@@ -506,8 +534,12 @@ void ModbusLink::tmrTimeOut_Timer()
     resumePolling();
     if (!isTcp()) {
         emit startCommRequested();
-        if (m_serial && m_serial->isOpen())
-            m_serial->write(kWakeUpText);
+        if (m_serial && m_serial->isOpen() && m_serial->write(kWakeUpText) == kWakeUpText.size()
+            && m_serial->baudRate() > 0) {
+            // Ten bit times a character, and the 3.5 characters of silence that end a frame.
+            const qint64 bits = (kWakeUpText.size() * 10 + 35) * 1000;
+            m_lineFreeAtMs = m_clock.nowMs() + (bits + m_serial->baudRate() - 1) / m_serial->baudRate();
+        }
     } else if (!m_tcp || !m_tcp->isOpen()) {
         // The unit closed the connection (a reboot, a network fault): connect again.
         emit startCommRequested();

@@ -165,6 +165,8 @@ private:
     void onTcpBytes(const QByteArray& bytes);
     void tmrRTU_Rec_Timeout_Timer();
     void tmrTimeOut_Timer();
+    void tmrLineFree_Timer();
+    bool writeWhenLineFree(Transport* transport, const QByteArray& bytes);
     void handleTcpFrame(const QByteArray& frame);
     void logReceived(const QByteArray& bytes);
     void reject(const QString& reason);
@@ -177,6 +179,7 @@ private:
     void resumePolling();
     int currentPollStep() const;
 
+    Clock& m_clock;
     MessageSink& m_messages;
     QPointer<Transport> m_serial;
     QPointer<Transport> m_tcp;
@@ -199,8 +202,14 @@ private:
     bool m_receiveOverflow = false;
     QByteArray m_tcpBuffer;
 
+    // The wake-up text is still on the line until this time; a request written before then
+    // would run into it, so it is held back until the line is free.
+    qint64 m_lineFreeAtMs = 0;
+    QByteArray m_heldFrame;
+
     std::unique_ptr<Timer> tmrRTU_Rec_Timeout;
     std::unique_ptr<Timer> tmrTimeOut;
+    std::unique_ptr<Timer> tmrLineFree;
 };
 
 } // namespace halvana

@@ -29,6 +29,8 @@ public:
     virtual void setEndpoint(const QString& endpoint) = 0;
     // Line speed of the next open(); sockets have none and ignore it.
     virtual void setBaudRate(qint32 baud) { Q_UNUSED(baud) }
+    // Line speed in use; 0 for a socket, which has no wire time to wait for.
+    virtual qint32 baudRate() const { return 0; }
 
     virtual OpenError lastOpenError() const { return OpenError::None; }
     virtual QString errorString() const = 0;

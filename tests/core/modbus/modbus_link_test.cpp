@@ -147,6 +147,40 @@ TEST_F(LinkTest, ResponseTimeOutResumesPollingAndWakesTheRtuPortUp)
     EXPECT_EQ(link.RegData()[0], 0);
 }
 
+// At slow line speeds the wake-up text is still on the wire when the next poll tick comes; a
+// request written then would merge with it into one garbled frame, time out, and repeat.
+TEST_F(LinkTest, ARequestAfterTheWakeUpWaitsUntilTheTextHasLeftTheLine)
+{
+    const struct {
+        int baud;
+        int heldMs; // (12 characters + 3.5 of silence) x 10 bits, rounded up; 0: not held at all
+    } cases[] = {{9600, 17}, {19200, 9}, {115200, 0}};
+    for (const auto& c : cases) {
+        serial.baud = c.baud;
+        link.ReadQuery(1, 2);
+        clock.advance(ModbusLink::kResponseTimeoutMs);
+        ASSERT_EQ(serial.lastWritten(), QByteArray("\r\n\r\nconfig\r\n")) << c.baud;
+
+        clock.advance(10);
+        const int before = int(serial.written.size());
+        ASSERT_EQ(link.ReadQuery(1, 2), ModbusLink::RequestResult::Sent);
+        const int held = c.heldMs > 10 ? c.heldMs - 10 : 0;
+        if (held > 0) {
+            EXPECT_EQ(serial.written.size(), before) << c.baud << ": written onto the wake-up text";
+            clock.advance(held - 1);
+            EXPECT_EQ(serial.written.size(), before) << c.baud;
+            clock.advance(1);
+        }
+        ASSERT_EQ(serial.written.size(), before + 1) << c.baud;
+        EXPECT_EQ(serial.lastWritten(), rtuFrame("0103 0000 0002")) << c.baud;
+
+        events.clear();
+        serial.receive(rtuFrame("0103 04 1111 2222"));
+        clock.advance(ModbusLink::kFrameGapMs);
+        EXPECT_EQ(events, kReady) << c.baud;
+    }
+}
+
 TEST_F(LinkTest, ResponseTimeOutOverTcpSendsNoWakeUpButReconnectsALostSocket)
 {
     link.setCommMode(1);
