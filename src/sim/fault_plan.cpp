@@ -25,10 +25,10 @@ std::optional<int> parseMilliseconds(const QString& text)
 
 } // namespace
 
-std::optional<FaultOptions> FaultOptions::parse(const QString& spec, QString* error)
+std::optional<FaultOptions> FaultOptions::parse(const QString& text, QString* error)
 {
     FaultOptions options;
-    const QStringList items = spec.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QStringList items = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString& item : items) {
         const int eq = item.indexOf(QLatin1Char('='));
         const QString key = item.left(eq).trimmed();

@@ -22,7 +22,7 @@ struct FaultOptions {
 
     // "drop=0.05,corrupt=0.05,split=0.1,delay=20,exception=0.02,splitgap=5"; nothing, with a
     // message naming the bad item, when the text is not of that form.
-    static std::optional<FaultOptions> parse(const QString& spec, QString* error);
+    static std::optional<FaultOptions> parse(const QString& text, QString* error);
 };
 
 enum class FrameKind { Rtu, Tcp };

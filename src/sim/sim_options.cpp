@@ -66,7 +66,7 @@ void SimOptions::addTo(QCommandLineParser& parser)
         {QStringLiteral("map"), QStringLiteral("Register map version, 1 or 2 (default 2)."), QStringLiteral("1|2")},
         {QStringLiteral("faults"),
          QStringLiteral("Inject faults: drop=P,corrupt=P,split=P,delay=MS,exception=P,splitgap=MS."),
-         QStringLiteral("SPEC")},
+         QStringLiteral("FAULTS")},
         {QStringLiteral("seed"), QStringLiteral("Seed of the injected faults (default 1)."), QStringLiteral("N")},
         {QStringLiteral("set"), QStringLiteral("Put values into registers REG, REG+1, ... (repeatable)."),
          QStringLiteral("REG=V[,V...]")},

@@ -17,10 +17,10 @@ const QByteArray kRtuReply = [] {
 }();
 const QByteArray kTcpReply = QByteArray::fromHex("0001000000070103040001000A");
 
-FaultOptions faults(const char* spec)
+FaultOptions faults(const char* text)
 {
     QString error;
-    const auto options = FaultOptions::parse(QString::fromLatin1(spec), &error);
+    const auto options = FaultOptions::parse(QString::fromLatin1(text), &error);
     EXPECT_TRUE(options.has_value()) << qPrintable(error);
     return options.value_or(FaultOptions());
 }
@@ -46,12 +46,12 @@ TEST(FaultOptions, ParsesTheSpecAndNamesWhatIsWrong)
     EXPECT_EQ(o.splitGapMs, 3);
 
     struct Bad {
-        const char* spec;
+        const char* faults;
         const char* named;
     } bad[] = {{"drop=1.5", "drop=1.5"}, {"drop", "drop"}, {"delay=-1", "delay=-1"}, {"loss=0.1", "loss"}};
     for (const Bad& b : bad) {
         QString error;
-        EXPECT_FALSE(FaultOptions::parse(QString::fromLatin1(b.spec), &error)) << b.spec;
+        EXPECT_FALSE(FaultOptions::parse(QString::fromLatin1(b.faults), &error)) << b.faults;
         EXPECT_TRUE(error.contains(QString::fromLatin1(b.named))) << qPrintable(error);
     }
 }
