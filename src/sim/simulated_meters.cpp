@@ -49,11 +49,11 @@ const BranchReadingsLayout kBranchReadings2{8, 10, 17, 18, 19, 27, 28, 35, 52, 5
 
 struct ThreePhaseSettingsLayout {
     int ctLine, voltageRatio, mapping, pole, parent, breaker, nominalVoltage, demandInterval, hysteresis;
-    int neutralFitted; // 0: the map has no such registers
+    int neutralFitted, currentGain; // 0: the map has no such register
     int groupStart(int j) const { return neutralFitted ? 39 + 4 * j : (j < 6 ? 42 + 4 * j : 70 + 4 * (j - 6)); }
 };
-const ThreePhaseSettingsLayout kThreePhaseSettings1{12, 15, 16, 11, 25, 24, 27, 41, 114, 0};
-const ThreePhaseSettingsLayout kThreePhaseSettings2{6, 9, 11, 19, 20, 21, 22, 31, 107, 4};
+const ThreePhaseSettingsLayout kThreePhaseSettings1{12, 15, 16, 11, 25, 24, 27, 41, 114, 0, 0};
+const ThreePhaseSettingsLayout kThreePhaseSettings2{6, 9, 11, 19, 20, 21, 22, 31, 107, 4, 10};
 
 // First part: whole values, then (from `wholeGroups`) groups of four, then (from `precise`)
 // power factors, tenths and the totals. Second part: currents in hundredths, then quantities
@@ -280,6 +280,8 @@ void SimulatedMeters::installThreePhaseSettings(RegisterImage& image, const Mete
     for (int i = 0; i < 3; ++i)
         put(image, at(l.ctLine + i), 400.0, 10);
     put(image, at(l.voltageRatio), 1.0, 10);
+    if (l.currentGain)
+        put(image, at(l.currentGain), 1.0, 1000);
     const int panel = meter.cursor % 3;
     const int aux = kFirstAuxChannel + (meter.cursor % 4) * 3;
     for (int p = 0; p < 3; ++p) {
