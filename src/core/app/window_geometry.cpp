@@ -6,16 +6,19 @@ namespace halvana {
 
 namespace {
 
-std::optional<int> storedNumber(const AppSettings& settings, const SettingKey& key)
+std::optional<int> storedNumber(const AppSettings& settings, const std::optional<SettingKey>& key)
 {
+    if (!key)
+        return std::nullopt;
     bool ok = false;
-    const int n = settings.value(key.section, key.key).trimmed().toInt(&ok);
+    const int n = settings.value(key->section, key->key).trimmed().toInt(&ok);
     return ok ? std::optional<int>(n) : std::nullopt;
 }
 
-void storeNumber(AppSettings& settings, const SettingKey& key, int value)
+void storeNumber(AppSettings& settings, const std::optional<SettingKey>& key, int value)
 {
-    settings.setNumber(key.section, key.key, value);
+    if (key)
+        settings.setNumber(key->section, key->key, value);
 }
 
 } // namespace
@@ -30,15 +33,28 @@ GeometryKeys GeometryKeys::numbered(const QString& section, int leftKey, int top
     return keys;
 }
 
+GeometryKeys GeometryKeys::systemSettings()
+{
+    const auto key = [](const char* n) { return SettingKey{QStringLiteral("frmSystemSettingsPos"), QString::fromLatin1(n)}; };
+    return {key("0"), key("1"), std::nullopt, key("3"), key("2")};
+}
+
+GeometryKeys GeometryKeys::panelView(int viewIndex)
+{
+    const QString k = QString::number(viewIndex);
+    return {SettingKey{QStringLiteral("BCM_PnlBraRdgs_Left"), k}, SettingKey{QStringLiteral("BCM_PnlBraRdgs_Top"), k},
+            std::nullopt, std::nullopt, SettingKey{QStringLiteral("BCM_PnlBraRdgs_State"), k}};
+}
+
 GeometryKeys GeometryKeys::meterTable(int tableIndex)
 {
     const QString k = QString::number(tableIndex);
     const QString padded = QStringLiteral("%1").arg(tableIndex, 2, 10, QLatin1Char('0'));
     const QString size = QStringLiteral("MeterTablePosition");
-    return {{QStringLiteral("MeterTableLeft"), k},
-            {QStringLiteral("MeterTableTop"), k},
-            {size, padded + QStringLiteral("_Width")},
-            {size, padded + QStringLiteral("_Height")},
+    return {SettingKey{QStringLiteral("MeterTableLeft"), k},
+            SettingKey{QStringLiteral("MeterTableTop"), k},
+            SettingKey{size, padded + QStringLiteral("_Width")},
+            SettingKey{size, padded + QStringLiteral("_Height")},
             SettingKey{QStringLiteral("MeterTableState"), k}};
 }
 
@@ -60,19 +76,16 @@ StoredGeometry readGeometry(const AppSettings& settings, const GeometryKeys& key
     const auto positive = [](std::optional<int> v) { return v && *v > 0 ? v : std::nullopt; };
     g.width = positive(storedNumber(settings, keys.width));
     g.height = positive(storedNumber(settings, keys.height));
-    if (keys.state) {
-        const std::optional<int> s = storedNumber(settings, *keys.state);
-        if (s && *s >= 0 && *s <= 2)
-            g.state = static_cast<WindowState>(*s);
-    }
+    const std::optional<int> s = storedNumber(settings, keys.state);
+    if (s && *s >= 0 && *s <= 2)
+        g.state = static_cast<WindowState>(*s);
     return g;
 }
 
 void writeGeometry(AppSettings& settings, const GeometryKeys& keys, const QRect& normalPixels,
                    WindowState state)
 {
-    if (keys.state)
-        storeNumber(settings, *keys.state, static_cast<int>(state));
+    storeNumber(settings, keys.state, static_cast<int>(state));
     storeNumber(settings, keys.left, pixelsToTwips(normalPixels.x()));
     storeNumber(settings, keys.top, pixelsToTwips(normalPixels.y()));
     storeNumber(settings, keys.width, pixelsToTwips(normalPixels.width()));

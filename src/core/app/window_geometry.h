@@ -25,12 +25,13 @@ struct SettingKey {
 };
 
 // Where a window keeps its position, size and state. The order of the keys differs from
-// window to window, so each window names its own.
+// window to window, so each window names its own; some keep no size or no state, and a field
+// without a key is neither read nor written.
 struct GeometryKeys {
-    SettingKey left;
-    SettingKey top;
-    SettingKey width;
-    SettingKey height;
+    std::optional<SettingKey> left;
+    std::optional<SettingKey> top;
+    std::optional<SettingKey> width;
+    std::optional<SettingKey> height;
     std::optional<SettingKey> state;
 
     // Numbered keys in one section, e.g. ("frmDataSpyPos", "0", "1", "2", "3", "4").
@@ -39,6 +40,10 @@ struct GeometryKeys {
     // The meter tables: one section per field, keyed by the table index; width and height
     // share "MeterTablePosition" as "05_Width" and "05_Height".
     static GeometryKeys meterTable(int tableIndex);
+    // "frmSystemSettingsPos": "0" left, "1" top, "2" state, "3" height; the width is its own.
+    static GeometryKeys systemSettings();
+    // "BCM_PnlBraRdgs_Left", "BCM_PnlBraRdgs_Top", "BCM_PnlBraRdgs_State" keyed by the view.
+    static GeometryKeys panelView(int viewIndex);
 };
 
 // What is stored for a window, in twips. A field is empty when nothing usable is stored

@@ -8,7 +8,7 @@
 #include "core/modbus/polling_control.h"
 #include "core/modbus/traffic_log.h"
 #include "core/modbus/transport.h"
-#include "gui/app/child_window_geometry.h"
+#include "gui/app/window_placement.h"
 #include "gui/app/frm_settings.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
@@ -168,9 +168,10 @@ void LinkWiring::openDataSpy()
         return;
     }
     m_dataSpy = m_form.addChildWindow(new FrmDataSpy(m_link->trafficLog()));
-    auto* geometry = new ChildWindowGeometry(m_dataSpy, m_form.settings(), kDataSpyKeys, kDataSpyDefaultSize);
-    geometry->restore();
-    geometry->setOnClose([this] {
+    m_dataSpy->resize(kDataSpyDefaultSize);
+    auto* placement = new WindowPlacement(*m_dataSpy, m_form.settings(), kDataSpyKeys);
+    placement->restore();
+    placement->storeOnClose([this] {
         // Closed by its close box: the spy stops. Closed because the program ends: it stays
         // on, so it opens again at the next start.
         if (!m_form.isShuttingDown())

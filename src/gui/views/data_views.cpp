@@ -8,7 +8,7 @@
 #include "gui/views/frm_system_settings.h"
 #include "gui/views/grid_view.h"
 #include "gui/views/panel_buttons_menu.h"
-#include "gui/views/window_placement.h"
+#include "gui/app/window_placement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -156,7 +156,7 @@ void DataViews::restoreWindows()
         openSystemSettings();
 }
 
-QMdiSubWindow* DataViews::showWindow(QWidget* window, const PlacementKeys& keys, bool minimised)
+QMdiSubWindow* DataViews::showWindow(QWidget* window, const GeometryKeys& keys, bool minimised)
 {
     // The window's own size, or the size its contents ask for once they are styled in the work
     // area, whichever is larger; the child frame comes around it.
@@ -216,7 +216,7 @@ void DataViews::openSystemSettings()
             });
 
     m_systemSettings->resize(m_systemSettings->sizeHint().width(), twipsToPixels(FrmSystemSettings::kLoadHeightTwips));
-    QMdiSubWindow* sub = showWindow(m_systemSettings, PlacementKeys::systemSettings(), false);
+    QMdiSubWindow* sub = showWindow(m_systemSettings, GeometryKeys::systemSettings(), false);
     sub->setMinimumHeight(twipsToPixels(FrmSystemSettings::kMinimumHeightTwips));
     new NormalWidthLock(sub, sub->sizeHint().width());
 }
@@ -262,7 +262,7 @@ void DataViews::onTableOpened(int index)
             [this, index](int, int, Qt::MouseButton button, const QPoint& globalPos) {
                 onMeterTablePressed(index, button, globalPos);
             });
-    QMdiSubWindow* sub = showWindow(window, PlacementKeys::meterTable(index), m_openTablesMinimised);
+    QMdiSubWindow* sub = showWindow(window, GeometryKeys::meterTable(index), m_openTablesMinimised);
     sub->setMinimumHeight(twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
 
     if (isMenuTable(index)) {
@@ -333,7 +333,7 @@ void DataViews::openPanelView(int kind)
                     showMeterReadings(kind, frame);
             });
     window->showActivePanel(m_panelOffset / kPanelOffsetStep, m_panelOffset);
-    showWindow(window, PlacementKeys::panelView(kind), false);
+    showWindow(window, GeometryKeys::panelView(kind), false);
 
     m_main.flags().panelViewOpen[size_t(kind)] = true;
     setMenuChecked(panelViewMenu(kind), true);

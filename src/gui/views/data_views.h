@@ -19,7 +19,7 @@ class FrmMeterTable;
 class FrmSystemSettings;
 class MDIForm1;
 class PanelButtonsMenu;
-struct PlacementKeys;
+struct GeometryKeys;
 
 // The data windows of the View menu: the System Configuration window, the meter tables and the
 // panelboard views. Opens and closes them from the menu, keeps the menu's check marks and the
@@ -62,7 +62,7 @@ signals:
     void panelOffsetChanged(int offset);
 
 private:
-    QMdiSubWindow* showWindow(QWidget* window, const PlacementKeys& keys, bool minimised);
+    QMdiSubWindow* showWindow(QWidget* window, const GeometryKeys& keys, bool minimised);
     void setMenuChecked(const QString& name, bool checked);
 
     void openSystemSettings();

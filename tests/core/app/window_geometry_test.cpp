@@ -24,7 +24,7 @@ TEST(WindowGeometry, RoundTripThroughEachKeyLayout)
     AppSettings s(path);
     for (const GeometryKeys& keys : layouts) {
         const StoredGeometry g = readGeometry(s, keys);
-        EXPECT_EQ(g.applyTo(QRect(1, 2, 3, 4)), normal) << keys.left.section.toStdString();
+        EXPECT_EQ(g.applyTo(QRect(1, 2, 3, 4)), normal) << keys.left->section.toStdString();
         EXPECT_EQ(g.state, WindowState::Maximised);
     }
     // The stored numbers are twips, under the keys each window has always used.
