@@ -41,8 +41,8 @@ LinkWiring::LinkWiring(MDIForm1& form, Clock& clock, Transport* serial, Transpor
     m_link->setTransports(serial, tcp);
     m_lifecycle->setSettings(LinkSettings::fromStore(form.settings()));
 
-    connect(m_link.get(), &ModbusLink::statusText, &form, &MDIForm1::setStatusPanelText);
     connect(m_link.get(), &ModbusLink::beep, this, [] { QApplication::beep(); });
+    // The lifecycle passes the link's status texts on, and clears "CommMsg" after a while.
     connect(m_lifecycle.get(), &ConnectionLifecycle::statusText, &form, &MDIForm1::setStatusPanelText);
     connect(m_lifecycle.get(), &ConnectionLifecycle::statusPanelVisible, this, [this](const QString& key, bool visible) {
         if (QLabel* panel = m_form.statusPanel(key))
