@@ -4,6 +4,7 @@
 #include "core/app/app_folders.h"
 #include "core/device/device_data.h"
 #include "core/device/sequencer.h"
+#include "core/device/table_readout.h"
 
 namespace halvana::cli {
 
@@ -30,37 +31,24 @@ QList<std::pair<QString, QString>> systemFields(const SystemSettingsView& view)
     };
 }
 
-// One polling cycle with every table closed reads exactly the system information, the meter
-// list and the meter status; then the system settings view holds what the window would show.
+// One pass of the system settings view (system information, meter list and meter status)
+// leaves in it what the window would show.
 int runInfo(CliContext& ctx)
 {
     CliSession& session = ctx.session();
     DeviceData data(ctx.folders().programFolder, ctx.messages());
-    data.systemSettings().SystemSettingsWindowOpen = true;
-    data.systemSettings().frmSystemSettingsFlag = true;
     Sequencer sequencer(session.link(), data, session.clock());
+    TableReadout readout(data, sequencer, session.link());
 
-    int failuresInARow = 0;
     QString failure;
-    QObject::connect(&sequencer, &Sequencer::cycleCompleted, &session, [&] { session.finish(kExitOk); });
-    QObject::connect(&sequencer, &Sequencer::replyHandled, &session, [&](int step, bool decoded) {
-        failuresInARow = 0;
-        if (!decoded) {
-            failure = QStringLiteral("the unit answered the read of polling step %1 with an exception.").arg(step);
-            session.finish(kExitFailed);
-        }
-    });
-    const auto exchangeFailed = [&] {
-        if (++failuresInARow < CliSession::kAttempts)
-            return;
-        failure = QStringLiteral("no usable reply from the unit after %1 attempts.").arg(CliSession::kAttempts);
+    QObject::connect(&readout, &TableReadout::passCompleted, &session, [&] { session.finish(kExitOk); });
+    QObject::connect(&readout, &TableReadout::failed, &session, [&](const QString& message) {
+        failure = message;
         session.finish(kExitFailed);
-    };
-    QObject::connect(&session.link(), &ModbusLink::responseTimedOut, &session, exchangeFailed);
-    QObject::connect(&session.link(), &ModbusLink::replyRejected, &session, exchangeFailed);
-    sequencer.setMainTimerEnabled(true);
+    });
+    readout.start(TableReadout::kSystemGrid);
     const int status = session.exec();
-    sequencer.setMainTimerEnabled(false);
+    readout.stop();
     if (status != kExitOk)
         return ctx.failure(failure);
 

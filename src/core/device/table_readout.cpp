@@ -64,8 +64,11 @@ void TableReadout::start(int table)
     m_systemInfoDecoded = false;
     m_failedInRow = 0;
     m_commMessage.clear();
-    if (table == kSystemGrid)
+    if (table == kSystemGrid) {
+        // As the open window does: the meter grid and the count boxes beside it are filled.
         m_data.systemSettings().SystemSettingsWindowOpen = true;
+        m_data.systemSettings().frmSystemSettingsFlag = true;
+    }
     // Opened before the first reply, the tables start from the files of Map 2 and are rebuilt
     // from those of Map 1 when the unit says so, before any of their blocks is read.
     for (int t : tablesOpenedFor(table))
