@@ -165,7 +165,7 @@ void pollingCycle(benchmark::State& state, Wire wire)
 
     QtClock clock;
     RecordingMessages messages;
-    ModbusLink link(clock, messages);
+    ModbusLink link(clock);
     const bool tcp = wire == Wire::Tcp;
     link.setTransports(tcp ? nullptr : transport.get(), tcp ? transport.get() : nullptr);
     link.setCommMode(tcp ? 1 : 0);
@@ -182,9 +182,9 @@ void pollingCycle(benchmark::State& state, Wire wire)
     }
 
     CycleCount count;
-    QObject::connect(&sequencer, &Sequencer::replyHandled, [&](int, bool) {
+    QObject::connect(&link, &ModbusLink::exchangeEnded, [&](const ExchangeOutcome& outcome) {
         ++count.requests;
-        count.registers += link.RegCount();
+        count.registers += outcome.request.count;
     });
     QEventLoop loop;
     QObject::connect(&sequencer, &Sequencer::cycleCompleted, &loop, &QEventLoop::quit);

@@ -6,7 +6,6 @@
 #include "io/qt_clock.h"
 #include "io/serial_transport.h"
 #include "io/tcp_transport.h"
-#include "support/recording_messages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -38,14 +37,13 @@ QStringList imageArgs(int registers)
 
 // The link as the program runs it: real time, one transport, slave 1.
 struct BenchLink {
-    BenchLink(Transport& transport, bool tcp) : link(clock, messages)
+    BenchLink(Transport& transport, bool tcp) : link(clock)
     {
         link.setTransports(tcp ? nullptr : &transport, tcp ? &transport : nullptr);
         link.setCommMode(tcp ? 1 : 0);
         link.setSlaveId(1);
     }
     QtClock clock;
-    RecordingMessages messages;
     ModbusLink link;
 };
 
@@ -58,14 +56,12 @@ bool readOnce(ModbusLink& link, int count)
         ok = success;
         loop.quit();
     };
-    const auto a = QObject::connect(&link, &ModbusLink::readReplyReady, [&] { done(true); });
-    const auto b = QObject::connect(&link, &ModbusLink::readException, [&](int) { done(false); });
-    const auto c = QObject::connect(&link, &ModbusLink::replyRejected, [&](const QString&) { done(false); });
-    const auto d = QObject::connect(&link, &ModbusLink::responseTimedOut, [&] { done(false); });
+    const auto connection = QObject::connect(&link, &ModbusLink::exchangeEnded, [&](const ExchangeOutcome& outcome) {
+        done(outcome.kind == ExchangeOutcome::Kind::Registers);
+    });
     if (link.ReadQuery(kFirstRegister, count) == ModbusLink::RequestResult::Sent)
         loop.exec();
-    for (const auto& connection : {a, b, c, d})
-        QObject::disconnect(connection);
+    QObject::disconnect(connection);
     return ok;
 }
 

@@ -37,7 +37,7 @@ int CliContext::run()
         const auto target = m_arguments.linkTarget(*m_settings, &error);
         if (!target)
             return usageError(error);
-        m_session = std::make_unique<CliSession>(*target, *m_settings, m_messages);
+        m_session = std::make_unique<CliSession>(*target, *m_settings, m_messages, folders().programFolder);
         if (!m_session->open(&error))
             return failure(error);
     }

@@ -33,7 +33,6 @@ public:
     QTextStream& out() { return m_out; }
     QTextStream& err() { return m_err; }
     MessageSink& messages() { return m_messages; }
-    bool wasShown(const QString& message) const { return m_messages.wasShown(message); }
     AppSettings& settings() { return *m_settings; }
     AppFolders folders() const;
     // Only for a command with needsLink.

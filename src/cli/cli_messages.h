@@ -2,7 +2,6 @@
 
 #include "core/app/message_sink.h"
 
-#include <QStringList>
 #include <QTextStream>
 
 namespace halvana::cli {
@@ -14,15 +13,12 @@ public:
 
     void showMessage(Severity, const QString&, const QString& text) override
     {
-        m_shown << text;
         m_err << "halvana-cli: " << QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')) << '\n';
         m_err.flush();
     }
-    bool wasShown(const QString& text) const { return m_shown.contains(text); }
 
 private:
     QTextStream& m_err;
-    QStringList m_shown;
 };
 
 } // namespace halvana::cli

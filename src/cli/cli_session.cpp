@@ -1,5 +1,7 @@
 #include "cli/cli_session.h"
 
+#include "core/device/setting_writes.h"
+#include "core/modbus/connection_lifecycle.h"
 #include "core/modbus/status_panels.h"
 #include "io/serial_transport.h"
 #include "io/tcp_transport.h"
@@ -70,9 +72,10 @@ QString openFailure(const Transport& transport)
 } // namespace
 
 CliSession::CliSession(const LinkTarget& target, const AppSettings& settings, MessageSink& messages,
-                       QObject* parent)
-    : QObject(parent), m_target(target), m_link(m_clock, messages)
+                       const QString& programFolder, QObject* parent)
+    : QObject(parent), m_target(target), m_unit(m_clock, messages, programFolder)
 {
+    ModbusLink& link = m_unit.link();
     if (target.tcp) {
         m_transport = std::make_unique<TcpTransport>();
     } else {
@@ -80,10 +83,11 @@ CliSession::CliSession(const LinkTarget& target, const AppSettings& settings, Me
         m_transport->setBaudRate(target.baud);
     }
     m_transport->setEndpoint(target.endpoint);
-    m_link.setTransports(target.tcp ? nullptr : m_transport.get(), target.tcp ? m_transport.get() : nullptr);
-    m_link.setCommMode(target.tcp ? 1 : 0);
-    m_link.setSlaveId(target.slaveId);
-    connect(&m_link, &ModbusLink::statusText, this, [this](const QString& panel, const QString& text) {
+    m_unit.setTransports(target.tcp ? nullptr : m_transport.get(), target.tcp ? m_transport.get() : nullptr);
+    m_unit.lifecycle().setReopensLine(false);
+    link.setCommMode(target.tcp ? 1 : 0);
+    link.setSlaveId(target.slaveId);
+    connect(&link, &ModbusLink::statusText, this, [this](const QString& panel, const QString& text) {
         if (panel == panel::CommMsg)
             m_commMessage = text;
     });
@@ -91,8 +95,8 @@ CliSession::CliSession(const LinkTarget& target, const AppSettings& settings, Me
 
 CliSession::~CliSession()
 {
-    m_link.abandonRequest();
-    m_link.setTransports(nullptr, nullptr);
+    m_unit.link().abandonRequest();
+    m_unit.setTransports(nullptr, nullptr);
     m_transport->close();
 }
 
@@ -122,38 +126,35 @@ bool CliSession::open(QString* error)
     return false;
 }
 
-CliSession::Outcome CliSession::exchange(bool isWrite, const std::function<ModbusLink::RequestResult()>& send)
+ExchangeOutcome CliSession::exchange(const std::function<ModbusLink::RequestResult()>& send)
 {
-    // The link ends every exchange within its response time-out; the margin only guards against
-    // an exchange that never ends.
-    LocalWait wait(m_clock, ModbusLink::kResponseTimeoutMs + 1000);
-    Outcome outcome;
-    const auto endWith = [&](Outcome::Kind kind, const QString& text, bool success = false) {
-        outcome = {kind, text, success};
-        wait.end();
-    };
+    // The link ends every exchange within its response time-out, or later by the guard against
+    // late replies; the margin only guards against an exchange that never ends.
+    LocalWait wait(m_clock, ModbusLink::kResponseTimeoutMs + ModbusLink::kLateReplyGuardMs + 1000);
+    ModbusLink& link = m_unit.link();
+    ExchangeOutcome outcome;
+    outcome.kind = ExchangeOutcome::Kind::NotSent;
     m_commMessage.clear();
-    if (isWrite) {
-        wait.add(connect(&m_link, &ModbusLink::writeFinished, this,
-                         [&](bool success, const QString& message) { endWith(Outcome::WriteDone, message, success); }));
-    } else {
-        wait.add(connect(&m_link, &ModbusLink::readReplyReady, this, [&] { endWith(Outcome::Reply, QString()); }));
-        wait.add(connect(&m_link, &ModbusLink::readException, this,
-                         [&](int) { endWith(Outcome::Exception, m_commMessage); }));
-        wait.add(connect(&m_link, &ModbusLink::replyRejected, this,
-                         [&](const QString& reason) { endWith(Outcome::Rejected, reason); }));
-        wait.add(connect(&m_link, &ModbusLink::responseTimedOut, this,
-                         [&] { endWith(Outcome::TimedOut, m_commMessage); }));
+    if (send() == ModbusLink::RequestResult::Refused) {
+        outcome.reason = link.refusal();
+        return outcome;
     }
-    wait.add(connect(m_transport.get(), &Transport::disconnected, this, [&] {
-        endWith(Outcome::Closed, QStringLiteral("%1 closed the connection").arg(m_transport->description()));
+    const quint64 request = link.lastRequestId();
+    wait.add(connect(&link, &ModbusLink::exchangeEnded, this, [&](const ExchangeOutcome& ended) {
+        if (ended.request.id != request)
+            return;
+        outcome = ended;
+        wait.end();
     }));
-
-    if (send() == ModbusLink::RequestResult::Refused)
-        return {Outcome::Refused, m_link.refusal(), false};
+    wait.add(connect(m_transport.get(), &Transport::disconnected, this, [&] {
+        outcome.kind = ExchangeOutcome::Kind::NotSent;
+        outcome.reason = QStringLiteral("%1 closed the connection").arg(m_transport->description());
+        wait.end();
+    }));
     if (!wait.run()) {
-        m_link.abandonRequest();
-        return {Outcome::TimedOut, QStringLiteral("the exchange did not end"), false};
+        link.abandonRequest();
+        outcome.kind = ExchangeOutcome::Kind::TimedOut;
+        outcome.reason = QStringLiteral("the exchange did not end");
     }
     return outcome;
 }
@@ -161,28 +162,25 @@ CliSession::Outcome CliSession::exchange(bool isWrite, const std::function<Modbu
 std::optional<QVector<quint16>> CliSession::readRegisters(int reg, int count, QString* error)
 {
     for (int attempt = 1;; ++attempt) {
-        const Outcome outcome = exchange(false, [&] { return m_link.ReadQuery(reg, count); });
+        const ExchangeOutcome outcome = exchange([&] { return m_unit.link().ReadQuery(reg, count); });
         switch (outcome.kind) {
-        case Outcome::Reply: {
-            QVector<quint16> values;
-            for (int i = 0; i < count; ++i)
-                values << m_link.RegData()[size_t(i)];
-            return values;
-        }
-        case Outcome::TimedOut:
-        case Outcome::Rejected:
-            if (attempt < kAttempts) {
-                pause(kRetryPauseMs);
+        case ExchangeOutcome::Kind::Registers:
+            return QVector<quint16>(outcome.registers.begin(), outcome.registers.end());
+        case ExchangeOutcome::Kind::TimedOut:
+        case ExchangeOutcome::Kind::Rejected:
+            if (attempt < kAttempts)
                 continue;
-            }
             *error = QStringLiteral("no usable reply from slave %1 at %2 in %3 attempts (last: %4)")
                          .arg(m_target.slaveId)
                          .arg(m_target.description())
                          .arg(kAttempts)
-                         .arg(outcome.text);
+                         .arg(m_commMessage.isEmpty() ? outcome.reason : m_commMessage);
+            return std::nullopt;
+        case ExchangeOutcome::Kind::Exception:
+            *error = m_commMessage;
             return std::nullopt;
         default:
-            *error = outcome.text;
+            *error = outcome.reason;
             return std::nullopt;
         }
     }
@@ -190,14 +188,9 @@ std::optional<QVector<quint16>> CliSession::readRegisters(int reg, int count, QS
 
 CliSession::WriteResult CliSession::writeRegisters(int reg, const QVector<int>& values)
 {
-    const Outcome outcome = exchange(true, [&] { return m_link.WriteQuery(reg, values); });
-    return {outcome.kind == Outcome::WriteDone && outcome.success, outcome.text, m_commMessage};
-}
-
-void CliSession::pause(int ms)
-{
-    LocalWait wait(m_clock, ms);
-    wait.run();
+    const ExchangeOutcome outcome = exchange([&] { return m_unit.link().WriteQuery(reg, values); });
+    const halvana::WriteResult result = halvana::WriteResult::of(outcome);
+    return {result.success, result.message, m_commMessage, outcome.kind == ExchangeOutcome::Kind::Exception};
 }
 
 int CliSession::exec()

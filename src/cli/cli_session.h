@@ -1,7 +1,9 @@
 #pragma once
 
 #include "cli/cli_arguments.h"
+#include "core/modbus/exchange.h"
 #include "core/modbus/modbus_link.h"
+#include "core/session/unit_session.h"
 #include "io/qt_clock.h"
 
 #include <QEventLoop>
@@ -20,29 +22,27 @@ class Transport;
 
 namespace halvana::cli {
 
-// The core link over a real serial port or socket, for commands that talk to the unit. The
-// helpers wait for each exchange in a local event loop; every exchange ends by a reply, an
-// exception, a rejected reply or the link's response time-out.
+// The unit session over a real serial port or socket, for commands that talk to the unit. The
+// helpers wait for each exchange in a local event loop; the link ends every exchange with one
+// outcome.
 class CliSession : public QObject {
     Q_OBJECT
 public:
     static constexpr int kConnectTimeoutMs = 5000;
     // Reads give up after this many failed attempts in a row.
     static constexpr int kAttempts = 3;
-    // After a failed exchange the line gets a pause before the next request, so that the wake-up
-    // text the link sends after a time-out is not run together with it.
-    static constexpr int kRetryPauseMs = 100;
-
     // `settings` maps stored port numbers to devices; it must outlive the session.
+    // `programFolder` holds the definition files the tables are built from.
     CliSession(const LinkTarget& target, const AppSettings& settings, MessageSink& messages,
-               QObject* parent = nullptr);
+               const QString& programFolder, QObject* parent = nullptr);
     ~CliSession() override;
 
     // Opens the serial port or connects the socket; false with a message.
     bool open(QString* error);
 
     const LinkTarget& target() const { return m_target; }
-    ModbusLink& link() { return m_link; }
+    UnitSession& unit() { return m_unit; }
+    ModbusLink& link() { return m_unit.link(); }
     Clock& clock() { return m_clock; }
     Transport& transport() { return *m_transport; }
 
@@ -55,6 +55,7 @@ public:
         QString message;
         // The link's communication message about it (the exception the unit answered with).
         QString detail;
+        bool refusedByUnit = false;
     };
     // Writes the values to `reg` onwards, once: a command register (a reboot, a calibration
     // step) must not act twice.
@@ -65,20 +66,14 @@ public:
     void finish(int exitCode);
 
 private:
-    struct Outcome {
-        enum Kind { Reply, Exception, Rejected, TimedOut, WriteDone, Closed, Refused } kind = TimedOut;
-        QString text;
-        bool success = false;
-    };
-
-    // Sends one request and waits until the link ends the exchange.
-    Outcome exchange(bool isWrite, const std::function<ModbusLink::RequestResult()>& send);
-    void pause(int ms);
+    // Sends one request and waits until the link ends the exchange; a closed connection ends
+    // it as not sent, a refusal as not sent with the link's reason.
+    ExchangeOutcome exchange(const std::function<ModbusLink::RequestResult()>& send);
 
     LinkTarget m_target;
     QtClock m_clock;
     std::unique_ptr<Transport> m_transport;
-    ModbusLink m_link;
+    UnitSession m_unit;
     QString m_commMessage;
     QEventLoop m_loop;
     std::optional<int> m_finished;

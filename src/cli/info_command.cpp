@@ -3,7 +3,6 @@
 #include "cli/cli_session.h"
 #include "core/app/app_folders.h"
 #include "core/device/device_data.h"
-#include "core/device/sequencer.h"
 #include "core/device/table_readout.h"
 
 namespace halvana::cli {
@@ -36,13 +35,14 @@ QList<std::pair<QString, QString>> systemFields(const SystemSettingsView& view)
 int runInfo(CliContext& ctx)
 {
     CliSession& session = ctx.session();
-    DeviceData data(ctx.folders().programFolder, ctx.messages());
-    Sequencer sequencer(session.link(), data, session.clock());
-    TableReadout readout(data, sequencer, session.link());
+    DeviceData& data = session.unit().data();
+    TableReadout& readout = session.unit().readout();
+    // The connections below capture this function's locals: they end with it.
+    QObject scope;
 
     QString failure;
-    QObject::connect(&readout, &TableReadout::passCompleted, &session, [&] { session.finish(kExitOk); });
-    QObject::connect(&readout, &TableReadout::failed, &session, [&](const QString& message) {
+    QObject::connect(&readout, &TableReadout::passCompleted, &scope, [&] { session.finish(kExitOk); });
+    QObject::connect(&readout, &TableReadout::failed, &scope, [&](const QString& message) {
         failure = message;
         session.finish(kExitFailed);
     });

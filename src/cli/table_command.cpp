@@ -90,11 +90,12 @@ int runTable(CliContext& ctx)
     const GridTextExport::Format format = *GridTextExport::formatFromName(ctx.parser().value(kFormat));
 
     CliSession& session = ctx.session();
-    const QString programFolder = ctx.folders().programFolder;
-    DeviceData data(programFolder, ctx.messages());
-    data.setChannelNames(ChannelNames::load(programFolder, ctx.messages()));
-    Sequencer sequencer(session.link(), data, session.clock());
-    TableReadout readout(data, sequencer, session.link());
+    DeviceData& data = session.unit().data();
+    data.setChannelNames(ChannelNames::load(ctx.folders().programFolder, ctx.messages()));
+    Sequencer& sequencer = session.unit().sequencer();
+    TableReadout& readout = session.unit().readout();
+    // The connections below capture this function's locals: they end with it.
+    QObject scope;
 
     ProgressLine progress(ctx.err());
     // The first end counts: a connection that closes after the pass changes nothing.
@@ -108,19 +109,19 @@ int runTable(CliContext& ctx)
         session.finish(status);
     };
     const auto fail = [&](const QString& message) { end(kExitFailed, message); };
-    QObject::connect(&sequencer, &Sequencer::pollingStatusChanged, &session,
+    QObject::connect(&sequencer, &Sequencer::pollingStatusChanged, &scope,
                      [&](const QString& text) { progress.show(text); });
-    QObject::connect(&data, &DeviceData::notice, &session, [&](const QString& text) {
+    QObject::connect(&data, &DeviceData::notice, &scope, [&](const QString& text) {
         progress.clear();
         ctx.err() << "halvana-cli: " << text << '\n';
         ctx.err().flush();
     });
-    QObject::connect(&readout, &TableReadout::passCompleted, &session, [&] { end(kExitOk, QString()); });
-    QObject::connect(&readout, &TableReadout::failed, &session, fail);
+    QObject::connect(&readout, &TableReadout::passCompleted, &scope, [&] { end(kExitOk, QString()); });
+    QObject::connect(&readout, &TableReadout::failed, &scope, fail);
     Transport& transport = session.transport();
-    QObject::connect(&transport, &Transport::disconnected, &session,
+    QObject::connect(&transport, &Transport::disconnected, &scope,
                      [&] { fail(QStringLiteral("%1 closed the connection").arg(transport.description())); });
-    QObject::connect(&transport, &Transport::errorOccurred, &session,
+    QObject::connect(&transport, &Transport::errorOccurred, &scope,
                      [&](const QString& message) { fail(QStringLiteral("%1: %2").arg(transport.description(), message)); });
 
     readout.start(table);

@@ -18,8 +18,11 @@ int runWrite(CliContext& ctx)
         ctx.out() << result.message << '\n';
         return kExitOk;
     }
-    // The unit's refusal was already shown as the program shows it; add which exception it was.
-    return ctx.failure(ctx.wasShown(result.message) ? result.detail : result.message);
+    if (!result.refusedByUnit)
+        return ctx.failure(result.message);
+    // The unit's refusal as the program shows it, then which exception it was.
+    ctx.messages().showMessage(MessageSink::Severity::Warning, QString(), result.message);
+    return ctx.failure(result.detail);
 }
 
 const CliCommandRegistration registration({

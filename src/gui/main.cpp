@@ -1,7 +1,6 @@
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
 #include "core/app/app_title.h"
-#include "gui/app/link_wiring.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/polling_session.h"
 #include "gui/app/shell_services.h"
@@ -42,8 +41,7 @@ int main(int argc, char* argv[])
     TcpTransport tcp;
     MDIForm1 form(settings, AppFolders::fromSystem(parser.value(dataDirOption)), shell);
     shell.setParentWidget(&form);
-    auto* wiring = new LinkWiring(form, clock, &serial, &tcp);
-    new PollingSession(form, clock, *wiring);
+    new PollingSession(form, clock, &serial, &tcp);
 
     form.load();
     form.showStartState();

@@ -42,7 +42,7 @@ protected:
         int wrongValues = 0, falseSuccesses = 0;
     };
 
-    FaultInjection() : clock(GetParam().speedUp), link(clock, messages)
+    FaultInjection() : clock(GetParam().speedUp), link(clock)
     {
         QVector<quint16> values;
         for (int i = 0; i < kRegisters; ++i)
@@ -98,32 +98,28 @@ protected:
             ++ended;
             QTimer::singleShot(0, [&] { QTimer::singleShot(timedOut ? 5 : 0, next); });
         };
-        QObject::connect(&link, &ModbusLink::readReplyReady, [&] {
-            ++tally.readsOk;
-            for (int i = 0; i < link.RegCount(); ++i)
-                tally.wrongValues += link.RegData()[size_t(i)] != unit.image().value(reg + i);
-            end();
-        });
-        QObject::connect(&link, &ModbusLink::readException, [&](int) {
-            ++tally.readExceptions;
-            end();
-        });
-        QObject::connect(&link, &ModbusLink::replyRejected, [&](const QString&) {
-            ++tally.rejected;
-            end();
-        });
-        QObject::connect(&link, &ModbusLink::responseTimedOut, [&] {
-            ++tally.timeouts;
-            timedOut = true;
-            end();
-        });
-        QObject::connect(&link, &ModbusLink::writeFinished, [&](bool success, const QString&) {
-            if (success) {
+        QObject::connect(&link, &ModbusLink::exchangeEnded, [&](const ExchangeOutcome& outcome) {
+            switch (outcome.kind) {
+            case ExchangeOutcome::Kind::Registers:
+                ++tally.readsOk;
+                for (int i = 0; i < int(outcome.registers.size()); ++i)
+                    tally.wrongValues += outcome.registers[size_t(i)] != unit.image().value(reg + i);
+                break;
+            case ExchangeOutcome::Kind::Acknowledged:
                 ++tally.writesOk;
                 for (int i = 0; i < written.size(); ++i)
                     tally.falseSuccesses += unit.image().value(reg + i) != written[i];
-            } else {
-                ++tally.writesFailed;
+                break;
+            case ExchangeOutcome::Kind::Exception:
+                ++(outcome.isWrite() ? tally.writesFailed : tally.readExceptions);
+                break;
+            case ExchangeOutcome::Kind::Rejected:
+                ++(outcome.isWrite() ? tally.writesFailed : tally.rejected);
+                break;
+            default:
+                ++(outcome.isWrite() ? tally.writesFailed : tally.timeouts);
+                timedOut = true;
+                break;
             }
             end();
         });

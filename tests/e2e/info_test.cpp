@@ -173,7 +173,7 @@ class SimulatedUnitTables : public ::testing::TestWithParam<int> {
 protected:
     SimulatedUnitTables()
         : meters(UnitProfile::defaultProfile(), GetParam(), 1),
-          data(QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../../data")), messages)
+          data(QStringLiteral(HALVANA_SOURCE_DIR "/data"), messages)
     {
         meters.install(image);
     }

@@ -1,9 +1,10 @@
 #include "core/modbus/connection_lifecycle.h"
 #include "core/modbus/modbus_link.h"
-#include "core/modbus/polling_control.h"
+#include "core/device/sequencer.h"
 #include "core/modbus/traffic_log.h"
 #include "core/time/manual_clock.h"
 #include "gui/app/link_wiring.h"
+#include "gui/app/polling_session.h"
 #include "main_window_fixture.h"
 #include "support/fake_transport.h"
 
@@ -16,34 +17,19 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <algorithm>
+
 using namespace halvana;
 
 namespace {
-
-class FakePolling : public PollingControl {
-public:
-    void setMainTimerEnabled(bool enabled) override { timerEnabled = enabled; }
-    bool PollingDisabled() const override { return disabled; }
-    void setPollingDisabled(bool value) override { disabled = value; }
-    int PollStep() const override { return step; }
-    void resetPollStep() override
-    {
-        step = 0;
-        ++resets;
-    }
-    bool timerEnabled = false;
-    bool disabled = false;
-    int step = 5;
-    int resets = 0;
-};
 
 class LinkWindowsTest : public test::MainWindowTest {
 protected:
     LinkWindowsTest()
     {
         beforeLoad = [this](MDIForm1& f) {
-            wiring = new LinkWiring(f, clock, &serial, &tcp);
-            wiring->attachPolling(&polling);
+            session = new PollingSession(f, clock, &serial, &tcp);
+            wiring = &session->wiring();
         };
     }
     // The wiring lives in the form and holds the clock and transports declared below, so the
@@ -63,7 +49,9 @@ protected:
     ManualClock clock;
     test::FakeTransport serial;
     test::FakeTransport tcp{true};
-    FakePolling polling;
+    Sequencer& polling() { return session->sequencer(); }
+
+    PollingSession* session = nullptr;
     LinkWiring* wiring = nullptr;
 };
 
@@ -74,20 +62,20 @@ TEST_F(LinkWindowsTest, PcSetupCancelStoresNothingAndRestoresThePollingItFound)
     storeBeforeStart("Properties", "LoginLevel", "1");
     for (bool pollingWasOff : {false, true}) {
         MDIForm1& f = start();
-        polling.disabled = pollingWasOff;
-        polling.timerEnabled = !pollingWasOff;
+        polling().setPollingDisabled(pollingWasOff);
+        polling().setMainTimerEnabled(!pollingWasOff);
         bool stoppedWhileOpen = false;
         shell.onDialog = pcSetup(
             [&](QDialog& dialog) {
-                stoppedWhileOpen = polling.disabled && !polling.timerEnabled;
+                stoppedWhileOpen = polling().PollingDisabled() && !polling().isMainTimerActive();
                 dialog.findChild<QPushButton*>("cmdDefaults")->click();
                 dialog.findChild<QComboBox*>("cboMode")->setCurrentIndex(1);
             },
             "cmdCancel");
         f.menuAction("mnuCommPortSettings")->trigger();
         EXPECT_TRUE(stoppedWhileOpen);
-        EXPECT_EQ(polling.disabled, pollingWasOff);
-        EXPECT_EQ(polling.timerEnabled, !pollingWasOff);
+        EXPECT_EQ(polling().PollingDisabled(), pollingWasOff);
+        EXPECT_EQ(polling().isMainTimerActive(), !pollingWasOff);
         EXPECT_FALSE(storeOnDisk()->contains("Properties", "Mode"));
         EXPECT_EQ(f.statusPanel("Mode")->text(), "RS-485");
     }
@@ -128,6 +116,7 @@ TEST_F(LinkWindowsTest, PcSetupSaveStoresReconnectsAndLetsGoOfTheSerialLine)
     storeBeforeStart("Properties", "LoginLevel", "2");
     MDIForm1& f = start();
     ASSERT_TRUE(serial.isOpen()) << "a logged-in start opens the RS-485 line";
+    polling().setPollStep(5);
     shell.onDialog = pcSetup(
         [](QDialog& d) {
             d.findChild<QComboBox*>("cboMode")->setCurrentIndex(1);
@@ -146,7 +135,7 @@ TEST_F(LinkWindowsTest, PcSetupSaveStoresReconnectsAndLetsGoOfTheSerialLine)
     EXPECT_EQ(tcp.endpoint, "127.0.0.1:1502");
     EXPECT_EQ(f.BCM_SlaveID(), 9);
     EXPECT_EQ(wiring->link().BCM_SlaveID(), 9);
-    EXPECT_EQ(polling.step, 0);
+    EXPECT_EQ(polling().PollStep(), 0);
     EXPECT_EQ(f.statusPanel("Mode")->text(), "TCP");
     EXPECT_FALSE(f.statusPanel("Baud")->isVisibleTo(&f));
     // Calibration and the terminal script runner are RS-485 only.
@@ -226,18 +215,20 @@ TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
     storeBeforeStart("Properties", "LoginLevel", "2");
     MDIForm1& f = start();
     ASSERT_TRUE(f.menuAction("mnuReboot")->isEnabled());
-    serial.written.clear();
+    // Function 16 to register 858 (address 857 = 0x0359) of slave 1, among the polling reads.
+    const auto rebootCommands = [this] {
+        return std::count_if(serial.written.begin(), serial.written.end(),
+                             [](const QByteArray& frame) { return frame.startsWith(QByteArray::fromHex("01100359")); });
+    };
     shell.answers = {false};
     f.menuAction("mnuReboot")->trigger();
     clock.advance(1000);
-    EXPECT_TRUE(serial.written.isEmpty());
+    EXPECT_EQ(rebootCommands(), 0);
 
     shell.answers = {true};
     f.menuAction("mnuReboot")->trigger();
     clock.advance(600);
-    ASSERT_FALSE(serial.written.isEmpty());
-    // Function 16 to register 858 (address 857 = 0x0359) of slave 1.
-    EXPECT_EQ(serial.written.first().left(4), QByteArray::fromHex("01100359"));
+    EXPECT_EQ(rebootCommands(), 1);
 }
 
 TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevel)
@@ -273,8 +264,8 @@ TEST_F(LinkWindowsTest, ModbusPollingSwitchesPollingAndTheLineOffAndOn)
 
     item->trigger();
     EXPECT_FALSE(item->isChecked());
-    EXPECT_TRUE(polling.disabled);
-    EXPECT_FALSE(polling.timerEnabled);
+    EXPECT_TRUE(polling().PollingDisabled());
+    EXPECT_FALSE(polling().isMainTimerActive());
     EXPECT_FALSE(serial.isOpen());
     EXPECT_TRUE(f.StatusBar2()->isVisibleTo(&f));
     EXPECT_EQ(f.statusPanel("PollingStatus")->text(), "Polling is Disabled  ");
@@ -283,15 +274,14 @@ TEST_F(LinkWindowsTest, ModbusPollingSwitchesPollingAndTheLineOffAndOn)
     f.close();
     EXPECT_EQ(storeOnDisk()->property("PollingDisabled"), "True");
     const int opensBefore = serial.opens;
-    polling = FakePolling();
     MDIForm1& again = start();
     EXPECT_EQ(serial.opens, opensBefore);
-    EXPECT_TRUE(polling.disabled);
+    EXPECT_TRUE(polling().PollingDisabled());
 
     again.menuAction("mnuModbusPolling")->trigger();
     EXPECT_TRUE(again.menuAction("mnuModbusPolling")->isChecked());
-    EXPECT_FALSE(polling.disabled);
-    EXPECT_TRUE(polling.timerEnabled);
+    EXPECT_FALSE(polling().PollingDisabled());
+    EXPECT_TRUE(polling().isMainTimerActive());
     EXPECT_TRUE(serial.isOpen());
     EXPECT_FALSE(again.StatusBar2()->isVisibleTo(&again));
 }

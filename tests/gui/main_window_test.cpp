@@ -1,4 +1,4 @@
-#include "core/app/menu_permissions.h"
+#include "gui/app/menu_permissions.h"
 #include "main_window_fixture.h"
 
 #include <QAction>

@@ -30,8 +30,7 @@ protected:
         storeBeforeStart("Properties", "Mode", "1");
         storeBeforeStart("Properties", "IP_Address", "127.0.0.1:1502");
         beforeLoad = [this](MDIForm1& f) {
-            auto* wiring = new LinkWiring(f, polling.clock, nullptr, &polling.tcp);
-            session = new PollingSession(f, polling.clock, *wiring);
+            session = new PollingSession(f, polling.clock, nullptr, &polling.tcp);
         };
         polling.describeUnit({1, 4, 1});
         polling.unit.image[402] = 0x0001;

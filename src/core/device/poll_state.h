@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/device/register_map.h"
+#include "core/modbus/exchange.h"
 
 #include <vector>
 
@@ -41,8 +42,5 @@ struct ReadContext {
 
     bool isValid() const { return step >= 0 && step < kPollStepCount && ReadCount > 0; }
 };
-
-// The registers of a read reply (`RegData`), RegData[i] = register (first + i).
-using RegData = std::vector<quint16>;
 
 } // namespace halvana

@@ -48,10 +48,7 @@ Sequencer::Sequencer(ModbusLink& link, DeviceData& data, Clock& clock, QObject* 
 {
     tmrMain->setCallback([this] { tmrMain_Timer(); });
     m_link.setPollingControl(this);
-    connect(&m_link, &ModbusLink::readReplyReady, this, &Sequencer::onReadReply);
-    connect(&m_link, &ModbusLink::readException, this, &Sequencer::onReadException);
-    connect(&m_link, &ModbusLink::replyRejected, this, &Sequencer::onExchangeAbandoned);
-    connect(&m_link, &ModbusLink::responseTimedOut, this, &Sequencer::onExchangeAbandoned);
+    connect(&m_link, &ModbusLink::exchangeEnded, this, &Sequencer::onExchangeEnded);
     connect(&m_data.tables(), &MeterTables::tableClosed, this, &Sequencer::onTableClosed);
 }
 
@@ -59,6 +56,11 @@ Sequencer::~Sequencer()
 {
     if (m_link.pollingControl() == this)
         m_link.setPollingControl(nullptr);
+}
+
+void Sequencer::removeTickClient(TickClient* client)
+{
+    m_tickClients.erase(std::remove(m_tickClients.begin(), m_tickClients.end(), client), m_tickClients.end());
 }
 
 void Sequencer::setMainTimerEnabled(bool enabled)
@@ -110,9 +112,7 @@ void Sequencer::tmrMain_Timer()
     if (m_lifecycle)
         m_lifecycle->enableConnectionWatchdog();
 
-    for (TickClient* client : {m_priorityWrites, m_scriptRunner}) {
-        if (!client)
-            continue;
+    for (TickClient* client : m_tickClients) {
         const TickClient::Turn turn = client->takeTick();
         if (turn == TickClient::Turn::Sent)
             tmrMain->stop();
@@ -237,6 +237,7 @@ Sequencer::StepOutcome Sequencer::sendRead(const ReadContext& ctx, const QString
     if (RegisterMap::isTwoPartStep(ctx.step))
         m_position.SecondHalfPending = ctx.ReadHalf == MeterHalf::BCM1;
     m_inFlight = ctx;
+    m_inFlightRequest = m_link.lastRequestId();
     m_inFlightGeneration = m_generation;
     tmrMain->stop();
     return StepOutcome::Sent;
@@ -282,14 +283,31 @@ void Sequencer::advanceCursor()
     p.StartMeterIndex = p.MeterIndex;
 }
 
-void Sequencer::onReadReply()
+// Only the outcome of the cycle's own read moves the cycle; writes and other clients' requests
+// have their own outcomes.
+void Sequencer::onExchangeEnded(const ExchangeOutcome& outcome)
+{
+    if (!m_inFlight || outcome.request.id != m_inFlightRequest)
+        return;
+    switch (outcome.kind) {
+    case ExchangeOutcome::Kind::Registers:
+        onReadReply(outcome.registers);
+        break;
+    case ExchangeOutcome::Kind::Exception:
+        onReadException();
+        break;
+    default:
+        onExchangeAbandoned();
+        break;
+    }
+}
+
+void Sequencer::onReadReply(const RegData& values)
 {
     if (!m_inFlight)
         return;
     const ReadContext ctx = *m_inFlight;
     m_inFlight.reset();
-    const ModbusLink::RegisterArray& regs = m_link.RegData();
-    const RegData values(regs.begin(), regs.begin() + std::min<int>(m_link.RegCount(), int(regs.size())));
     afterReply(ctx, m_data.ProcessDataReceived(ctx, values));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/device/poll_state.h"
+#include "core/modbus/exchange.h"
 #include "core/modbus/polling_control.h"
 
 #include <QObject>
@@ -8,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace halvana {
 
@@ -57,9 +59,10 @@ public:
     bool isMainTimerActive() const;
 
     void setConnectionLifecycle(ConnectionLifecycle* lifecycle) { m_lifecycle = lifecycle; }
-    // Served first on every tick, in this order; either may be null.
-    void setPriorityWrites(TickClient* client) { m_priorityWrites = client; }
-    void setScriptRunner(TickClient* client) { m_scriptRunner = client; }
+    // Served first on every tick, in the order they were added: the setting writes, then
+    // calibration, then a running script. Each must outlive the sequencer or be removed.
+    void addTickClient(TickClient* client) { m_tickClients.push_back(client); }
+    void removeTickClient(TickClient* client);
 
     static constexpr int NumThermalModules = 6;
 
@@ -91,7 +94,8 @@ private:
     void completePass(int step);
     void advanceStep(int step);
     void goToStep(int step);
-    void onReadReply();
+    void onExchangeEnded(const ExchangeOutcome& outcome);
+    void onReadReply(const RegData& values);
     void onReadException();
     void onExchangeAbandoned();
     void afterReply(const ReadContext& ctx, bool decoded);
@@ -104,8 +108,7 @@ private:
     DeviceData& m_data;
     std::unique_ptr<Timer> tmrMain;
     ConnectionLifecycle* m_lifecycle = nullptr;
-    TickClient* m_priorityWrites = nullptr;
-    TickClient* m_scriptRunner = nullptr;
+    std::vector<TickClient*> m_tickClients;
 
     PollPosition m_position;
     bool m_pollingDisabled = false;
@@ -114,6 +117,7 @@ private:
     // The read in flight and the position generation it was sent in: a reset of the position
     // (table closed, cycle restarted) makes its reply decode but not move the cycle.
     std::optional<ReadContext> m_inFlight;
+    quint64 m_inFlightRequest = 0;
     quint64 m_generation = 0;
     quint64 m_inFlightGeneration = 0;
     bool m_systemInfoDecoded = false;

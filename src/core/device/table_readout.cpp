@@ -38,8 +38,10 @@ TableReadout::TableReadout(DeviceData& data, Sequencer& sequencer, ModbusLink& l
         if (panel == panel::CommMsg)
             m_commMessage = text;
     });
-    connect(&m_link, &ModbusLink::responseTimedOut, this, &TableReadout::onExchangeFailed);
-    connect(&m_link, &ModbusLink::replyRejected, this, &TableReadout::onExchangeFailed);
+    connect(&m_link, &ModbusLink::exchangeEnded, this, [this](const ExchangeOutcome& outcome) {
+        if (!outcome.answered() && outcome.kind != ExchangeOutcome::Kind::Abandoned)
+            onExchangeFailed();
+    });
 }
 
 bool TableReadout::isReadable(int table)

@@ -10,15 +10,6 @@
 
 namespace halvana {
 
-namespace {
-
-const QString kMnuConnect = QStringLiteral("mnuConnect");
-const QString kMnuDisconnect = QStringLiteral("mnuDisconnect");
-const QString kMnuReboot = QStringLiteral("mnuReboot");
-const QString kMnuTerminal = QStringLiteral("mnuTerminal");
-
-} // namespace
-
 ConnectionLifecycle::ConnectionLifecycle(ModbusLink& link, Clock& clock, MessageSink& messages, QObject* parent)
     : QObject(parent), m_link(link), m_clock(clock), m_messages(messages)
 {
@@ -45,7 +36,10 @@ ConnectionLifecycle::ConnectionLifecycle(ModbusLink& link, Clock& clock, Message
     tmrClearCommStatus = makeTimer(3000, clearCommMsg);
 
     connect(&link, &ModbusLink::echoReceived, this, &ConnectionLifecycle::TestComm);
-    connect(&link, &ModbusLink::startCommRequested, this, &ConnectionLifecycle::StartComm);
+    connect(&link, &ModbusLink::startCommRequested, this, [this] {
+        if (m_reopensLine)
+            StartComm();
+    });
     connect(&link, &ModbusLink::unusableTcpReply, this, [this] { tmrTCP_Startup->setEnabled(true); });
     connect(&link, &ModbusLink::rtuReadSent, this, &ConnectionLifecycle::enableConnectionWatchdog);
     connect(&link, &ModbusLink::serialReceived, this, &ConnectionLifecycle::onSerialReceived);
@@ -104,9 +98,7 @@ void ConnectionLifecycle::StartComm()
     if (serial && serial->isOpen()) {
         if (!m_link.isTcp()) {
             emit enableButtonsRequested(true);
-            emit menuEnabled(kMnuConnect, false);
-            emit menuEnabled(kMnuDisconnect, true);
-            emit menuEnabled(kMnuReboot, true);
+            reportStatus(LinkStatus::Connection::Open);
         }
     } else {
         // In TCP mode tmrTCP_OpenDelay resumes polling shortly.
@@ -124,7 +116,7 @@ bool ConnectionLifecycle::OpenCommPort()
         serial->close();
     const int index = m_settings.baudIndex;
     if (index < 0 || index >= int(kBaudRates.size())) {
-        m_link.ErrorHandler(kInvalidBaudError,
+        ErrorHandler(kInvalidBaudError,
                             QStringLiteral("Invalid baud rate setting %1: the PC baud list has entries 0 to %2.")
                                 .arg(index)
                                 .arg(kBaudRates.size() - 1));
@@ -140,6 +132,23 @@ bool ConnectionLifecycle::OpenCommPort()
     return true;
 }
 
+void ConnectionLifecycle::reportStatus(LinkStatus::Connection connection)
+{
+    const PollingControl* polling = m_link.pollingControl();
+    emit linkStatusChanged({connection, m_link.isTcp(), polling && !polling->PollingDisabled(),
+                            m_link.state().UpgradeState == LinkState::kUpgradeRunning});
+}
+
+QString ConnectionLifecycle::errorText(int errorNumber, const QString& description)
+{
+    return description + QStringLiteral("\n(Error No. ") + QString::number(errorNumber) + QLatin1Char(')');
+}
+
+void ConnectionLifecycle::ErrorHandler(int errorNumber, const QString& description)
+{
+    m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle, errorText(errorNumber, description));
+}
+
 void ConnectionLifecycle::reportOpenFailure()
 {
     Transport* serial = m_link.serialTransport();
@@ -147,12 +156,12 @@ void ConnectionLifecycle::reportOpenFailure()
     switch (serial->lastOpenError()) {
     case Transport::OpenError::NoSuchPort:
         m_messages.showMessage(MessageSink::Severity::Information, kAppTitle,
-                               ModbusLink::errorText(kInvalidPortError,
+                               errorText(kInvalidPortError,
                                                      QStringLiteral("Invalid Port Number: Comm Port ") + port));
         break;
     case Transport::OpenError::InUse:
         m_messages.showMessage(MessageSink::Severity::Information, kAppTitle,
-                               ModbusLink::errorText(kPortInUseError,
+                               errorText(kPortInUseError,
                                                      QStringLiteral("Comm Port ") + port
                                                          + QStringLiteral(" is already open.")));
         break;
@@ -166,7 +175,7 @@ void ConnectionLifecycle::reportOpenFailure()
         break;
     case Transport::OpenError::None:
     case Transport::OpenError::Other:
-        m_link.ErrorHandler(kPortOpenFault, QStringLiteral("Comm Port %1 (%2): %3")
+        ErrorHandler(kPortOpenFault, QStringLiteral("Comm Port %1 (%2): %3")
                                                 .arg(port, serial->description(), serial->errorString()));
         break;
     }
@@ -215,23 +224,19 @@ void ConnectionLifecycle::mnuConnect_Click()
 {
     m_disconnectRequested = false;
     Connect();
-    emit menuEnabled(kMnuDisconnect, true);
-    emit menuEnabled(kMnuConnect, false);
+    reportStatus(LinkStatus::Connection::Open);
     emit applyLoginLevelRequested();
 }
 
 void ConnectionLifecycle::mnuDisconnect_Click()
 {
     m_disconnectRequested = true;
-    emit menuEnabled(kMnuDisconnect, false);
-    emit menuEnabled(kMnuTerminal, false);
-    emit menuEnabled(kMnuReboot, false);
-    emit menuEnabled(kMnuConnect, true);
+    reportStatus(LinkStatus::Connection::Closed);
 }
 
 void ConnectionLifecycle::mnuReboot_Click()
 {
-    emit menuEnabled(kMnuConnect, false);
+    reportStatus(LinkStatus::Connection::Rebooting);
     cmdReboot_Click();
 }
 
@@ -247,6 +252,8 @@ void ConnectionLifecycle::cmdReboot_Click()
 void ConnectionLifecycle::tmrReboot_Timer()
 {
     tmrReboot->stop();
+    // Replies are ignored while the unit reboots: a read still outstanding never ends otherwise.
+    m_link.abandonRequest();
     const QVector<int> reboot{1};
     if (m_link.isTcp())
         m_link.TCPWriteQuery(m_link.BCM_SlaveID(), kRebootRegister, 1, reboot);
@@ -333,9 +340,7 @@ void ConnectionLifecycle::onSocketConnected()
     Connected();
     emit statusText(panel::Baud, QString());
     emit statusPanelVisible(panel::Baud, false);
-    emit menuEnabled(kMnuConnect, false);
-    emit menuEnabled(kMnuDisconnect, true);
-    emit menuEnabled(kMnuReboot, true);
+    reportStatus(LinkStatus::Connection::Open);
     m_linkUp = true;
     emit linkUp();
 }

@@ -17,6 +17,16 @@ class ModbusLink;
 class PollingControl;
 class Timer;
 
+// What the main window's menus follow of the link: whether the connection is open (or being
+// opened), closed, or the unit is rebooting; the mode; polling; a firmware transfer.
+struct LinkStatus {
+    enum class Connection { Closed, Open, Rebooting };
+    Connection connection = Connection::Closed;
+    bool tcp = false;
+    bool pollingEnabled = false;
+    bool upgradeRunning = false;
+};
+
 // Opens and closes the link's transports from the stored settings, follows the connection
 // state for the status bar, and runs connect, disconnect and the unit's reboot. Menus and
 // windows belong to the main window: it follows the signals. The link's status texts come out
@@ -36,6 +46,10 @@ public:
     // Also hands the mode and slave ID to the link.
     void setSettings(const LinkSettings& settings);
     const LinkSettings& settings() const { return m_settings; }
+
+    // Whether the link's time-outs and a closed socket make it reopen the line: the program
+    // does; halvana-cli keeps the line it opened for its one command.
+    void setReopensLine(bool reopens) { m_reopensLine = reopens; }
 
     void StartComm();
     // Reopens the serial port; false (after a message box) when it cannot be opened.
@@ -66,6 +80,10 @@ public:
     bool DisconnectRequested() const { return m_disconnectRequested; }
     void setDisconnectRequested(bool requested) { m_disconnectRequested = requested; }
 
+    // Shows "<description>\n(Error No. <n>)" in a warning box titled with the program title.
+    void ErrorHandler(int errorNumber, const QString& description);
+    static QString errorText(int errorNumber, const QString& description);
+
     // "Connected: 1 Days - 01:00:00  " for a link up 25 hours.
     static QString connectTimeText(const QDateTime& since, const QDateTime& now);
 
@@ -74,8 +92,7 @@ signals:
     void statusPanelVisible(const QString& panel, bool visible);
     // The "Polling is Disabled" bar under the status bar.
     void secondStatusBarVisible(bool visible);
-    // A menu item by its object name ("mnuConnect", "mnuDisconnect", "mnuReboot", "mnuTerminal").
-    void menuEnabled(const QString& menuName, bool enabled);
+    void linkStatusChanged(const halvana::LinkStatus& status);
     void applyLoginLevelRequested();
     void enableButtonsRequested(bool enabled);
     // The first data after the port opened: the unit is there.
@@ -94,6 +111,7 @@ private:
     void tmrRestart_Timer();
     void setMainTimerEnabled(bool enabled);
     void reportOpenFailure();
+    void reportStatus(LinkStatus::Connection connection);
     std::unique_ptr<Timer> makeTimer(int intervalMs, std::function<void(Timer*)> handler);
 
     ModbusLink& m_link;
@@ -101,6 +119,7 @@ private:
     MessageSink& m_messages;
     LinkSettings m_settings;
 
+    bool m_reopensLine = true;
     bool m_linkUp = false;
     QDateTime m_connectTime;
     bool m_socketNotConnected = false;

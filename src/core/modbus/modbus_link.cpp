@@ -1,11 +1,10 @@
 #include "core/modbus/modbus_link.h"
 
-#include "core/app/app_title.h"
-#include "core/app/message_sink.h"
 #include "core/modbus/polling_control.h"
 #include "core/modbus/status_panels.h"
 #include "core/time/clock.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace halvana {
@@ -14,10 +13,6 @@ namespace {
 
 const QString kSent = QStringLiteral("Sent");
 const QString kReceived = QStringLiteral("Recd");
-const QString kSuccessfulWrite = QStringLiteral("Successful Write ");
-const QString kUnsuccessfulWrite = QStringLiteral("Unsuccessful Write");
-const QString kOutOfRangeMessage =
-    QStringLiteral("Unsuccessful Write: The value could have been out of range for this item.");
 
 QString exceptionText(int code)
 {
@@ -26,10 +21,9 @@ QString exceptionText(int code)
 
 } // namespace
 
-ModbusLink::ModbusLink(Clock& clock, MessageSink& messages, QObject* parent)
+ModbusLink::ModbusLink(Clock& clock, QObject* parent)
     : QObject(parent),
       m_clock(clock),
-      m_messages(messages),
       tmrRTU_Rec_Timeout(clock.createTimer(kFrameGapMs)),
       tmrTimeOut(clock.createTimer(kResponseTimeoutMs)),
       tmrLineFree(clock.createTimer())
@@ -61,11 +55,6 @@ void ModbusLink::setTransports(Transport* serial, Transport* tcp)
     }
 }
 
-void ModbusLink::setRegCount(int count)
-{
-    m_regCount = qBound(0, count, kRegDataSize);
-}
-
 ModbusLink::RequestResult ModbusLink::ReadQuery(qint64 reg, int count)
 {
     return isTcp() ? TCPReadQuery(m_slaveId, reg, count) : RTUReadQuery(m_slaveId, reg, count);
@@ -73,20 +62,14 @@ ModbusLink::RequestResult ModbusLink::ReadQuery(qint64 reg, int count)
 
 ModbusLink::RequestResult ModbusLink::WriteQuery(qint64 reg, const QVector<int>& values)
 {
-    m_state.WritePending = true;
     const int count = int(values.size());
-    const RequestResult result = isTcp() ? TCPWriteQuery(m_slaveId, reg, count, values)
-                                         : RTUWriteQuery(m_slaveId, reg, count, values);
-    // A refused write never started: nothing will report it, so it is not pending.
-    if (result == RequestResult::Refused)
-        m_state.WritePending = false;
-    return result;
+    return isTcp() ? TCPWriteQuery(m_slaveId, reg, count, values) : RTUWriteQuery(m_slaveId, reg, count, values);
 }
 
 ModbusLink::RequestResult ModbusLink::RTUReadQuery(int slaveID, qint64 reg, int count)
 {
     const RequestResult result = send(frame::RTUReadQuery(slaveID, reg, count), m_serial,
-                                      {kReadHoldingRegisters, slaveID, int(reg - 1), count, 0, false});
+                                      {0, kReadHoldingRegisters, slaveID, int(reg - 1), count, 0, false});
     if (result != RequestResult::Refused)
         emit rtuReadSent();
     return result;
@@ -98,7 +81,7 @@ ModbusLink::RequestResult ModbusLink::RTUWriteQuery(int slaveID, qint64 reg, int
     if (count < 1 || count > values.size())
         return refuseValueCount(count, values);
     const RequestResult result = send(frame::RTUWriteQuery(slaveID, reg, values.mid(0, count)), m_serial,
-                                      {kWriteMultipleRegisters, slaveID, int(reg - 1), count, 0, false});
+                                      {0, kWriteMultipleRegisters, slaveID, int(reg - 1), count, 0, false});
     // A write finding the port closed brings the RS-485 line up for the next attempt.
     if (result == RequestResult::NotSent && !isTcp())
         emit startCommRequested();
@@ -110,7 +93,7 @@ ModbusLink::RequestResult ModbusLink::TCPReadQuery(int slaveID, qint64 reg, int 
     const bool offsetApplies = currentPollStep() != 0 || m_state.PanelEnableRequested;
     const int offset = offsetApplies ? m_panelOffset : 0;
     return send(frame::TCPReadQuery(0, slaveID, reg, count, offset), m_tcp,
-                {kReadHoldingRegisters, slaveID, int(reg - 1 + offset), count, 0, true});
+                {0, kReadHoldingRegisters, slaveID, int(reg - 1 + offset), count, 0, true});
 }
 
 ModbusLink::RequestResult ModbusLink::TCPWriteQuery(int slaveID, qint64 reg, int count,
@@ -119,40 +102,47 @@ ModbusLink::RequestResult ModbusLink::TCPWriteQuery(int slaveID, qint64 reg, int
     if (count < 1 || count > values.size())
         return refuseValueCount(count, values);
     return send(frame::TCPWriteQuery(0, slaveID, reg, values.mid(0, count), m_panelOffset), m_tcp,
-                {kWriteMultipleRegisters, slaveID, int(reg - 1 + m_panelOffset), count, 0, true});
+                {0, kWriteMultipleRegisters, slaveID, int(reg - 1 + m_panelOffset), count, 0, true});
 }
 
 ModbusLink::RequestResult ModbusLink::send(const RequestFrame& built, Transport* transport,
-                                           const PendingRequest& request)
+                                           const ModbusRequest& request)
 {
+    // A second request would take the first one's reply for its own, and lose the first.
+    if (m_pending) {
+        return refuse(QStringLiteral("A request is outstanding (function %1 at address %2).")
+                          .arg(m_pending->function)
+                          .arg(m_pending->address + 1));
+    }
     if (!built.ok())
         return refuse(built.error);
 
     QByteArray bytes = built.bytes;
-    PendingRequest pending = request;
+    ModbusRequest pending = request;
+    pending.id = ++m_lastRequestId;
     if (pending.tcp) {
         // Only a request that goes out takes a transaction number.
         pending.transactionId = m_transactions.next();
         bytes[0] = char(pending.transactionId >> 8);
         bytes[1] = char(pending.transactionId & 0xFF);
     }
-    if (pending.function == kReadHoldingRegisters)
-        m_regCount = pending.count;
 
     // A new exchange: nothing of the previous one may be judged with it.
     tmrRTU_Rec_Timeout->stop();
-    m_receiveText.clear();
-    m_receiveOverflow = false;
-    m_tcpBuffer.clear();
+    m_heldFrame.clear();
+    clearReceived();
     m_lastReceivedHex.clear();
     m_pending = pending;
     m_refusal.clear();
-
-    const bool sent = writeWhenLineFree(transport, bytes);
     m_lastSentHex = hexText(bytes);
     m_trafficLog.setReplyAwaited(true);
     m_trafficLog.UpdateDataSpy(kSent, m_lastSentHex);
-    tmrTimeOut->start();
+
+    const bool sent = writeWhenLineFree(transport, bytes);
+    m_pendingWritten = sent && m_heldFrame.isEmpty();
+    // A held request arms its time-out when it leaves.
+    if (m_heldFrame.isEmpty())
+        tmrTimeOut->start();
     return sent ? RequestResult::Sent : RequestResult::NotSent;
 }
 
@@ -172,33 +162,48 @@ bool ModbusLink::writeWhenLineFree(Transport* transport, const QByteArray& bytes
     if (!transport || !transport->isOpen())
         return false;
     const qint64 waitMs = m_lineFreeAtMs - m_clock.nowMs();
-    if (transport != m_serial || waitMs <= 0)
+    if (transport != m_serial || waitMs <= 0) {
+        m_lateReplyGuard = false;
         return transport->write(bytes) == bytes.size();
+    }
     m_heldFrame = bytes;
     tmrLineFree->setInterval(int(waitMs));
     tmrLineFree->start();
     return true;
 }
 
+void ModbusLink::holdLineFor(int ms)
+{
+    m_lineFreeAtMs = std::max(m_lineFreeAtMs, m_clock.nowMs() + ms);
+}
+
 void ModbusLink::tmrLineFree_Timer()
 {
     tmrLineFree->stop();
+    // Late bytes kept the line busy: wait until it has been quiet for the whole guard.
+    const qint64 waitMs = m_lineFreeAtMs - m_clock.nowMs();
+    if (waitMs > 0) {
+        tmrLineFree->setInterval(int(waitMs));
+        tmrLineFree->start();
+        return;
+    }
     const QByteArray frame = std::exchange(m_heldFrame, {});
-    if (!frame.isEmpty() && m_serial && m_serial->isOpen())
-        m_serial->write(frame);
+    if (frame.isEmpty())
+        return;
+    m_lateReplyGuard = false;
+    m_pendingWritten = m_serial && m_serial->isOpen() && m_serial->write(frame) == frame.size();
+    tmrTimeOut->start();
 }
 
 void ModbusLink::abandonRequest()
 {
     tmrLineFree->stop();
     m_heldFrame.clear();
-    m_pending.reset();
-    m_trafficLog.setReplyAwaited(false);
+    if (m_pending)
+        endExchange(ExchangeOutcome::Kind::Abandoned, QStringLiteral("the request was abandoned"));
+    clearReceived();
     tmrTimeOut->stop();
     tmrRTU_Rec_Timeout->stop();
-    m_receiveText.clear();
-    m_receiveOverflow = false;
-    m_tcpBuffer.clear();
 }
 
 void ModbusLink::enableResponseTimeout()
@@ -211,14 +216,11 @@ void ModbusLink::stopFrameGapTimer()
     tmrRTU_Rec_Timeout->stop();
 }
 
-QString ModbusLink::errorText(int errorNumber, const QString& description)
+void ModbusLink::clearReceived()
 {
-    return description + QStringLiteral("\n(Error No. ") + QString::number(errorNumber) + QLatin1Char(')');
-}
-
-void ModbusLink::ErrorHandler(int errorNumber, const QString& description)
-{
-    m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle, errorText(errorNumber, description));
+    m_receiveText.clear();
+    m_receiveOverflow = false;
+    m_tcpBuffer.clear();
 }
 
 void ModbusLink::onSerialBytes(const QByteArray& bytes)
@@ -227,6 +229,8 @@ void ModbusLink::onSerialBytes(const QByteArray& bytes)
         m_receiveText.clear();
         return;
     }
+    if (m_lateReplyGuard)
+        holdLineFor(kLateReplyGuardMs);
     // Beyond the buffer nothing is kept; the frame is dropped when the line goes quiet.
     const qsizetype room = kRtuBufferSize - m_receiveText.size();
     if (bytes.size() > room)
@@ -238,12 +242,6 @@ void ModbusLink::onSerialBytes(const QByteArray& bytes)
 
 void ModbusLink::tmrRTU_Rec_Timeout_Timer()
 {
-    if (m_state.CalFinishPending) {
-        m_state.CalFinishPending = false;
-        tmrRTU_Rec_Timeout->stop();
-        resumePolling();
-        return;
-    }
     if (m_state.IgnoreReceive)
         return;
     if (m_receiveText.isEmpty()) {
@@ -255,13 +253,16 @@ void ModbusLink::tmrRTU_Rec_Timeout_Timer()
     logReceived(frame);
     // Our own request on the line: the adapter echoes. The timer keeps running, so this
     // repeats until the response time-out reopens the port.
-    if (!m_lastSentHex.isEmpty() && m_lastReceivedHex.contains(m_lastSentHex)) {
+    if (m_pendingWritten && m_lastReceivedHex.contains(m_lastSentHex)) {
         emit echoReceived();
         return;
     }
-    if (!m_pending) {
-        m_trafficLog.note(QStringLiteral("Dropped: %1 bytes with no request outstanding.").arg(frame.size()));
-        m_receiveText.clear();
+    if (!m_pendingWritten) {
+        // Nothing of ours is on the line: a frame now answers an earlier request, if any.
+        m_trafficLog.note(m_lateReplyGuard
+                              ? QStringLiteral("Late: %1 bytes after the response time-out, dropped.").arg(frame.size())
+                              : QStringLiteral("Dropped: %1 bytes with no request outstanding.").arg(frame.size()));
+        clearReceived();
         tmrRTU_Rec_Timeout->stop();
         return;
     }
@@ -332,178 +333,56 @@ void ModbusLink::reject(const QString& reason)
 {
     m_trafficLog.note(QStringLiteral("Dropped: ") + reason);
     emit statusText(panel::CommMsg, QStringLiteral("Reply dropped: ") + reason);
-    emit replyRejected(reason);
-    if (m_pending && m_pending->function == kWriteMultipleRegisters)
-        failPendingWrite(QStringLiteral("the reply was unusable (") + reason + QLatin1Char(')'));
-    finishReply();
+    resumePolling();
+    endExchange(ExchangeOutcome::Kind::Rejected, reason);
 }
 
 void ModbusLink::dispatchReply(const CheckedReply& reply)
 {
-    const int fc = reply.function;
+    const bool write = m_pending->function == kWriteMultipleRegisters;
     // The panel-enable request lasts until a TCP write is acknowledged.
-    if (fc == kWriteMultipleRegisters && m_pending->tcp)
+    if (write && m_pending->tcp && !reply.isException())
         m_state.PanelEnableRequested = false;
+    resumePolling();
     if (reply.isException()) {
+        const QString text = exceptionText(reply.exceptionCode);
         m_trafficLog.note(
             QStringLiteral("Exception %1: %2").arg(reply.exceptionCode).arg(exceptionName(reply.exceptionCode)));
-    }
-    if (dispatchWriteFlags(fc == kWriteMultipleRegisters)) {
-        finishReply();
+        emit statusText(panel::CommMsg, write ? QStringLiteral("The unit refused the write: ") + text
+                                              : QStringLiteral("Read of %1 registers at %2 answered with %3")
+                                                    .arg(m_pending->count)
+                                                    .arg(m_pending->address + 1)
+                                                    .arg(text));
+        endExchange(ExchangeOutcome::Kind::Exception, text, &reply);
         return;
     }
-    if (fc == kWriteMultipleRegisters && m_state.WritePending) {
-        emit statusText(panel::PollingStatus, kSuccessfulWrite);
-        emit writeFinished(true, kSuccessfulWrite);
-        finishReply();
+    if (write) {
+        endExchange(ExchangeOutcome::Kind::Acknowledged, QString(), &reply);
         return;
     }
-    const int writeException = kWriteMultipleRegisters | kExceptionFlag;
-    if (fc == writeException && m_state.WritePending) {
-        emit beep();
-        emit statusText(panel::PollingStatus, kUnsuccessfulWrite);
-        emit statusText(panel::CommMsg,
-                        QStringLiteral("The unit refused the write: ") + exceptionText(reply.exceptionCode));
-        m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle, kOutOfRangeMessage);
-        emit writeFinished(false, kOutOfRangeMessage);
-        finishReply();
-        return;
-    }
-    if (fc == (kReadHoldingRegisters | kExceptionFlag)) {
-        // The unit has no values for this block: nothing goes into RegData, the cycle moves on.
-        emit statusText(panel::CommMsg, QStringLiteral("Read of %1 registers at %2 answered with %3")
-                                            .arg(m_pending->count)
-                                            .arg(m_pending->address + 1)
-                                            .arg(exceptionText(reply.exceptionCode)));
-        emit readException(reply.exceptionCode);
-        finishReply();
-        return;
-    }
-    if (fc != kReadHoldingRegisters) {
-        if (fc != kWriteMultipleRegisters && currentPollStep() != 0)
-            emit activity();
-        finishReply();
-        return;
-    }
-
-    for (int i = 0; i < reply.registers.size(); ++i)
-        m_regData[size_t(i)] = reply.registers[i];
-    if (m_state.ReadBackPending || m_state.CalStatusWaitRequested) {
-        m_state.ReadBackPending = false;
-        m_state.CalStatusWaitRequested = false;
-        showCalibrationStatus();
-        // The next frame-gap tick resumes polling from the start of the cycle.
-        m_state.CalFinishPending = true;
-        if (m_polling)
-            m_polling->resetPollStep();
-        m_pending.reset();
-        m_trafficLog.setReplyAwaited(false);
-        tmrTimeOut->stop();
-        tmrRTU_Rec_Timeout->start();
-        emit exchangeEnded();
-        return;
-    }
-    emit readReplyReady();
-    finishReply();
+    m_regData = reply.registers;
+    endExchange(ExchangeOutcome::Kind::Registers, QString(), &reply);
 }
 
-bool ModbusLink::dispatchWriteFlags(bool acknowledged)
+void ModbusLink::endExchange(ExchangeOutcome::Kind kind, const QString& reason, const CheckedReply* reply)
 {
-    LinkState& s = m_state;
-    if (s.GlobalWriteStep == 1 || s.GlobalWriteStep == 3) {
-        const int step = s.GlobalWriteStep == 1 ? 1 : 2;
-        s.GlobalWriteStep = acknowledged && step == 1 ? 2 : 0;
-        if (!acknowledged) {
-            emit beep();
-            m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle,
-                                   QStringLiteral("The global write was unsuccessful.  (Step %1)").arg(step));
-        }
-        return true;
+    ExchangeOutcome outcome;
+    outcome.request = *m_pending;
+    outcome.kind = kind;
+    outcome.reason = reason;
+    if (reply) {
+        outcome.exceptionCode = reply->exceptionCode;
+        if (kind == ExchangeOutcome::Kind::Registers)
+            outcome.registers = reply->registers;
     }
-    const QString failed1 = QStringLiteral("Failed 1");
-    if (s.CalValueWriteSent) {
-        s.CalValueWriteSent = false;
-        if (acknowledged)
-            s.FollowUpWritePending = true;
-        else
-            emit calibrationResponse({failed1, true, CalibrationResponse::Verdict::None});
-        return true;
-    }
-    if (s.FollowUpWritePending) {
-        s.FollowUpWritePending = false;
-        s.ReadBackPending = acknowledged;
-        emit calibrationResponse({acknowledged ? QString() : QStringLiteral("Failed 2"), true,
-                                  CalibrationResponse::Verdict::None});
-        return true;
-    }
-    if (s.CalCommandSent) {
-        s.CalCommandSent = false;
-        if (acknowledged)
-            s.CalStatusWaitRequested = true;
-        else
-            emit calibrationResponse({failed1, true, CalibrationResponse::Verdict::None});
-        return true;
-    }
-    return false;
-}
-
-void ModbusLink::failPendingWrite(const QString& reason)
-{
-    if (dispatchWriteFlags(false) || !m_state.WritePending)
-        return;
-    emit statusText(panel::PollingStatus, kUnsuccessfulWrite);
-    emit statusText(panel::CommMsg, QStringLiteral("Write failed: ") + reason);
-    emit writeFinished(false, kUnsuccessfulWrite + QStringLiteral(": ") + reason + QLatin1Char('.'));
-}
-
-void ModbusLink::showCalibrationStatus()
-{
-    const quint16 status = m_regData[0];
-    CalibrationResponse response;
-    switch (status) {
-    case 0x8002:
-        response.text = QStringLiteral("In Progress");
-        m_state.CalStatusWaiting = true;
-        break;
-    case 0x8008:
-        response.text = QStringLiteral("Fail");
-        response.verdict = CalibrationResponse::Verdict::Fail;
-        break;
-    case 0x8010:
-        response.text = QStringLiteral("Success");
-        response.verdict = CalibrationResponse::Verdict::Success;
-        m_state.CalStatusWaiting = false;
-        break;
-    default:
-        response.text = QString::number(status, 16).toUpper();
-        break;
-    }
-    emit calibrationResponse(response);
-}
-
-void ModbusLink::finishReply()
-{
     m_pending.reset();
+    m_pendingWritten = false;
     m_trafficLog.setReplyAwaited(false);
     tmrTimeOut->stop();
     m_lastSentHex.clear();
-    m_receiveText.clear();
-    m_receiveOverflow = false;
-    m_tcpBuffer.clear();
+    clearReceived();
     tmrRTU_Rec_Timeout->stop();
-    clearWritePending();
-    resumePolling();
-    emit exchangeEnded();
-}
-
-// The write is over either way: polling, suspended for it, may run again.
-void ModbusLink::clearWritePending()
-{
-    if (!m_state.WritePending)
-        return;
-    m_state.WritePending = false;
-    if (m_polling)
-        m_polling->setPollingDisabled(false);
+    emit exchangeEnded(outcome);
 }
 
 void ModbusLink::tmrTimeOut_Timer()
@@ -516,36 +395,37 @@ void ModbusLink::tmrTimeOut_Timer()
         tmrTimeOut->stop();
         return;
     }
-    const bool writeOutstanding = m_pending && m_pending->function == kWriteMultipleRegisters;
-    const QString noReply = QStringLiteral("no reply within %1 ms").arg(kResponseTimeoutMs);
+    tmrTimeOut->stop();
+    tmrRTU_Rec_Timeout->stop();
+    clearReceived();
+    // Anything the unit still sends to the abandoned request is late, never the next reply.
+    if (!isTcp()) {
+        m_lateReplyGuard = true;
+        holdLineFor(kLateReplyGuardMs);
+    }
+    resumePolling();
     if (m_pending) {
+        const bool written = m_pendingWritten;
+        const QString reason = written ? QStringLiteral("no reply within %1 ms").arg(kResponseTimeoutMs)
+                                       : QStringLiteral("the request could not be sent, the line is closed");
         m_trafficLog.note(QStringLiteral("No reply within %1 ms.").arg(kResponseTimeoutMs));
         emit statusText(panel::CommMsg, QStringLiteral("No reply from slave %1 within %2 ms")
                                             .arg(m_pending->slaveId)
                                             .arg(kResponseTimeoutMs));
+        endExchange(written ? ExchangeOutcome::Kind::TimedOut : ExchangeOutcome::Kind::NotSent, reason);
     }
-    if (writeOutstanding) {
-        failPendingWrite(noReply);
-        clearWritePending();
-    }
-    const bool exchangeOpen = m_pending.has_value();
-    abandonRequest();
-    emit responseTimedOut();
-    resumePolling();
     if (!isTcp()) {
         emit startCommRequested();
         if (m_serial && m_serial->isOpen() && m_serial->write(kWakeUpText) == kWakeUpText.size()
             && m_serial->baudRate() > 0) {
             // Ten bit times a character, and the 3.5 characters of silence that end a frame.
             const qint64 bits = (kWakeUpText.size() * 10 + 35) * 1000;
-            m_lineFreeAtMs = m_clock.nowMs() + (bits + m_serial->baudRate() - 1) / m_serial->baudRate();
+            holdLineFor(int((bits + m_serial->baudRate() - 1) / m_serial->baudRate()));
         }
     } else if (!m_tcp || !m_tcp->isOpen()) {
         // The unit closed the connection (a reboot, a network fault): connect again.
         emit startCommRequested();
     }
-    if (exchangeOpen)
-        emit exchangeEnded();
 }
 
 void ModbusLink::resumePolling()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/modbus/exchange.h"
 #include "core/modbus/link_state.h"
 #include "core/modbus/modbus_frames.h"
 #include "core/modbus/reply_check.h"
@@ -12,51 +13,40 @@
 #include <QString>
 #include <QVector>
 
-#include <array>
 #include <memory>
 #include <optional>
 
 namespace halvana {
 
 class Clock;
-class MessageSink;
 class PollingControl;
 class Timer;
 
-// What a calibration reply means for the calibration window: a result text (empty: keep the
-// old one), whether its Calibrate button becomes usable again, and the verdict colour.
-struct CalibrationResponse {
-    enum class Verdict { None, Fail, Success };
-    QString text;
-    bool enableCalibrate = false;
-    Verdict verdict = Verdict::None;
-};
-
-// The Modbus link of the main window: builds and sends requests in RTU or TCP mode, assembles
-// and checks the replies, puts read registers into RegData and advances the write, global-write
-// and calibration flags. One request is outstanding at a time. An exchange ends in
-// readReplyReady, readException, writeFinished (a user's write), replyRejected or
-// responseTimedOut, and always last in exchangeEnded.
+// The Modbus link: a request/reply engine in RTU or TCP mode. It frames and sends one request
+// at a time, assembles and checks the reply, and ends every request it accepted with exactly
+// one exchangeEnded outcome. A request while another is outstanding is refused. What an
+// outcome means for a write, a calibration step or a table is up to the caller.
 class ModbusLink : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kRegDataSize = 201;
+    static constexpr int kMaxReadRegisters = 201;
     static constexpr int kRtuBufferSize = 1000;
     static constexpr int kTcpBufferSize = 1191;
     static constexpr int kFrameGapMs = 70;
     static constexpr int kResponseTimeoutMs = 2000;
+    // After an RTU time-out the next request waits until the line has been quiet this long,
+    // so that a late reply to the abandoned request cannot pass for the answer to the next.
+    static constexpr int kLateReplyGuardMs = 1000;
     // Sent after a response time-out in RS-485 mode to bring the unit's port back to Modbus.
     static inline const QByteArray kWakeUpText = QByteArrayLiteral("\r\n\r\nconfig\r\n");
 
     enum class RequestResult {
-        Sent,    // on the wire; the reply or the response time-out ends the exchange
+        Sent,    // on the wire (or held until the line is free); an outcome follows
         NotSent, // port closed or socket not connected; the response time-out ends the exchange
-        Refused, // bad register, count or value: nothing happened, refusal() says why
+        Refused, // bad register, count or value, or a request outstanding: refusal() says why
     };
 
-    using RegisterArray = std::array<quint16, kRegDataSize>;
-
-    ModbusLink(Clock& clock, MessageSink& messages, QObject* parent = nullptr);
+    explicit ModbusLink(Clock& clock, QObject* parent = nullptr);
     ~ModbusLink() override;
 
     // Either may be null. The link takes the received bytes of both.
@@ -83,27 +73,27 @@ public:
     const LinkState& state() const { return m_state; }
     TrafficLog& trafficLog() { return m_trafficLog; }
 
-    // Reads `count` registers from 1-based register `reg` of BCM_SlaveID in the current mode:
-    // sets RegCount, sends, and arms the response time-out.
+    // Reads `count` registers from 1-based register `reg` of BCM_SlaveID in the current mode.
     RequestResult ReadQuery(qint64 reg, int count);
-    // A user's setting write: sets WritePending, then sends in the current mode.
+    // Writes the values to `reg` onwards on BCM_SlaveID in the current mode.
     RequestResult WriteQuery(qint64 reg, const QVector<int>& values);
-    // The mode-specific builders as the main window offers them; they send and arm the
-    // response time-out, and a read sets RegCount, but they set no write flags.
+    // The mode-specific builders; they send and arm the response time-out.
     RequestResult RTUReadQuery(int slaveID, qint64 reg, int count);
     RequestResult RTUWriteQuery(int slaveID, qint64 reg, int count, const QVector<int>& values);
     RequestResult TCPReadQuery(int slaveID, qint64 reg, int count);
     RequestResult TCPWriteQuery(int slaveID, qint64 reg, int count, const QVector<int>& values);
     // Why the last request was refused.
     QString refusal() const { return m_refusal; }
+    // The id of the last request accepted (sent or not): its outcome carries the same id.
+    quint64 lastRequestId() const { return m_lastRequestId; }
 
     bool requestOutstanding() const { return m_pending.has_value(); }
-    // Forgets the outstanding request and anything half received (the unit is rebooting).
+    // Ends the outstanding request, if any, as abandoned, and forgets anything half received
+    // (the unit is rebooting, the tool is closing).
     void abandonRequest();
 
-    const RegisterArray& RegData() const { return m_regData; }
-    int RegCount() const { return m_regCount; }
-    void setRegCount(int count);
+    // The registers of the last read reply.
+    const halvana::RegData& RegData() const { return m_regData; }
     QString LastSentHex() const { return m_lastSentHex; }
     QString LastReceivedHex() const { return m_lastReceivedHex; }
     const QByteArray& ReceiveText() const { return m_receiveText; }
@@ -112,29 +102,13 @@ public:
     void enableResponseTimeout();
     void stopFrameGapTimer();
 
-    // Shows "<description>\n(Error No. <n>)" in a warning box titled with the program title.
-    void ErrorHandler(int errorNumber, const QString& description);
-    static QString errorText(int errorNumber, const QString& description);
-
 signals:
-    // A read reply passed every check and its registers are in RegData(0..RegCount-1).
-    void readReplyReady();
-    // The unit answered a read with an exception: RegData is untouched; advance as if decoded.
-    void readException(int exceptionCode);
-    // A WritePending write ended: "Successful Write " or why it was not.
-    void writeFinished(bool success, const QString& message);
-    // A reply failed a check and was dropped.
-    void replyRejected(const QString& reason);
-    // No usable reply within the response time-out.
-    void responseTimedOut();
     // The exchange is over, whatever its outcome: the next request may go out.
-    void exchangeEnded();
+    void exchangeEnded(const halvana::ExchangeOutcome& outcome);
 
     void statusText(const QString& panel, const QString& text);
-    void beep();
     // A reply with an unexpected function code came in while polling (activity indicator).
     void activity();
-    void calibrationResponse(const CalibrationResponse& response);
 
     // For the connection lifecycle; these run synchronously, the link relies on it.
     void echoReceived();
@@ -148,16 +122,7 @@ signals:
     void transportError(const QString& message);
 
 private:
-    struct PendingRequest {
-        int function = 0;
-        int slaveId = 0;
-        int address = 0;
-        int count = 0;
-        quint16 transactionId = 0;
-        bool tcp = false;
-    };
-
-    RequestResult send(const RequestFrame& frame, Transport* transport, const PendingRequest& request);
+    RequestResult send(const RequestFrame& frame, Transport* transport, const ModbusRequest& request);
     RequestResult refuse(const QString& reason);
     RequestResult refuseValueCount(int count, const QVector<int>& values);
 
@@ -167,20 +132,17 @@ private:
     void tmrTimeOut_Timer();
     void tmrLineFree_Timer();
     bool writeWhenLineFree(Transport* transport, const QByteArray& bytes);
+    void holdLineFor(int ms);
     void handleTcpFrame(const QByteArray& frame);
     void logReceived(const QByteArray& bytes);
     void reject(const QString& reason);
     void dispatchReply(const CheckedReply& reply);
-    void failPendingWrite(const QString& reason);
-    bool dispatchWriteFlags(bool acknowledged);
-    void showCalibrationStatus();
-    void finishReply();
-    void clearWritePending();
+    void endExchange(ExchangeOutcome::Kind kind, const QString& reason, const CheckedReply* reply = nullptr);
+    void clearReceived();
     void resumePolling();
     int currentPollStep() const;
 
     Clock& m_clock;
-    MessageSink& m_messages;
     QPointer<Transport> m_serial;
     QPointer<Transport> m_tcp;
     PollingControl* m_polling = nullptr;
@@ -192,19 +154,22 @@ private:
     LinkState m_state;
     TrafficLog m_trafficLog;
 
-    std::optional<PendingRequest> m_pending;
+    std::optional<ModbusRequest> m_pending;
+    // The pending request has left for the line (not held back, not refused by the port).
+    bool m_pendingWritten = false;
+    quint64 m_lastRequestId = 0;
     QString m_refusal;
-    RegisterArray m_regData{};
-    int m_regCount = 0;
+    halvana::RegData m_regData;
     QString m_lastSentHex;
     QString m_lastReceivedHex;
     QByteArray m_receiveText;
     bool m_receiveOverflow = false;
     QByteArray m_tcpBuffer;
 
-    // The wake-up text is still on the line until this time; a request written before then
-    // would run into it, so it is held back until the line is free.
+    // Nothing may be written to the RS-485 line before this time (the wake-up text is still
+    // going out, or late replies may still come); a request meanwhile is held back.
     qint64 m_lineFreeAtMs = 0;
+    bool m_lateReplyGuard = false;
     QByteArray m_heldFrame;
 
     std::unique_ptr<Timer> tmrRTU_Rec_Timeout;

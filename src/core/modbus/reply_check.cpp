@@ -63,7 +63,7 @@ CheckedReply checkPdu(const QByteArray& pdu, const ExpectedReply& expected)
                               .arg(byteCount));
         reply.registers.reserve(expected.count);
         for (int i = 0; i < expected.count; ++i)
-            reply.registers.append(quint16(wordAt(pdu, 2 + 2 * i)));
+            reply.registers.push_back(quint16(wordAt(pdu, 2 + 2 * i)));
         return reply;
     }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/modbus/exchange.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -24,7 +26,7 @@ struct CheckedReply {
     bool foreignTransaction = false;
     int function = 0;
     int exceptionCode = 0;
-    QVector<quint16> registers;
+    RegData registers;
 
     bool ok() const { return error.isEmpty(); }
     bool isException() const { return ok() && exceptionCode != 0; }

@@ -8,6 +8,10 @@
 #include "core/modbus/polling_control.h"
 #include "core/modbus/traffic_log.h"
 #include "core/modbus/transport.h"
+#include "core/device/sequencer.h"
+#include "core/device/setting_writes.h"
+#include "core/session/unit_session.h"
+#include "gui/app/menu_permissions.h"
 #include "gui/app/window_placement.h"
 #include "gui/app/frm_settings.h"
 #include "gui/app/mdi_form1.h"
@@ -32,48 +36,54 @@ const QSize kDataSpyDefaultSize(twipsToPixels(9000), twipsToPixels(4830));
 
 } // namespace
 
-LinkWiring::LinkWiring(MDIForm1& form, Clock& clock, Transport* serial, Transport* tcp)
-    : QObject(&form),
+LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
+    : QObject(parent),
       m_form(form),
-      m_link(std::make_unique<ModbusLink>(clock, form.shell())),
-      m_lifecycle(std::make_unique<ConnectionLifecycle>(*m_link, clock, form.shell()))
+      m_link(session.link()),
+      m_lifecycle(session.lifecycle()),
+      m_polling(session.sequencer())
 {
-    m_link->setTransports(serial, tcp);
-    m_lifecycle->setSettings(LinkSettings::fromStore(form.settings()));
+    m_form.setPollingControl(&m_polling);
+    m_lifecycle.setSettings(LinkSettings::fromStore(form.settings()));
 
-    connect(m_link.get(), &ModbusLink::beep, this, [] { QApplication::beep(); });
+    SettingWrites& writes = session.writes();
+    connect(&writes, &SettingWrites::beep, this, [] { QApplication::beep(); });
+    connect(&writes, &SettingWrites::statusText, &form, &MDIForm1::setStatusPanelText);
     // The lifecycle passes the link's status texts on, and clears "CommMsg" after a while.
-    connect(m_lifecycle.get(), &ConnectionLifecycle::statusText, &form, &MDIForm1::setStatusPanelText);
-    connect(m_lifecycle.get(), &ConnectionLifecycle::statusPanelVisible, this, [this](const QString& key, bool visible) {
+    connect(&m_lifecycle, &ConnectionLifecycle::statusText, &form, &MDIForm1::setStatusPanelText);
+    connect(&m_lifecycle, &ConnectionLifecycle::statusPanelVisible, this, [this](const QString& key, bool visible) {
         if (QLabel* panel = m_form.statusPanel(key))
             panel->setVisible(visible);
     });
-    connect(m_lifecycle.get(), &ConnectionLifecycle::secondStatusBarVisible, form.StatusBar2(), &QWidget::setVisible);
-    connect(m_lifecycle.get(), &ConnectionLifecycle::menuEnabled, &form, &MDIForm1::setMenuItemEnabled);
-    connect(m_lifecycle.get(), &ConnectionLifecycle::applyLoginLevelRequested, &form, &MDIForm1::ApplyLoginLevel);
-    connect(m_lifecycle.get(), &ConnectionLifecycle::enableButtonsRequested, &form,
+    connect(&m_lifecycle, &ConnectionLifecycle::secondStatusBarVisible, form.StatusBar2(), &QWidget::setVisible);
+    connect(&m_lifecycle, &ConnectionLifecycle::linkStatusChanged, &form, [this](const LinkStatus& status) {
+        for (const MenuEnabled& item : connectionMenuStates(status))
+            m_form.setMenuItemEnabled(item.menu, item.enabled);
+    });
+    connect(&m_lifecycle, &ConnectionLifecycle::applyLoginLevelRequested, &form, &MDIForm1::ApplyLoginLevel);
+    connect(&m_lifecycle, &ConnectionLifecycle::enableButtonsRequested, &form,
             [this](bool enabled) { m_form.EnableButtons(enabled); });
 
-    connect(&form, &MDIForm1::StartCommRequested, m_lifecycle.get(), &ConnectionLifecycle::StartComm);
-    connect(&form, &MDIForm1::ConnectRequested, m_lifecycle.get(), &ConnectionLifecycle::mnuConnect_Click);
+    connect(&form, &MDIForm1::StartCommRequested, &m_lifecycle, &ConnectionLifecycle::StartComm);
+    connect(&form, &MDIForm1::ConnectRequested, &m_lifecycle, &ConnectionLifecycle::mnuConnect_Click);
     connect(&form, &MDIForm1::DisconnectRequested, this, [this] {
-        m_lifecycle->mnuDisconnect_Click();
+        m_lifecycle.mnuDisconnect_Click();
         // The program closes next; the port is let go now, not when the process ends.
-        m_lifecycle->Disconnect();
+        m_lifecycle.Disconnect();
     });
     connect(&form, &MDIForm1::loadFinished, this, [this] {
         if (m_form.loginLevel() == LoginLevel::Supervisor && m_form.flags().dataSpyEnabled)
             mnuDataSpy_Click();
     });
 
-    TrafficLog& log = m_link->trafficLog();
+    TrafficLog& log = m_link.trafficLog();
     connect(&log, &TrafficLog::enabledChanged, this, [this](bool enabled) {
         m_form.flags().dataSpyEnabled = enabled;
         setDataSpyChecked(enabled);
     });
 
-    form.setMenuCommand(QStringLiteral("mnuConnect"), [this] { m_lifecycle->mnuConnect_Click(); });
-    form.setMenuCommand(QStringLiteral("mnuDisconnect"), [this] { m_lifecycle->mnuDisconnect_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuConnect"), [this] { m_lifecycle.mnuConnect_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuDisconnect"), [this] { m_lifecycle.mnuDisconnect_Click(); });
     form.setMenuCommand(QStringLiteral("mnuReboot"), [this] { mnuReboot_Click(); });
     form.setMenuCommand(QStringLiteral("mnuModbusPolling"), [this] { mnuModbusPolling_Click(); });
     form.setMenuCommand(QStringLiteral("mnuCommPortSettings"), [this] { mnuCommPortSettings_Click(); });
@@ -82,21 +92,24 @@ LinkWiring::LinkWiring(MDIForm1& form, Clock& clock, Transport* serial, Transpor
 
 LinkWiring::~LinkWiring() = default;
 
-TrafficLog& LinkWiring::trafficLog()
+ModbusLink& LinkWiring::link()
 {
-    return m_link->trafficLog();
+    return m_link;
 }
 
-void LinkWiring::attachPolling(PollingControl* polling)
+ConnectionLifecycle& LinkWiring::lifecycle()
 {
-    m_polling = polling;
-    m_link->setPollingControl(polling);
-    m_form.setPollingControl(polling);
+    return m_lifecycle;
+}
+
+TrafficLog& LinkWiring::trafficLog()
+{
+    return m_link.trafficLog();
 }
 
 void LinkWiring::mnuCommPortSettings_Click()
 {
-    FrmSettings dialog(m_form.settings(), m_form.StoredSlaveID(), m_polling, m_form.shell(), &m_form);
+    FrmSettings dialog(m_form.settings(), m_form.StoredSlaveID(), &m_polling, m_form.shell(), &m_form);
     if (m_form.shell().runDialog(dialog) != QDialog::Accepted)
         return;
 
@@ -105,13 +118,12 @@ void LinkWiring::mnuCommPortSettings_Click()
         terminal->close();
     // Let go of the old line before the new settings pick the transport, so switching between
     // RS-485 and TCP never leaves the serial port held.
-    m_lifecycle->Disconnect();
-    m_lifecycle->setSettings(LinkSettings::fromStore(m_form.settings()));
-    m_link->resetTransactionCounter();
-    if (m_polling)
-        m_polling->resetPollStep();
-    m_lifecycle->mnuDisconnect_Click();
-    m_lifecycle->mnuConnect_Click();
+    m_lifecycle.Disconnect();
+    m_lifecycle.setSettings(LinkSettings::fromStore(m_form.settings()));
+    m_link.resetTransactionCounter();
+    m_polling.resetPollStep();
+    m_lifecycle.mnuDisconnect_Click();
+    m_lifecycle.mnuConnect_Click();
     m_form.setCommSettings(dialog.savedSettings());
 }
 
@@ -120,26 +132,25 @@ void LinkWiring::mnuReboot_Click()
     if (!m_form.shell().askYesNo(kAppTitle, QStringLiteral("Reboot the unit now?\nPolling stops until it has restarted."),
                                  false))
         return;
-    m_lifecycle->mnuReboot_Click();
+    m_lifecycle.mnuReboot_Click();
 }
 
 void LinkWiring::mnuModbusPolling_Click()
 {
-    Transport* serial = m_link->serialTransport();
+    Transport* serial = m_link.serialTransport();
     if (!m_form.pollingDisabled()) {
         m_form.setPollingDisabled(true);
         // Off means off the line too, so another tool can use the port meanwhile.
-        if (!m_link->isTcp() && serial && serial->isOpen())
+        if (!m_link.isTcp() && serial && serial->isOpen())
             serial->close();
         return;
     }
     m_form.setPollingDisabled(false);
-    if (m_polling)
-        m_polling->setMainTimerEnabled(true);
-    if (m_link->isTcp())
-        m_lifecycle->StartComm();
+    m_polling.setMainTimerEnabled(true);
+    if (m_link.isTcp())
+        m_lifecycle.StartComm();
     else if (serial && !serial->isOpen())
-        m_lifecycle->OpenCommPort();
+        m_lifecycle.OpenCommPort();
 }
 
 void LinkWiring::setDataSpyChecked(bool checked)
@@ -150,7 +161,7 @@ void LinkWiring::setDataSpyChecked(bool checked)
 
 void LinkWiring::mnuDataSpy_Click()
 {
-    TrafficLog& log = m_link->trafficLog();
+    TrafficLog& log = m_link.trafficLog();
     if (log.isEnabled()) {
         log.setEnabled(false);
         if (m_dataSpy)
@@ -167,7 +178,7 @@ void LinkWiring::openDataSpy()
         m_form.mdiArea()->setActiveSubWindow(m_dataSpy);
         return;
     }
-    m_dataSpy = m_form.addChildWindow(new FrmDataSpy(m_link->trafficLog()));
+    m_dataSpy = m_form.addChildWindow(new FrmDataSpy(m_link.trafficLog()));
     m_dataSpy->resize(kDataSpyDefaultSize);
     auto* placement = new WindowPlacement(*m_dataSpy, m_form.settings(), kDataSpyKeys);
     placement->restore();
@@ -175,7 +186,7 @@ void LinkWiring::openDataSpy()
         // Closed by its close box: the spy stops. Closed because the program ends: it stays
         // on, so it opens again at the next start.
         if (!m_form.isShuttingDown())
-            m_link->trafficLog().setEnabled(false);
+            m_link.trafficLog().setEnabled(false);
     });
 }
 

@@ -3,7 +3,7 @@
 #include "core/app/app_settings.h"
 #include "core/app/app_title.h"
 #include "core/app/folder_locations.h"
-#include "core/app/menu_permissions.h"
+#include "gui/app/menu_permissions.h"
 #include "core/app/window_arrangement.h"
 #include "core/modbus/polling_control.h"
 #include "gui/ancillary/frm_users_folder.h"

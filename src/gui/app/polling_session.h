@@ -12,24 +12,28 @@ class DeviceData;
 class LinkWiring;
 class MDIForm1;
 class Sequencer;
+class Transport;
+class UnitSession;
 
-// The polling side of the main window: the device data the replies fill, the sequencer
-// (`tmrMain`) on the main window's link, and the data windows that show what was read.
-// The main window owns it, and through it the link wiring; build it after the link wiring and
-// before MDIForm1::load().
+// The main window's side of the unit session: the session itself (link, lifecycle, device
+// data, sequencer and writes), the link's menus and status panels, and the data windows that
+// show what was read. The main window owns it; build it before MDIForm1::load().
 class PollingSession : public QObject {
     Q_OBJECT
 public:
-    PollingSession(MDIForm1& form, Clock& clock, LinkWiring& wiring);
+    // Either transport may be null; both and the clock must outlive the main window.
+    PollingSession(MDIForm1& form, Clock& clock, Transport* serial, Transport* tcp);
     ~PollingSession() override;
 
-    DeviceData& data() { return *m_data; }
-    Sequencer& sequencer() { return *m_sequencer; }
+    UnitSession& session() { return *m_session; }
+    LinkWiring& wiring() { return *m_wiring; }
+    DeviceData& data();
+    Sequencer& sequencer();
     DataViews& views() { return *m_views; }
 
 private:
-    std::unique_ptr<DeviceData> m_data;
-    std::unique_ptr<Sequencer> m_sequencer;
+    std::unique_ptr<UnitSession> m_session;
+    std::unique_ptr<LinkWiring> m_wiring;
     DataViews* m_views;
 };
 

@@ -23,7 +23,7 @@ namespace halvana::test {
 // The header files shipped with the program, read from the source tree.
 inline QString shippedDataFolder()
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../../../data"));
+    return QStringLiteral(HALVANA_SOURCE_DIR "/data");
 }
 
 // Registers 1-based as in the tables; 0 where nothing was set.
@@ -94,7 +94,7 @@ private:
 // The link, the device data and the sequencer on a manual clock, polling a FakeUnit.
 struct PollingHarness {
     PollingHarness()
-        : link(clock, messages), data(shippedDataFolder(), messages), sequencer(link, data, clock), unit(tcp)
+        : link(clock), data(shippedDataFolder(), messages), sequencer(link, data, clock), unit(tcp)
     {
         tcp.completeConnect();
         link.setTransports(nullptr, &tcp);

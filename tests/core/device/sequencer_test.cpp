@@ -185,8 +185,8 @@ TEST_F(SequencerTest, PriorityWorkAndTheScriptTakeTheTickBeforeTheCycle)
             return turn;
         }
     } priority, script;
-    sequencer.setPriorityWrites(&priority);
-    sequencer.setScriptRunner(&script);
+    sequencer.addTickClient(&priority);
+    sequencer.addTickClient(&script);
     describeUnit({kTypeBranch});
 
     priority.turn = TickClient::Turn::Used;

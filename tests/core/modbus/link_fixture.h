@@ -39,39 +39,50 @@ public:
     int stepResets = 0;
 };
 
+// How an outcome reads in the event log.
+inline QString outcomeText(const ExchangeOutcome& o)
+{
+    switch (o.kind) {
+    case ExchangeOutcome::Kind::Registers:
+        return QStringLiteral("registers");
+    case ExchangeOutcome::Kind::Acknowledged:
+        return QStringLiteral("ack");
+    case ExchangeOutcome::Kind::Exception:
+        return QStringLiteral("exception %1").arg(o.exceptionCode);
+    case ExchangeOutcome::Kind::Rejected:
+        return QStringLiteral("rejected");
+    case ExchangeOutcome::Kind::TimedOut:
+        return QStringLiteral("timed out");
+    case ExchangeOutcome::Kind::NotSent:
+        return QStringLiteral("not sent");
+    case ExchangeOutcome::Kind::Abandoned:
+        return QStringLiteral("abandoned");
+    }
+    return {};
+}
+
 // A link on a manual clock with a serial port (open) and a socket (connected), and a log of
-// every outcome signal in the order it came.
+// every outcome and lifecycle signal in the order it came.
 class LinkTest : public ::testing::Test {
 protected:
-    LinkTest() : link(clock, messages)
+    LinkTest() : link(clock)
     {
         serial.open();
         tcp.completeConnect();
         link.setTransports(&serial, &tcp);
         link.setPollingControl(&polling);
         link.trafficLog().setEnabled(true);
-        QObject::connect(&link, &ModbusLink::readReplyReady, [this] { events << QStringLiteral("ready"); });
-        QObject::connect(&link, &ModbusLink::readException,
-                         [this](int code) { events << QStringLiteral("exception %1").arg(code); });
-        QObject::connect(&link, &ModbusLink::writeFinished, [this](bool ok, const QString& text) {
-            events << (ok ? QStringLiteral("write ok: ") : QStringLiteral("write failed: ")) + text;
+        QObject::connect(&link, &ModbusLink::exchangeEnded, [this](const ExchangeOutcome& o) {
+            outcomes << o;
+            events << outcomeText(o);
         });
-        QObject::connect(&link, &ModbusLink::replyRejected, [this] { events << QStringLiteral("rejected"); });
-        QObject::connect(&link, &ModbusLink::responseTimedOut, [this] { events << QStringLiteral("timed out"); });
         QObject::connect(&link, &ModbusLink::echoReceived, [this] { events << QStringLiteral("echo"); });
         QObject::connect(&link, &ModbusLink::startCommRequested, [this] { events << QStringLiteral("start comm"); });
         QObject::connect(&link, &ModbusLink::unusableTcpReply, [this] { events << QStringLiteral("unusable"); });
-        QObject::connect(&link, &ModbusLink::beep, [this] { events << QStringLiteral("beep"); });
-        QObject::connect(&link, &ModbusLink::exchangeEnded, [this] { ++exchangesEnded; });
-        QObject::connect(&link, &ModbusLink::calibrationResponse, [this](const CalibrationResponse& r) {
-            events << QStringLiteral("cal '%1'%2").arg(r.text, r.enableCalibrate ? QStringLiteral(" enable") : QString());
-        });
     }
 
-    // Sends a read of `count` registers at register 1 and answers it with `values` over RTU.
-    void rtuRead(const QVector<quint16>& values)
+    static QByteArray readReply(const QVector<quint16>& values)
     {
-        link.ReadQuery(1, int(values.size()));
         QByteArray reply = QByteArray::fromHex("0103");
         reply.append(char(values.size() * 2));
         for (quint16 v : values) {
@@ -79,17 +90,18 @@ protected:
             reply.append(char(v & 0xFF));
         }
         appendCrc(reply);
-        serial.receive(reply);
+        return reply;
+    }
+
+    // Sends a read of `count` registers at register 1 and answers it with `values` over RTU.
+    void rtuRead(const QVector<quint16>& values)
+    {
+        link.ReadQuery(1, int(values.size()));
+        serial.receive(readReply(values));
         clock.advance(ModbusLink::kFrameGapMs);
     }
 
-    QVector<quint16> regData(int count) const
-    {
-        QVector<quint16> values;
-        for (int i = 0; i < count; ++i)
-            values << link.RegData()[size_t(i)];
-        return values;
-    }
+    QVector<quint16> regData() const { return QVector<quint16>(link.RegData().begin(), link.RegData().end()); }
 
     ManualClock clock;
     RecordingMessages messages;
@@ -98,7 +110,7 @@ protected:
     FakePolling polling;
     ModbusLink link;
     QStringList events;
-    int exchangesEnded = 0;
+    QList<ExchangeOutcome> outcomes;
 };
 
 } // namespace halvana::test

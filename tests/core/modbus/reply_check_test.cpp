@@ -31,7 +31,7 @@ void check(const ReplyCase& c, const CheckedReply& reply)
     if (*c.error) {
         EXPECT_FALSE(reply.ok()) << c.name;
         EXPECT_TRUE(reply.error.contains(QLatin1String(c.error))) << c.name << ": " << reply.error.toStdString();
-        EXPECT_TRUE(reply.registers.isEmpty()) << c.name;
+        EXPECT_TRUE(reply.registers.empty()) << c.name;
         return;
     }
     ASSERT_TRUE(reply.ok()) << c.name << ": " << reply.error.toStdString();
@@ -70,7 +70,7 @@ TEST(RtuReplyCheck, Table)
         check(c, checkRtuReply(c.frame, c.expected));
 
     const CheckedReply reply = checkRtuReply(good, kRead2);
-    EXPECT_EQ(reply.registers, (QVector<quint16>{42, 65535}));
+    EXPECT_EQ(reply.registers, (RegData{42, 65535}));
 }
 
 TEST(TcpReplyCheck, Table)
@@ -95,7 +95,7 @@ TEST(TcpReplyCheck, Table)
 
     EXPECT_TRUE(checkTcpReply(cases[1].frame, kRead2).foreignTransaction);
     EXPECT_FALSE(checkTcpReply(cases[2].frame, kRead2).foreignTransaction);
-    EXPECT_EQ(checkTcpReply(good, kRead2).registers, (QVector<quint16>{42, 65535}));
+    EXPECT_EQ(checkTcpReply(good, kRead2).registers, (RegData{42, 65535}));
 }
 
 TEST(TcpReplyCheck, FrameSizeComesFromTheLengthField)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app/login_level.h"
+#include "core/modbus/connection_lifecycle.h"
 
 #include <QList>
 #include <QString>
@@ -27,5 +28,10 @@ bool menuAllowedAtLevel(const QString& menu, LoginLevel level, int commMode);
 // mnuView is left out while the wait after a configuration command runs.
 QList<MenuEnabled> enableButtonsMenuStates(bool enable, LoginLevel level, int commMode,
                                            bool waitAfterConfigRunning);
+
+// The connection items as the link's state leaves them: Connect while closed; Disconnect and
+// Reboot while open; nothing but Connect's disabling while the unit reboots. The terminal goes
+// with a closed link and comes back only through the login level.
+QList<MenuEnabled> connectionMenuStates(const LinkStatus& status);
 
 } // namespace halvana

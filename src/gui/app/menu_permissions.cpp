@@ -1,4 +1,4 @@
-#include "core/app/menu_permissions.h"
+#include "gui/app/menu_permissions.h"
 
 namespace halvana {
 
@@ -79,6 +79,21 @@ QList<MenuEnabled> enableButtonsMenuStates(bool enable, LoginLevel level, int co
         states.append({name, enable && menuAllowedAtLevel(name, level, commMode)});
     }
     return states;
+}
+
+QList<MenuEnabled> connectionMenuStates(const LinkStatus& status)
+{
+    switch (status.connection) {
+    case LinkStatus::Connection::Open:
+        return {{QStringLiteral("mnuConnect"), false}, {QStringLiteral("mnuDisconnect"), true},
+                {QStringLiteral("mnuReboot"), true}};
+    case LinkStatus::Connection::Closed:
+        return {{QStringLiteral("mnuDisconnect"), false}, {QStringLiteral("mnuTerminal"), false},
+                {QStringLiteral("mnuReboot"), false}, {QStringLiteral("mnuConnect"), true}};
+    case LinkStatus::Connection::Rebooting:
+        break;
+    }
+    return {{QStringLiteral("mnuConnect"), false}};
 }
 
 } // namespace halvana

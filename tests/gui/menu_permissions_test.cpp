@@ -1,4 +1,4 @@
-#include "core/app/menu_permissions.h"
+#include "gui/app/menu_permissions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace halvana {
+
+class CalibrationSequence;
+class Clock;
+class ConnectionLifecycle;
+class DeviceData;
+class MessageSink;
+class ModbusLink;
+class Sequencer;
+class SettingWrites;
+class TableReadout;
+class Transport;
+
+// Everything that talks to one unit, assembled once: the Modbus link, its connection
+// lifecycle, the device data the replies fill, the polling sequencer (`tmrMain`) with the
+// setting writes and calibration as its tick clients, and the headless table readout. The
+// program and halvana-cli build the same one; members are built and torn down in an order
+// that keeps each one's references valid.
+class UnitSession : public QObject {
+    Q_OBJECT
+public:
+    // `programFolder` holds the definition files; the transports may be set later.
+    UnitSession(Clock& clock, MessageSink& messages, const QString& programFolder, QObject* parent = nullptr);
+    ~UnitSession() override;
+
+    // Either may be null; both must outlive the session.
+    void setTransports(Transport* serial, Transport* tcp);
+
+    ModbusLink& link() { return *m_link; }
+    ConnectionLifecycle& lifecycle() { return *m_lifecycle; }
+    DeviceData& data() { return *m_data; }
+    Sequencer& sequencer() { return *m_sequencer; }
+    SettingWrites& writes() { return *m_writes; }
+    CalibrationSequence& calibration() { return *m_calibration; }
+    TableReadout& readout() { return *m_readout; }
+
+private:
+    std::unique_ptr<ModbusLink> m_link;
+    std::unique_ptr<ConnectionLifecycle> m_lifecycle;
+    std::unique_ptr<DeviceData> m_data;
+    std::unique_ptr<Sequencer> m_sequencer;
+    std::unique_ptr<SettingWrites> m_writes;
+    std::unique_ptr<CalibrationSequence> m_calibration;
+    std::unique_ptr<TableReadout> m_readout;
+};
+
+} // namespace halvana

@@ -1,0 +1,124 @@
+#include "core/modbus/link_fixture.h"
+
+#include "core/device/setting_writes.h"
+#include "core/modbus/status_panels.h"
+
+using namespace halvana;
+using namespace halvana::test;
+
+namespace {
+
+const QString kOutOfRange = QStringLiteral("Unsuccessful Write: The value could have been out of range for this item.");
+
+class SettingWritesTest : public LinkTest {
+protected:
+    SettingWritesTest() : writes(link, polling, messages)
+    {
+        QObject::connect(&writes, &SettingWrites::writeFinished, [this](bool ok, const QString& text) {
+            reports << (ok ? QStringLiteral("ok: ") : QStringLiteral("failed: ")) + text;
+        });
+        QObject::connect(&writes, &SettingWrites::statusText,
+                         [this](const QString& panel, const QString& text) { reports << panel + QLatin1Char('=') + text; });
+        QObject::connect(&writes, &SettingWrites::beep, [this] { reports << QStringLiteral("beep"); });
+    }
+
+    // One tick of the sequencer with the line free, then the reply (or none) and the time-out.
+    void tickAndAnswer(const QByteArray& reply)
+    {
+        ASSERT_EQ(writes.takeTick(), TickClient::Turn::Sent);
+        if (!reply.isEmpty())
+            serial.receive(reply);
+        clock.advance(ModbusLink::kResponseTimeoutMs + ModbusLink::kLateReplyGuardMs);
+    }
+
+    SettingWrites writes;
+    QStringList reports;
+};
+
+} // namespace
+
+// Each write ends in exactly one report, in the unit's words, and lets polling run again.
+TEST_F(SettingWritesTest, ASingleWriteReportsItsOwnOutcomeOnce)
+{
+    const QByteArray ack = rtuFrame("0110 0359 0001");
+    QByteArray badAck = ack;
+    badAck[6] = char(badAck[6] ^ 1);
+    const QString polling = panel::PollingStatus + QLatin1Char('=');
+    const struct {
+        const char* name;
+        QByteArray reply;
+        QStringList reports;
+        QStringList messageBox;
+    } cases[] = {
+        {"acknowledged", ack, {polling + "Successful Write ", "ok: Successful Write "}, {}},
+        {"exception", rtuFrame("0190 03"), {"beep", polling + "Unsuccessful Write", "failed: " + kOutOfRange}, {kOutOfRange}},
+        {"ack with bad CRC", badAck,
+         {polling + "Unsuccessful Write", panel::CommMsg + "=Write failed: CRC error in a reply of 8 bytes.",
+          "failed: Unsuccessful Write: CRC error in a reply of 8 bytes."},
+         {}},
+        {"no reply", {},
+         {polling + "Unsuccessful Write", panel::CommMsg + "=Write failed: no reply within 2000 ms",
+          "failed: Unsuccessful Write: no reply within 2000 ms."},
+         {}},
+    };
+    for (const auto& c : cases) {
+        // A read's outcome before it is not the write's.
+        rtuRead({1});
+        reports.clear();
+        messages.texts.clear();
+        this->polling.disabled = true; // the change-setting dialog suspended polling
+        ASSERT_TRUE(writes.requestWrite(858, {1})) << c.name;
+        EXPECT_FALSE(writes.requestWrite(859, {1})) << c.name << ": a second write while one is pending";
+        EXPECT_TRUE(writes.WritePending()) << c.name;
+        tickAndAnswer(c.reply);
+        EXPECT_EQ(reports, c.reports) << c.name;
+        EXPECT_EQ(messages.texts, c.messageBox) << c.name;
+        EXPECT_FALSE(writes.WritePending()) << c.name;
+        EXPECT_FALSE(this->polling.disabled) << c.name;
+        EXPECT_EQ(writes.takeTick(), TickClient::Turn::Pass) << c.name << ": a write is sent once";
+    }
+}
+
+TEST_F(SettingWritesTest, AWriteTheLinkCannotSendEndsAtOnceAsUnsuccessful)
+{
+    ASSERT_TRUE(writes.requestWrite(65537, {1, 2}));
+    EXPECT_EQ(writes.takeTick(), TickClient::Turn::Used);
+    ASSERT_FALSE(reports.isEmpty());
+    EXPECT_TRUE(reports.last().startsWith(QLatin1String("failed: Unsuccessful Write: "))) << qPrintable(reports.last());
+    EXPECT_FALSE(writes.WritePending());
+    EXPECT_TRUE(serial.written.isEmpty());
+}
+
+TEST_F(SettingWritesTest, TheGlobalWriteSendsStepTwoOnlyAfterStepOneWasAcknowledged)
+{
+    const QByteArray ackStep1 = rtuFrame("0110 0032 0001");
+    const QByteArray ackStep2 = rtuFrame("0110 0034 0001");
+    const QString step1 = QStringLiteral("The global write was unsuccessful.  (Step 1)");
+    const QString step2 = QStringLiteral("The global write was unsuccessful.  (Step 2)");
+    const struct {
+        const char* name;
+        QByteArray reply1;
+        QByteArray reply2; // sent only after step 1 was acknowledged
+        QStringList messageBox;
+    } cases[] = {
+        {"both acknowledged", ackStep1, ackStep2, {}},
+        {"step 1 refused", rtuFrame("0190 02"), {}, {step1}},
+        {"step 1 unanswered", {}, {}, {step1}},
+        {"step 2 refused", ackStep1, rtuFrame("0190 03"), {step2}},
+    };
+    for (const auto& c : cases) {
+        messages.texts.clear();
+        serial.written.clear();
+        ASSERT_TRUE(writes.requestGlobalWrite(2, 53, 480)) << c.name;
+        tickAndAnswer(c.reply1);
+        ASSERT_EQ(serial.written.first(), rtuFrame("0110 0032 0001 02 0002")) << c.name;
+        if (c.reply1 == ackStep1) {
+            EXPECT_EQ(writes.GlobalWriteStep(), 2) << c.name;
+            tickAndAnswer(c.reply2);
+            EXPECT_EQ(serial.written.count(rtuFrame("0110 0034 0001 02 01E0")), 1) << c.name;
+        }
+        EXPECT_EQ(writes.GlobalWriteStep(), 0) << c.name;
+        EXPECT_EQ(messages.texts, c.messageBox) << c.name;
+        EXPECT_EQ(writes.takeTick(), TickClient::Turn::Pass) << c.name;
+    }
+}
