@@ -11,7 +11,7 @@
 
 namespace halvana {
 
-// The four panelboard view kinds (`mnuBCM_Panel_CB_View` index).
+// The four panelboard view kinds, in the order of the View menu's panelboard items.
 enum PanelViewKind : int { kBranchPanelView = 0, kSubfeedPanelView = 1, kPanelsView = 2, kPduView = 3 };
 inline constexpr int kPanelViewCount = 4;
 

@@ -220,7 +220,7 @@ void ConnectionLifecycle::TestComm()
     m_link.enableResponseTimeout();
 }
 
-void ConnectionLifecycle::mnuConnect_Click()
+void ConnectionLifecycle::requestConnect()
 {
     m_disconnectRequested = false;
     Connect();
@@ -228,13 +228,13 @@ void ConnectionLifecycle::mnuConnect_Click()
     emit applyLoginLevelRequested();
 }
 
-void ConnectionLifecycle::mnuDisconnect_Click()
+void ConnectionLifecycle::requestDisconnect()
 {
     m_disconnectRequested = true;
     reportStatus(LinkStatus::Connection::Closed);
 }
 
-void ConnectionLifecycle::mnuReboot_Click()
+void ConnectionLifecycle::requestReboot()
 {
     reportStatus(LinkStatus::Connection::Rebooting);
     cmdReboot_Click();
@@ -259,7 +259,7 @@ void ConnectionLifecycle::tmrReboot_Timer()
         m_link.TCPWriteQuery(m_link.BCM_SlaveID(), kRebootRegister, 1, reboot);
     else
         m_link.RTUWriteQuery(m_link.BCM_SlaveID(), kRebootRegister, 1, reboot);
-    mnuDisconnect_Click();
+    requestDisconnect();
     m_link.state().DowngradeReboot = false;
     tmrRebootRestart->setEnabled(true);
 }

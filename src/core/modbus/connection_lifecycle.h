@@ -60,9 +60,11 @@ public:
     // The line echoed our request: prod the unit and let the response time-out reopen the port.
     void TestComm();
 
-    void mnuConnect_Click();
-    void mnuDisconnect_Click();
-    void mnuReboot_Click();
+    // The user's Connect, Disconnect and Reboot: the link status follows at once, the work
+    // (Disconnect on the next polling tick, the reboot command half a second later) after.
+    void requestConnect();
+    void requestDisconnect();
+    void requestReboot();
     void cmdReboot_Click();
     // StartComm once, tmrReOpenCommPort (4 s) from now.
     void reopenCommPortLater();

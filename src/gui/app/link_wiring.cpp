@@ -65,9 +65,9 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
             [this](bool enabled) { m_form.EnableButtons(enabled); });
 
     connect(&form, &MDIForm1::StartCommRequested, &m_lifecycle, &ConnectionLifecycle::StartComm);
-    connect(&form, &MDIForm1::ConnectRequested, &m_lifecycle, &ConnectionLifecycle::mnuConnect_Click);
+    connect(&form, &MDIForm1::ConnectRequested, &m_lifecycle, &ConnectionLifecycle::requestConnect);
     connect(&form, &MDIForm1::DisconnectRequested, this, [this] {
-        m_lifecycle.mnuDisconnect_Click();
+        m_lifecycle.requestDisconnect();
         // The program closes next; the port is let go now, not when the process ends.
         m_lifecycle.Disconnect();
     });
@@ -82,8 +82,8 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
         setDataSpyChecked(enabled);
     });
 
-    form.setMenuCommand(QStringLiteral("mnuConnect"), [this] { m_lifecycle.mnuConnect_Click(); });
-    form.setMenuCommand(QStringLiteral("mnuDisconnect"), [this] { m_lifecycle.mnuDisconnect_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuConnect"), [this] { m_lifecycle.requestConnect(); });
+    form.setMenuCommand(QStringLiteral("mnuDisconnect"), [this] { m_lifecycle.requestDisconnect(); });
     form.setMenuCommand(QStringLiteral("mnuReboot"), [this] { mnuReboot_Click(); });
     form.setMenuCommand(QStringLiteral("mnuModbusPolling"), [this] { mnuModbusPolling_Click(); });
     form.setMenuCommand(QStringLiteral("mnuCommPortSettings"), [this] { mnuCommPortSettings_Click(); });
@@ -122,8 +122,8 @@ void LinkWiring::mnuCommPortSettings_Click()
     m_lifecycle.setSettings(LinkSettings::fromStore(m_form.settings()));
     m_link.resetTransactionCounter();
     m_polling.resetPollStep();
-    m_lifecycle.mnuDisconnect_Click();
-    m_lifecycle.mnuConnect_Click();
+    m_lifecycle.requestDisconnect();
+    m_lifecycle.requestConnect();
     m_form.setCommSettings(dialog.savedSettings());
 }
 
@@ -132,7 +132,7 @@ void LinkWiring::mnuReboot_Click()
     if (!m_form.shell().askYesNo(kAppTitle, QStringLiteral("Reboot the unit now?\nPolling stops until it has restarted."),
                                  false))
         return;
-    m_lifecycle.mnuReboot_Click();
+    m_lifecycle.requestReboot();
 }
 
 void LinkWiring::mnuModbusPolling_Click()

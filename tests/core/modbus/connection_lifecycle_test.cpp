@@ -104,7 +104,7 @@ TEST_F(LifecycleTest, PortFailuresSayWhatWentWrongAndPollingStaysOff)
 TEST_F(LifecycleTest, TcpConnectsPollsShortlyAfterAndReconnectsAfterDisconnect)
 {
     useTcp();
-    lifecycle.mnuConnect_Click();
+    lifecycle.requestConnect();
     EXPECT_EQ(tcp.opens, 1);
     EXPECT_EQ(tcp.endpoint, QStringLiteral("127.0.0.1:1502"));
     EXPECT_FALSE(polling.mainEnabled);
@@ -118,7 +118,7 @@ TEST_F(LifecycleTest, TcpConnectsPollsShortlyAfterAndReconnectsAfterDisconnect)
     EXPECT_FALSE(panelVisible.value(panel::Baud, true));
     EXPECT_EQ(linkUps, 1);
 
-    lifecycle.mnuDisconnect_Click();
+    lifecycle.requestDisconnect();
     EXPECT_TRUE(lifecycle.DisconnectRequested());
     EXPECT_EQ(connection, LinkStatus::Connection::Closed);
     // The polling tick performs it.
@@ -127,7 +127,7 @@ TEST_F(LifecycleTest, TcpConnectsPollsShortlyAfterAndReconnectsAfterDisconnect)
     EXPECT_TRUE(polling.disabled);
     EXPECT_FALSE(polling.mainEnabled);
 
-    lifecycle.mnuConnect_Click();
+    lifecycle.requestConnect();
     EXPECT_FALSE(lifecycle.DisconnectRequested());
     EXPECT_FALSE(polling.disabled);
     EXPECT_EQ(tcp.opens, 2);
@@ -144,7 +144,7 @@ TEST_F(LifecycleTest, RebootWritesRegister858HalfASecondLaterAndIgnoresTheLineUn
     link.ReadQuery(1, 2);
     serial.written.clear();
 
-    lifecycle.mnuReboot_Click();
+    lifecycle.requestReboot();
     EXPECT_TRUE(link.state().IgnoreReceive);
     EXPECT_FALSE(polling.mainEnabled);
     EXPECT_EQ(upgradeStatus, QStringList{"Device is rebooting . . ."});
