@@ -11,8 +11,8 @@
 #include "core/device/sequencer.h"
 #include "core/device/setting_writes.h"
 #include "core/session/unit_session.h"
+#include "gui/app/child_window_slot.h"
 #include "gui/app/menu_permissions.h"
-#include "gui/app/window_placement.h"
 #include "gui/app/frm_settings.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
@@ -31,7 +31,6 @@ namespace {
 
 // The Data Spy's place: "frmDataSpyPos" keys 0..3 position and size, 4 state; 9000 by 4830
 // twips until one is stored.
-const GeometryKeys kDataSpyKeys = GeometryKeys::numbered(QStringLiteral("frmDataSpyPos"), 0, 1, 2, 3, 4);
 const QSize kDataSpyDefaultSize(twipsToPixels(9000), twipsToPixels(4830));
 
 } // namespace
@@ -41,8 +40,17 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
       m_form(form),
       m_link(session.link()),
       m_lifecycle(session.lifecycle()),
-      m_polling(session.sequencer())
+      m_polling(session.sequencer()),
+      m_dataSpy(new ChildWindowSlot(form, GeometryKeys::numbered(QStringLiteral("frmDataSpyPos"), 0, 1, 2, 3, 4),
+                                    QStringLiteral("mnuDataSpy"), &form.flags().dataSpyEnabled))
 {
+    m_dataSpy->setDefaultSize(kDataSpyDefaultSize);
+    // Closed by its close box the spy stops; closed by the shutdown it stays on, so it opens
+    // again at the next start.
+    connect(m_dataSpy, &ChildWindowSlot::closed, this, [this](bool byUser) {
+        if (byUser)
+            m_link.trafficLog().setEnabled(false);
+    });
     m_form.setPollingControl(&m_polling);
     m_lifecycle.setSettings(LinkSettings::fromStore(form.settings()));
 
@@ -164,8 +172,7 @@ void LinkWiring::mnuDataSpy_Click()
     TrafficLog& log = m_link.trafficLog();
     if (log.isEnabled()) {
         log.setEnabled(false);
-        if (m_dataSpy)
-            m_dataSpy->close();
+        m_dataSpy->close();
         return;
     }
     log.setEnabled(true);
@@ -174,20 +181,10 @@ void LinkWiring::mnuDataSpy_Click()
 
 void LinkWiring::openDataSpy()
 {
-    if (m_dataSpy) {
-        m_form.mdiArea()->setActiveSubWindow(m_dataSpy);
-        return;
-    }
-    m_dataSpy = m_form.addChildWindow(new FrmDataSpy(m_link.trafficLog()));
-    m_dataSpy->resize(kDataSpyDefaultSize);
-    auto* placement = new WindowPlacement(*m_dataSpy, m_form.settings(), kDataSpyKeys);
-    placement->restore();
-    placement->storeOnClose([this] {
-        // Closed by its close box: the spy stops. Closed because the program ends: it stays
-        // on, so it opens again at the next start.
-        if (!m_form.isShuttingDown())
-            m_link.trafficLog().setEnabled(false);
-    });
+    if (m_dataSpy->isOpen())
+        m_form.mdiArea()->setActiveSubWindow(m_dataSpy->window());
+    else
+        m_dataSpy->open(new FrmDataSpy(m_link.trafficLog()));
 }
 
 } // namespace halvana

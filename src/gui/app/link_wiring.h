@@ -1,8 +1,9 @@
 #pragma once
 
+#include "gui/app/child_window_slot.h"
+
 #include <QMdiSubWindow>
 #include <QObject>
-#include <QPointer>
 
 
 namespace halvana {
@@ -34,7 +35,7 @@ public:
     void mnuModbusPolling_Click();
     void mnuDataSpy_Click();
     // The open Data Spy window, if any.
-    QMdiSubWindow* dataSpyWindow() const { return m_dataSpy; }
+    QMdiSubWindow* dataSpyWindow() const { return m_dataSpy->window(); }
 
 private:
     void openDataSpy();
@@ -44,7 +45,7 @@ private:
     ModbusLink& m_link;
     ConnectionLifecycle& m_lifecycle;
     PollingControl& m_polling;
-    QPointer<QMdiSubWindow> m_dataSpy;
+    ChildWindowSlot* m_dataSpy;
 };
 
 } // namespace halvana

@@ -31,16 +31,6 @@ namespace halvana {
 
 namespace {
 
-// Items whose windows or commands come with later parts of the program.
-const char* const kNotYetAvailable[] = {
-    "mnuCommPortSettings", "mnuSystemandPanelSettings", "mnuMeterTable0", "mnuMeterTable1",
-    "mnuMeterTable2", "mnuMeterTable3", "mnuMeterTable4", "mnuMeterTable5", "mnuMeterTable7",
-    "mnuMeterTable9", "mnuMeterTable10", "mnuBCM_Panel_CB_View0", "mnuBCM_Panel_CB_View1",
-    "mnuBCM_Panel_CB_View2", "mnuBCM_Panel_CB_View3", "mnuConnect", "mnuDisconnect",
-    "mnuModbusPolling", "mnuReboot", "mnuTerminal", "mnuScriptGrid", "mnuRunScript",
-    "mnuAllSettings", "mnuCompareSettings", "mnuBCM_Cal_Top", "mnuUpgrade", "mnuDataSpy",
-};
-
 const QString kNotAvailableTip = QStringLiteral("Not available in this version yet.");
 const QString kPollingDisabledText = QStringLiteral("Polling is Disabled");
 const QStringList kPanelKeys = {QStringLiteral("Status"),        QStringLiteral("Mode"),
@@ -75,13 +65,15 @@ MDIForm1::MDIForm1(AppSettings& settings, AppFolders folders, ShellServices& she
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     const QHash<QString, QAction*> menu = buildMainMenu(menuBar());
-    for (auto it = menu.cbegin(); it != menu.cend(); ++it)
+    for (auto it = menu.cbegin(); it != menu.cend(); ++it) {
         m_actions.insert(it.key(), it.value());
-    for (const char* name : kNotYetAvailable) {
-        m_unavailable.insert(QString::fromLatin1(name));
-        QAction* action = m_actions.value(QString::fromLatin1(name));
-        action->setEnabled(false);
-        action->setStatusTip(kNotAvailableTip);
+        // An item is unavailable until something gives it its command.
+        QAction* action = it.value();
+        if (!action->isSeparator() && !action->menu()) {
+            m_unavailable.insert(it.key());
+            action->setEnabled(false);
+            action->setStatusTip(kNotAvailableTip);
+        }
     }
     buildStatusBars();
     connectMenuCommands();
@@ -156,8 +148,8 @@ void MDIForm1::connectMenuCommands()
         {"mnuAbout", &MDIForm1::mnuAbout_Click},
     };
     for (const auto& [name, handler] : commands)
-        connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, handler);
-    connect(menuAction(QStringLiteral("mnuExit")), &QAction::triggered, this, &QWidget::close);
+        setMenuCommand(QString::fromLatin1(name), [this, handler = handler] { (this->*handler)(); });
+    setMenuCommand(QStringLiteral("mnuExit"), [this] { close(); });
 }
 
 QAction* MDIForm1::menuAction(const QString& name) const

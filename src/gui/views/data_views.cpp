@@ -2,13 +2,13 @@
 
 #include "core/app/app_settings.h"
 #include "core/device/device_data.h"
+#include "gui/app/child_window_slot.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/views/frm_bcm_panel.h"
 #include "gui/views/frm_meter_table.h"
 #include "gui/views/frm_system_settings.h"
 #include "gui/views/grid_view.h"
 #include "gui/views/panel_buttons_menu.h"
-#include "gui/app/window_placement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,17 +90,6 @@ private:
     int m_width;
 };
 
-QMdiSubWindow* subWindowOf(QWidget* widget)
-{
-    return widget ? qobject_cast<QMdiSubWindow*>(widget->parentWidget()) : nullptr;
-}
-
-WindowPlacement* placementOf(QWidget* widget)
-{
-    QMdiSubWindow* sub = subWindowOf(widget);
-    return sub ? sub->findChild<WindowPlacement*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-}
-
 } // namespace
 
 DataViews::DataViews(MDIForm1& mainWindow, DeviceData& data)
@@ -112,15 +101,33 @@ DataViews::DataViews(MDIForm1& mainWindow, DeviceData& data)
 
     connect(&mainWindow, &MDIForm1::loadFinished, this, &DataViews::restoreWindows);
     connect(&data.tables(), &MeterTables::tableOpened, this, &DataViews::onTableOpened);
-    connect(&data.tables(), &MeterTables::tableClosed, this, &DataViews::onTableClosed);
+    // A table closed elsewhere (the capture that opened it) takes its window along.
+    connect(&data.tables(), &MeterTables::tableClosed, this, [this](int index) { m_tables[size_t(index)]->close(); });
 
-    mainWindow.setMenuCommand(QStringLiteral("mnuSystemandPanelSettings"), [this] { mnuSystemandPanelSettings_Click(); });
-    for (int k = 0; k < ShellFlags::kMeterTables; ++k) {
-        if (isTableIndex(k))
+    ShellFlags& flags = mainWindow.flags();
+    m_systemSettings = new ChildWindowSlot(mainWindow, GeometryKeys::systemSettings(),
+                                           QStringLiteral("mnuSystemandPanelSettings"), &flags.systemSettingsOpen);
+    connect(m_systemSettings, &ChildWindowSlot::closed, this, [this](bool byUser) {
+        SystemSettingsView& view = m_data.systemSettings();
+        view.SystemSettingsWindowOpen = false;
+        if (byUser)
+            view.frmSystemSettingsFlag = false;
+    });
+    for (int k = 0; k < kTableCount; ++k) {
+        const bool inMenu = isMenuTable(k);
+        m_tables[size_t(k)] = new ChildWindowSlot(mainWindow, GeometryKeys::meterTable(k), inMenu ? meterTableMenu(k) : QString(),
+                                                  inMenu ? &flags.meterTableOpen[size_t(k)] : nullptr);
+        connect(m_tables[size_t(k)], &ChildWindowSlot::closed, this, [this, k] { m_data.tables().close(k); });
+        if (inMenu && isTableIndex(k))
             mainWindow.setMenuCommand(meterTableMenu(k), [this, k] { mnuMeterTable_Click(k); });
     }
-    for (int k = 0; k < kPanelViewCount; ++k)
+    for (int k = 0; k < kPanelViewCount; ++k) {
+        m_panels[size_t(k)] = new ChildWindowSlot(mainWindow, GeometryKeys::panelView(k), panelViewMenu(k),
+                                                  &flags.panelViewOpen[size_t(k)]);
+        connect(m_panels[size_t(k)], &ChildWindowSlot::closed, this, [this, k] { m_data.panelboards().close(k); });
         mainWindow.setMenuCommand(panelViewMenu(k), [this, k] { mnuBCM_Panel_CB_View_Click(k); });
+    }
+    mainWindow.setMenuCommand(QStringLiteral("mnuSystemandPanelSettings"), [this] { mnuSystemandPanelSettings_Click(); });
 
     for (int i = 0; i < 3; ++i)
         connect(m_panelButtons->mnuViewMode(i), &QAction::triggered, this, [this, i] { mnuViewMode_Click(i); });
@@ -132,48 +139,28 @@ DataViews::~DataViews() = default;
 
 FrmSystemSettings* DataViews::systemSettingsWindow() const
 {
-    return m_systemSettings;
+    return qobject_cast<FrmSystemSettings*>(m_systemSettings->widget());
 }
 
 FrmMeterTable* DataViews::meterTableWindow(int index) const
 {
-    return isTableIndex(index) ? m_tables[size_t(index)].data() : nullptr;
+    return isTableIndex(index) ? qobject_cast<FrmMeterTable*>(m_tables[size_t(index)]->widget()) : nullptr;
 }
 
 FrmBCMPanel* DataViews::panelWindow(int kind) const
 {
-    return kind >= 0 && kind < kPanelViewCount ? m_panels[size_t(kind)].data() : nullptr;
+    return kind >= 0 && kind < kPanelViewCount ? qobject_cast<FrmBCMPanel*>(m_panels[size_t(kind)]->widget()) : nullptr;
 }
 
 void DataViews::restoreWindows()
 {
     const ShellFlags& flags = m_main.flags();
     for (int k = 0; k < kPanelViewCount; ++k) {
-        if (flags.panelViewOpen[size_t(k)] && !m_panels[size_t(k)])
+        if (flags.panelViewOpen[size_t(k)] && !m_panels[size_t(k)]->isOpen())
             openPanelView(k);
     }
-    if (flags.systemSettingsOpen && !m_systemSettings)
+    if (flags.systemSettingsOpen && !m_systemSettings->isOpen())
         openSystemSettings();
-}
-
-QMdiSubWindow* DataViews::showWindow(QWidget* window, const GeometryKeys& keys, bool minimised)
-{
-    // The window's own size, or the size its contents ask for once they are styled in the work
-    // area, whichever is larger; the child frame comes around it.
-    const QSize requested = window->size();
-    QMdiSubWindow* sub = m_main.addChildWindow(window);
-    sub->resize(requested.expandedTo(window->sizeHint()) + (sub->size() - window->size()));
-    auto* placement = new WindowPlacement(*sub, m_main.settings(), keys);
-    placement->restore(!minimised);
-    if (minimised)
-        sub->showMinimized();
-    return sub;
-}
-
-void DataViews::setMenuChecked(const QString& name, bool checked)
-{
-    if (QAction* item = m_main.menuAction(name))
-        item->setChecked(checked);
 }
 
 void DataViews::popupAllSettings(const QPoint& globalPos)
@@ -186,11 +173,7 @@ void DataViews::popupAllSettings(const QPoint& globalPos)
 
 void DataViews::mnuSystemandPanelSettings_Click()
 {
-    if (QMdiSubWindow* sub = subWindowOf(m_systemSettings))
-        sub->close();
-    else
-        openSystemSettings();
-    setMenuChecked(QStringLiteral("mnuSystemandPanelSettings"), !m_systemSettings.isNull());
+    m_systemSettings->toggle([this] { openSystemSettings(); });
 }
 
 void DataViews::openSystemSettings()
@@ -203,96 +186,48 @@ void DataViews::openSystemSettings()
         view.grid().setRowCount(m_data.model().NumMeters + 1);
     view.SystemSettingsWindowOpen = true;
     view.frmSystemSettingsFlag = true;
-    m_main.flags().systemSettingsOpen = true;
-    setMenuChecked(QStringLiteral("mnuSystemandPanelSettings"), true);
 
-    m_systemSettings = new FrmSystemSettings(view);
-    connect(m_systemSettings, &FrmSystemSettings::closing, this, &DataViews::onSystemSettingsClosing);
-    connect(m_systemSettings->MSFlexGrid1(), &GridView::gridPressed, this,
+    auto* window = new FrmSystemSettings(view);
+    connect(window->MSFlexGrid1(), &GridView::gridPressed, this,
             [this](int, int, Qt::MouseButton button, const QPoint& globalPos) {
                 m_data.tables().ActiveTableIndex = MeterTables::kSystemSettingsGrid;
                 if (button == Qt::RightButton)
                     popupAllSettings(globalPos);
             });
 
-    m_systemSettings->resize(m_systemSettings->sizeHint().width(), twipsToPixels(FrmSystemSettings::kLoadHeightTwips));
-    QMdiSubWindow* sub = showWindow(m_systemSettings, GeometryKeys::systemSettings(), false);
+    window->resize(window->sizeHint().width(), twipsToPixels(FrmSystemSettings::kLoadHeightTwips));
+    QMdiSubWindow* sub = m_systemSettings->open(window);
     sub->setMinimumHeight(twipsToPixels(FrmSystemSettings::kMinimumHeightTwips));
     new NormalWidthLock(sub, sub->sizeHint().width());
-}
-
-void DataViews::onSystemSettingsClosing()
-{
-    if (WindowPlacement* placement = placementOf(m_systemSettings))
-        placement->store();
-    SystemSettingsView& view = m_data.systemSettings();
-    view.SystemSettingsWindowOpen = false;
-    m_systemSettings = nullptr;
-    // Closed by the user: it does not come back at the next start. Closed because the program
-    // ends: it does.
-    if (m_main.isShuttingDown())
-        return;
-    view.frmSystemSettingsFlag = false;
-    m_main.flags().systemSettingsOpen = false;
-    setMenuChecked(QStringLiteral("mnuSystemandPanelSettings"), false);
 }
 
 void DataViews::mnuMeterTable_Click(int index)
 {
     if (!isMenuTable(index) || !isTableIndex(index))
         return;
-    if (QMdiSubWindow* sub = subWindowOf(m_tables[size_t(index)])) {
-        sub->close();
-    } else {
+    m_tables[size_t(index)]->toggle([this, index] {
         m_openTablesMinimised = false;
         m_data.openTable(index);
-    }
-    setMenuChecked(meterTableMenu(index), !m_tables[size_t(index)].isNull());
+    });
 }
 
 void DataViews::onTableOpened(int index)
 {
-    if (m_tables[size_t(index)])
+    ChildWindowSlot* slot = m_tables[size_t(index)];
+    if (slot->isOpen())
         return;
-    MeterTable& table = m_data.tables().table(index);
-    auto* window = new FrmMeterTable(table);
-    m_tables[size_t(index)] = window;
-    connect(window, &FrmMeterTable::closing, this, &DataViews::onMeterTableClosing);
+    auto* window = new FrmMeterTable(m_data.tables().table(index));
     connect(window->MSFlexGrid1(), &GridView::gridPressed, this,
             [this, index](int, int, Qt::MouseButton button, const QPoint& globalPos) {
                 onMeterTablePressed(index, button, globalPos);
             });
-    QMdiSubWindow* sub = showWindow(window, GeometryKeys::meterTable(index), m_openTablesMinimised);
+    QMdiSubWindow* sub = slot->open(window, m_openTablesMinimised);
     sub->setMinimumHeight(twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
-
-    if (isMenuTable(index)) {
-        m_main.flags().meterTableOpen[size_t(index)] = true;
-        setMenuChecked(meterTableMenu(index), true);
-    }
-}
-
-void DataViews::onTableClosed(int index)
-{
-    // A table closed elsewhere (the capture that opened it) takes its window along.
-    if (QMdiSubWindow* sub = subWindowOf(m_tables[size_t(index)]))
-        sub->close();
-}
-
-void DataViews::onMeterTableClosing(int index)
-{
-    if (WindowPlacement* placement = placementOf(m_tables[size_t(index)]))
-        placement->store();
-    m_tables[size_t(index)] = nullptr;
-    m_data.tables().close(index);
-    if (m_main.isShuttingDown() || !isMenuTable(index))
-        return;
-    m_main.flags().meterTableOpen[size_t(index)] = false;
-    setMenuChecked(meterTableMenu(index), false);
 }
 
 void DataViews::onMeterTablePressed(int index, Qt::MouseButton button, const QPoint& globalPos)
 {
-    FrmMeterTable* window = m_tables[size_t(index)];
+    FrmMeterTable* window = meterTableWindow(index);
     if (!window || !window->allSettingsPopupAllowed())
         return;
     m_data.tables().ActiveTableIndex = index;
@@ -304,11 +239,7 @@ void DataViews::mnuBCM_Panel_CB_View_Click(int index)
 {
     if (index < 0 || index >= kPanelViewCount)
         return;
-    if (QMdiSubWindow* sub = subWindowOf(m_panels[size_t(index)]))
-        sub->close();
-    else
-        openPanelView(index);
-    setMenuChecked(panelViewMenu(index), !m_panels[size_t(index)].isNull());
+    m_panels[size_t(index)]->toggle([this, index] { openPanelView(index); });
 }
 
 void DataViews::openPanelView(int kind)
@@ -324,8 +255,6 @@ void DataViews::openPanelView(int kind)
 
     m_data.panelboards().open(kind);
     auto* window = new FrmBCMPanel(m_data.panelboards().view(kind));
-    m_panels[size_t(kind)] = window;
-    connect(window, &FrmBCMPanel::closing, this, &DataViews::onPanelClosing);
     connect(window, &FrmBCMPanel::branchGridPressed, this, &DataViews::onBranchGridPressed);
     connect(window, &FrmBCMPanel::meterGridPressed, this,
             [this, kind](int frame, int, Qt::MouseButton button, const QPoint&) {
@@ -333,22 +262,7 @@ void DataViews::openPanelView(int kind)
                     showMeterReadings(kind, frame);
             });
     window->showActivePanel(m_panelOffset / kPanelOffsetStep, m_panelOffset);
-    showWindow(window, GeometryKeys::panelView(kind), false);
-
-    m_main.flags().panelViewOpen[size_t(kind)] = true;
-    setMenuChecked(panelViewMenu(kind), true);
-}
-
-void DataViews::onPanelClosing(int kind)
-{
-    if (WindowPlacement* placement = placementOf(m_panels[size_t(kind)]))
-        placement->store();
-    m_panels[size_t(kind)] = nullptr;
-    m_data.panelboards().close(kind);
-    if (m_main.isShuttingDown())
-        return;
-    m_main.flags().panelViewOpen[size_t(kind)] = false;
-    setMenuChecked(panelViewMenu(kind), false);
+    m_panels[size_t(kind)]->open(window);
 }
 
 void DataViews::onBranchGridPressed(int grid, int row, Qt::MouseButton button, const QPoint& globalPos)
@@ -384,8 +298,8 @@ void DataViews::copyBranchText()
 void DataViews::selectPanel(int panel)
 {
     const int offset = panel * kPanelOffsetStep;
-    for (const auto& window : m_panels) {
-        if (window)
+    for (int k = 0; k < kPanelViewCount; ++k) {
+        if (FrmBCMPanel* window = panelWindow(k))
             window->showActivePanel(panel, offset);
     }
     if (offset == m_panelOffset)
@@ -427,10 +341,10 @@ void DataViews::showMeterReadings(int viewKind, int frame)
 
 void DataViews::showReadingsColumn(int table, int column)
 {
-    FrmMeterTable* window = m_tables[size_t(table)];
+    FrmMeterTable* window = meterTableWindow(table);
     if (!window || !m_data.tables().table(table).isUpdated())
         return;
-    QMdiSubWindow* sub = subWindowOf(window);
+    QMdiSubWindow* sub = m_tables[size_t(table)]->window();
     if (sub->isMinimized())
         sub->showNormal();
     m_main.mdiArea()->setActiveSubWindow(sub);

@@ -3,23 +3,20 @@
 #include "core/device/register_map.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <array>
 
-class QMdiSubWindow;
 class QPoint;
-class QWidget;
 
 namespace halvana {
 
+class ChildWindowSlot;
 class DeviceData;
 class FrmBCMPanel;
 class FrmMeterTable;
 class FrmSystemSettings;
 class MDIForm1;
 class PanelButtonsMenu;
-struct GeometryKeys;
 
 // The data windows of the View menu: the System Configuration window, the meter tables and the
 // panelboard views. Opens and closes them from the menu, keeps the menu's check marks and the
@@ -62,17 +59,10 @@ signals:
     void panelOffsetChanged(int offset);
 
 private:
-    QMdiSubWindow* showWindow(QWidget* window, const GeometryKeys& keys, bool minimised);
-    void setMenuChecked(const QString& name, bool checked);
-
     void openSystemSettings();
-    void onSystemSettingsClosing();
     void onTableOpened(int index);
-    void onTableClosed(int index);
-    void onMeterTableClosing(int index);
     void onMeterTablePressed(int index, Qt::MouseButton button, const QPoint& globalPos);
     void openPanelView(int kind);
-    void onPanelClosing(int kind);
     void onBranchGridPressed(int grid, int row, Qt::MouseButton button, const QPoint& globalPos);
     void copyBranchText();
     void popupAllSettings(const QPoint& globalPos);
@@ -80,9 +70,10 @@ private:
 
     MDIForm1& m_main;
     DeviceData& m_data;
-    QPointer<FrmSystemSettings> m_systemSettings;
-    std::array<QPointer<FrmMeterTable>, kTableCount> m_tables;
-    std::array<QPointer<FrmBCMPanel>, 4> m_panels;
+    ChildWindowSlot* m_systemSettings = nullptr;
+    // One for every table index; 6 and 8 are never opened.
+    std::array<ChildWindowSlot*, kTableCount> m_tables{};
+    std::array<ChildWindowSlot*, 4> m_panels{};
     PanelButtonsMenu* m_panelButtons;
     bool m_openTablesMinimised = false;
     int m_panelOffset = 0;

@@ -3,7 +3,6 @@
 #include "core/device/panelboard_views.h"
 #include "gui/views/grid_view.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -137,12 +136,6 @@ void FrmBCMPanel::showActivePanel(int panel, int offset)
     if (m_activePanel)
         m_activePanel->setText(
             QStringLiteral("Active panel: Group %1 (TCP register offset %2)").arg(panel + 1).arg(offset));
-}
-
-void FrmBCMPanel::closeEvent(QCloseEvent* event)
-{
-    emit closing(m_kind);
-    event->accept();
 }
 
 } // namespace halvana

@@ -35,10 +35,6 @@ signals:
     // A press on a branch grid or a meter grid; positions are grid positions.
     void branchGridPressed(int grid, int row, Qt::MouseButton button, const QPoint& globalPos);
     void meterGridPressed(int frame, int row, Qt::MouseButton button, const QPoint& globalPos);
-    void closing(int kind);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* buildBranchGroups();

@@ -3,7 +3,6 @@
 #include "core/device/meter_tables.h"
 #include "gui/views/grid_view.h"
 
-#include <QCloseEvent>
 #include <QVBoxLayout>
 
 namespace halvana {
@@ -27,12 +26,6 @@ FrmMeterTable::FrmMeterTable(MeterTable& table, QWidget* parent)
 bool FrmMeterTable::allSettingsPopupAllowed() const
 {
     return m_table.isUpdated() || m_index == kSystemSettingsTable || m_index == kMeterInfoTable;
-}
-
-void FrmMeterTable::closeEvent(QCloseEvent* event)
-{
-    emit closing(m_index);
-    event->accept();
 }
 
 } // namespace halvana

@@ -24,12 +24,6 @@ public:
     // settings and meter info tables.
     bool allSettingsPopupAllowed() const;
 
-signals:
-    void closing(int tableIndex);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     MeterTable& m_table;
     const int m_index;

@@ -5,7 +5,6 @@
 #include "core/device/system_settings_view.h"
 #include "gui/views/grid_view.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -120,12 +119,6 @@ void FrmSystemSettings::refreshFields()
     for (int i = 0; i < m_countBoxes.size(); ++i)
         show(m_countBoxes[i], m_view.meterTypeCount(i));
     show(m_threePhaseTotal, m_view.threePhaseMeterTotal());
-}
-
-void FrmSystemSettings::closeEvent(QCloseEvent* event)
-{
-    emit closing();
-    event->accept();
 }
 
 } // namespace halvana

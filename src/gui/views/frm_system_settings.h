@@ -32,12 +32,6 @@ public:
     // Shows the view's current field texts and counts.
     void refreshFields();
 
-signals:
-    void closing();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     QLineEdit* addBox(QGroupBox* frame, const QString& label, const QString& name);
 
