@@ -1,5 +1,6 @@
 #include "data_views_fixture.h"
 
+#include "gui/app/link_wiring.h"
 #include "gui/views/frm_bcm_panel.h"
 #include "gui/views/frm_system_settings.h"
 
@@ -8,68 +9,88 @@
 namespace halvana::test {
 namespace {
 
-TEST_F(DataViewsTest, WindowsLeftOpenReturnWhereTheyWereAndClosedOnesStayClosed)
+// The data windows beside the Data Spy, whose link goes nowhere here.
+class ChildWindowsTest : public DataViewsTest {
+protected:
+    ChildWindowsTest()
+    {
+        beforeLoad = [this, openViews = beforeLoad](MDIForm1& f) {
+            openViews(f);
+            wiring = new LinkWiring(f, polling->clock, nullptr, nullptr);
+        };
+    }
+    LinkWiring* wiring = nullptr;
+};
+
+TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedStaysClosed)
 {
+    using Keys = std::vector<std::array<const char*, 3>>;
+    const struct {
+        const char* menu;
+        std::function<QMdiSubWindow*()> window;
+        QRect placed; // an empty size only moves the window
+        Keys stored;  // section, key, value; the open-at-exit flag last
+    } kinds[] = {
+        {"mnuMeterTable3", [this] { return subWindowOf(table(3)); }, QRect(30, 40, 500, 300),
+         {{"MeterTableLeft", "3", "450"}, {"MeterTableTop", "3", "600"}, {"MeterTablePosition", "03_Width", "7500"},
+          {"MeterTablePosition", "03_Height", "4500"}, {"MeterTableState", "3", "0"},
+          {"MeterTableWindowOpenFlag", "3", "True"}}},
+        // Its width is that of its contents, not the user's.
+        {"mnuSystemandPanelSettings", [this] { return subWindowOf(views->systemSettingsWindow()); },
+         QRect(20, 10, 900, 520),
+         {{"frmSystemSettingsPos", "0", "300"}, {"frmSystemSettingsPos", "1", "150"}, {"frmSystemSettingsPos", "2", "0"},
+          {"frmSystemSettingsPos", "3", "7800"}, {"frmSystemSettingsPos", "4", nullptr},
+          {"Properties", "frmSystemSettingsFlag", "True"}}},
+        {"mnuBCM_Panel_CB_View0", [this] { return subWindowOf(views->panelWindow(kBranchPanelView)); },
+         QRect(100, 60, 0, 0),
+         {{"BCM_PnlBraRdgs_Left", "0", "1500"}, {"BCM_PnlBraRdgs_Top", "0", "900"}, {"BCM_PnlBraRdgs_State", "0", "0"},
+          {"BCM_PnlBraRdgsOpenFlag", "0", "True"}}},
+        {"mnuDataSpy", [this] { return wiring->dataSpyWindow(); }, QRect(20, 30, 500, 250),
+         {{"frmDataSpyPos", "0", "300"}, {"frmDataSpyPos", "1", "450"}, {"frmDataSpyPos", "2", "7500"},
+          {"frmDataSpyPos", "3", "3750"}, {"frmDataSpyPos", "4", "0"}, {"Properties", "DataSpyEnabled", "True"}}},
+    };
+    const auto storedValue = [this](const std::array<const char*, 3>& k) {
+        return storeOnDisk()->contains(k[0], k[1]) ? std::optional(storeOnDisk()->value(k[0], k[1])) : std::nullopt;
+    };
+
     start();
     polling->describeUnit({1});
-    menu("mnuMeterTable3");
-    subWindowOf(table(3))->setGeometry(30, 40, 500, 300);
-    menu("mnuSystemandPanelSettings");
-    QMdiSubWindow* system = subWindowOf(views->systemSettingsWindow());
-    system->move(20, 10);
-    system->resize(system->width(), 520);
-    menu("mnuBCM_Panel_CB_View1");
-    subWindowOf(views->panelWindow(kSubfeedPanelView))->move(100, 60);
+    std::vector<QRect> atExit;
+    for (const auto& kind : kinds) {
+        menu(kind.menu);
+        QMdiSubWindow* sub = kind.window();
+        ASSERT_NE(sub, nullptr) << kind.menu;
+        if (kind.placed.isEmpty())
+            sub->move(kind.placed.topLeft());
+        else
+            sub->setGeometry(kind.placed);
+        atExit.push_back(sub->geometry());
+    }
     restart();
-
-    const auto stored = storeOnDisk();
-    const struct {
-        const char* section;
-        const char* key;
-        const char* value;
-    } keys[] = {
-        {"MeterTableLeft", "3", "450"},          {"MeterTableTop", "3", "600"},
-        {"MeterTablePosition", "03_Width", "7500"}, {"MeterTablePosition", "03_Height", "4500"},
-        {"MeterTableState", "3", "0"},           {"MeterTableWindowOpenFlag", "3", "True"},
-        {"frmSystemSettingsPos", "0", "300"},    {"frmSystemSettingsPos", "1", "150"},
-        {"frmSystemSettingsPos", "2", "0"},      {"frmSystemSettingsPos", "3", "7800"},
-        {"Properties", "frmSystemSettingsFlag", "True"},
-        {"BCM_PnlBraRdgs_Left", "1", "1500"},    {"BCM_PnlBraRdgs_Top", "1", "900"},
-        {"BCM_PnlBraRdgs_State", "1", "0"},      {"BCM_PnlBraRdgsOpenFlag", "1", "True"},
-    };
-    for (const auto& k : keys)
-        EXPECT_EQ(stored->value(QString::fromLatin1(k.section), QString::fromLatin1(k.key)), QString::fromLatin1(k.value))
-            << k.section << "/" << k.key;
-    EXPECT_FALSE(stored->contains(QStringLiteral("frmSystemSettingsPos"), QStringLiteral("4")))
-        << "the window's width is not the user's to keep";
-
-    // The views come back at start, the tables at the first system information reply.
-    ASSERT_NE(views->systemSettingsWindow(), nullptr);
-    EXPECT_TRUE(checked("mnuSystemandPanelSettings"));
-    EXPECT_EQ(subWindowOf(views->systemSettingsWindow())->geometry().topLeft(), QPoint(20, 10));
-    EXPECT_EQ(subWindowOf(views->systemSettingsWindow())->height(), 520);
-    ASSERT_NE(views->panelWindow(kSubfeedPanelView), nullptr);
-    EXPECT_EQ(subWindowOf(views->panelWindow(kSubfeedPanelView))->pos(), QPoint(100, 60));
-    EXPECT_TRUE(checked("mnuBCM_Panel_CB_View1"));
-    ASSERT_NE(table(3), nullptr) << "the subfeed view opens it";
-
-    subWindowOf(table(3))->close();
-    subWindowOf(table(2))->close();
-    menu("mnuBCM_Panel_CB_View1");
-    menu("mnuMeterTable0");
-    menu("mnuSystemandPanelSettings");
-    restart();
-    EXPECT_EQ(views->systemSettingsWindow(), nullptr);
-    EXPECT_EQ(views->panelWindow(kSubfeedPanelView), nullptr);
-    EXPECT_EQ(table(0), nullptr);
+    // The tables come back at the first system information reply.
     polling->runFor(200);
-    ASSERT_NE(table(0), nullptr);
-    EXPECT_TRUE(checked("mnuMeterTable0"));
-    EXPECT_EQ(table(3), nullptr);
-    EXPECT_FALSE(checked("mnuMeterTable3"));
-    EXPECT_EQ(storeOnDisk()->value(QStringLiteral("MeterTableWindowOpenFlag"), QStringLiteral("3")), QStringLiteral("False"));
+    for (size_t i = 0; i < std::size(kinds); ++i) {
+        for (const auto& k : kinds[i].stored)
+            EXPECT_EQ(storedValue(k), k[2] ? std::optional(QString(k[2])) : std::nullopt) << k[0] << "/" << k[1];
+        ASSERT_NE(kinds[i].window(), nullptr) << kinds[i].menu;
+        EXPECT_EQ(kinds[i].window()->geometry(), atExit[i]) << kinds[i].menu;
+        EXPECT_TRUE(checked(kinds[i].menu)) << kinds[i].menu;
+    }
 
-    // Tables reopen once per run: closing one later does not bring it back with the next reply.
+    for (const auto& kind : kinds) {
+        kind.window()->close();
+        EXPECT_EQ(kind.window(), nullptr) << kind.menu;
+        EXPECT_FALSE(checked(kind.menu)) << kind.menu;
+    }
+    restart();
+    polling->runFor(200);
+    for (const auto& kind : kinds) {
+        EXPECT_EQ(kind.window(), nullptr) << kind.menu;
+        EXPECT_FALSE(checked(kind.menu)) << kind.menu;
+        EXPECT_EQ(storedValue(kind.stored.back()), QStringLiteral("False")) << kind.menu;
+    }
+    // The branch view opened the branch tables; they stayed open and reopen once per run.
+    ASSERT_NE(table(0), nullptr);
     subWindowOf(table(0))->close();
     polling->runFor(2000);
     EXPECT_EQ(table(0), nullptr);

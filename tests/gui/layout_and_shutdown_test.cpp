@@ -2,32 +2,11 @@
 #include "main_window_fixture.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
 
 using namespace halvana;
 using halvana::test::MainWindowTest;
-
-namespace {
-
-// A child window that reports when it is asked to close.
-class CloseProbe : public QWidget {
-public:
-    explicit CloseProbe(std::function<void()> onClose) : m_onClose(std::move(onClose)) {}
-
-protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        m_onClose();
-        QWidget::closeEvent(event);
-    }
-
-private:
-    std::function<void()> m_onClose;
-};
-
-} // namespace
 
 TEST_F(MainWindowTest, StoredLayoutIsRestoredAndEmptyKeysAreSkipped)
 {
@@ -93,16 +72,6 @@ TEST_F(MainWindowTest, AStoreThatCannotBeWrittenIsNamedAtClose)
     f.close();
     ASSERT_EQ(shell.texts.size(), 1);
     EXPECT_TRUE(shell.texts[0].contains(storePath())) << shell.texts[0].toStdString();
-}
-
-TEST_F(MainWindowTest, ChildWindowsSeeTheShutdownFlagWhenTheyClose)
-{
-    MDIForm1& f = start();
-    bool sawShutdown = false;
-    f.addChildWindow(new CloseProbe([&] { sawShutdown = f.isShuttingDown(); }));
-    EXPECT_FALSE(f.isShuttingDown());
-    f.close();
-    EXPECT_TRUE(sawShutdown);
 }
 
 TEST_F(MainWindowTest, DefaultSettingsAnsweredNoKeepsEverything)

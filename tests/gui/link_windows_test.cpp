@@ -186,28 +186,6 @@ TEST_F(LinkWindowsTest, DataSpyShowsTrafficAndItsCloseBoxStopsIt)
     QApplication::processEvents();
     EXPECT_FALSE(wiring->trafficLog().isEnabled());
     EXPECT_FALSE(wiring->trafficLog().DataSpyPaused());
-    EXPECT_FALSE(f.menuAction("mnuDataSpy")->isChecked());
-    f.close();
-    EXPECT_EQ(storeOnDisk()->property("DataSpyEnabled"), "False");
-}
-
-TEST_F(LinkWindowsTest, DataSpyOpenAtExitReopensAtTheNextStartWhereItWas)
-{
-    storeBeforeStart("Properties", "LoginLevel", "2");
-    MDIForm1& f = start();
-    f.menuAction("mnuDataSpy")->trigger();
-    wiring->dataSpyWindow()->setGeometry(20, 30, 500, 250);
-    f.close();
-    auto s = storeOnDisk();
-    EXPECT_EQ(s->property("DataSpyEnabled"), "True");
-    EXPECT_EQ(s->value("frmDataSpyPos", "2"), "7500");
-    EXPECT_EQ(s->value("frmDataSpyPos", "4"), "0");
-
-    MDIForm1& again = start();
-    ASSERT_NE(wiring->dataSpyWindow(), nullptr);
-    EXPECT_EQ(wiring->dataSpyWindow()->geometry(), QRect(20, 30, 500, 250));
-    EXPECT_TRUE(again.menuAction("mnuDataSpy")->isChecked());
-    EXPECT_TRUE(wiring->trafficLog().isEnabled());
 }
 
 TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
