@@ -1,6 +1,7 @@
 #include "data_views_fixture.h"
 
 #include "gui/app/link_wiring.h"
+#include "gui/app/polling_session.h"
 #include "gui/views/frm_bcm_panel.h"
 #include "gui/views/frm_system_settings.h"
 
@@ -9,17 +10,39 @@
 namespace halvana::test {
 namespace {
 
-// The data windows beside the Data Spy, whose link goes nowhere here.
-class ChildWindowsTest : public DataViewsTest {
+QMdiSubWindow* subWindow(QWidget* window)
+{
+    return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+}
+
+// The program as main() builds it, polling a FakeUnit over the harness's in-memory socket.
+class ChildWindowsTest : public MainWindowTest {
 protected:
     ChildWindowsTest()
     {
-        beforeLoad = [this, openViews = beforeLoad](MDIForm1& f) {
-            openViews(f);
-            wiring = new LinkWiring(f, polling->clock, nullptr, nullptr);
-        };
+        polling.link.setTransports(nullptr, nullptr);
+        storeBeforeStart(AppSettings::kProperties, QStringLiteral("LoginLevel"), QStringLiteral("2"));
+        storeBeforeStart(AppSettings::kProperties, QStringLiteral("Mode"), QStringLiteral("1"));
+        beforeLoad = [this](MDIForm1& f) { session = new PollingSession(f, polling.clock, nullptr, &polling.tcp); };
+        polling.describeUnit({1});
     }
-    LinkWiring* wiring = nullptr;
+    ~ChildWindowsTest() override { form.reset(); }
+
+    // Closes the program as the user would, starts it again and lets the tables come back
+    // with the first system information reply.
+    void restart()
+    {
+        form->close();
+        start();
+        polling.tcp.completeConnect();
+        polling.runFor(500);
+    }
+    void menu(const char* name) { form->menuAction(name)->trigger(); }
+    bool checked(const char* name) const { return form->menuAction(name)->isChecked(); }
+    DataViews& views() { return session->views(); }
+
+    PollingHarness polling;
+    PollingSession* session = nullptr;
 };
 
 TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedStaysClosed)
@@ -31,21 +54,21 @@ TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedSt
         QRect placed; // an empty size only moves the window
         Keys stored;  // section, key, value; the open-at-exit flag last
     } kinds[] = {
-        {"mnuMeterTable3", [this] { return subWindowOf(table(3)); }, QRect(30, 40, 500, 300),
+        {"mnuMeterTable3", [this] { return subWindow(views().meterTableWindow(3)); }, QRect(30, 40, 500, 300),
          {{"MeterTableLeft", "3", "450"}, {"MeterTableTop", "3", "600"}, {"MeterTablePosition", "03_Width", "7500"},
           {"MeterTablePosition", "03_Height", "4500"}, {"MeterTableState", "3", "0"},
           {"MeterTableWindowOpenFlag", "3", "True"}}},
         // Its width is that of its contents, not the user's.
-        {"mnuSystemandPanelSettings", [this] { return subWindowOf(views->systemSettingsWindow()); },
+        {"mnuSystemandPanelSettings", [this] { return subWindow(views().systemSettingsWindow()); },
          QRect(20, 10, 900, 520),
          {{"frmSystemSettingsPos", "0", "300"}, {"frmSystemSettingsPos", "1", "150"}, {"frmSystemSettingsPos", "2", "0"},
           {"frmSystemSettingsPos", "3", "7800"}, {"frmSystemSettingsPos", "4", nullptr},
           {"Properties", "frmSystemSettingsFlag", "True"}}},
-        {"mnuBCM_Panel_CB_View0", [this] { return subWindowOf(views->panelWindow(kBranchPanelView)); },
+        {"mnuBCM_Panel_CB_View0", [this] { return subWindow(views().panelWindow(kBranchPanelView)); },
          QRect(100, 60, 0, 0),
          {{"BCM_PnlBraRdgs_Left", "0", "1500"}, {"BCM_PnlBraRdgs_Top", "0", "900"}, {"BCM_PnlBraRdgs_State", "0", "0"},
           {"BCM_PnlBraRdgsOpenFlag", "0", "True"}}},
-        {"mnuDataSpy", [this] { return wiring->dataSpyWindow(); }, QRect(20, 30, 500, 250),
+        {"mnuDataSpy", [this] { return session->wiring().dataSpyWindow(); }, QRect(20, 30, 500, 250),
          {{"frmDataSpyPos", "0", "300"}, {"frmDataSpyPos", "1", "450"}, {"frmDataSpyPos", "2", "7500"},
           {"frmDataSpyPos", "3", "3750"}, {"frmDataSpyPos", "4", "0"}, {"Properties", "DataSpyEnabled", "True"}}},
     };
@@ -54,7 +77,7 @@ TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedSt
     };
 
     start();
-    polling->describeUnit({1});
+    polling.tcp.completeConnect();
     std::vector<QRect> atExit;
     for (const auto& kind : kinds) {
         menu(kind.menu);
@@ -67,8 +90,6 @@ TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedSt
         atExit.push_back(sub->geometry());
     }
     restart();
-    // The tables come back at the first system information reply.
-    polling->runFor(200);
     for (size_t i = 0; i < std::size(kinds); ++i) {
         for (const auto& k : kinds[i].stored)
             EXPECT_EQ(storedValue(k), k[2] ? std::optional(QString(k[2])) : std::nullopt) << k[0] << "/" << k[1];
@@ -83,17 +104,16 @@ TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedSt
         EXPECT_FALSE(checked(kind.menu)) << kind.menu;
     }
     restart();
-    polling->runFor(200);
     for (const auto& kind : kinds) {
         EXPECT_EQ(kind.window(), nullptr) << kind.menu;
         EXPECT_FALSE(checked(kind.menu)) << kind.menu;
         EXPECT_EQ(storedValue(kind.stored.back()), QStringLiteral("False")) << kind.menu;
     }
     // The branch view opened the branch tables; they stayed open and reopen once per run.
-    ASSERT_NE(table(0), nullptr);
-    subWindowOf(table(0))->close();
-    polling->runFor(2000);
-    EXPECT_EQ(table(0), nullptr);
+    ASSERT_NE(views().meterTableWindow(0), nullptr);
+    subWindow(views().meterTableWindow(0))->close();
+    polling.runFor(2000);
+    EXPECT_EQ(views().meterTableWindow(0), nullptr);
 }
 
 TEST_F(DataViewsTest, AWindowClosedMaximisedKeepsItsNormalPlaceAndReturnsMaximised)
