@@ -8,8 +8,6 @@ using namespace halvana::test;
 
 namespace {
 
-enum class Wire { Tcp, Rtu };
-
 std::string wireName(const ::testing::TestParamInfo<Wire>& info)
 {
     return info.param == Wire::Tcp ? "Tcp" : "Rtu";
@@ -81,20 +79,18 @@ protected:
         // Registers above the unit's register map, so that the test alone decides which exist.
         const QStringList image = {QStringLiteral("--set"), QStringLiteral("65001=11,22,33,65535"),
                                    QStringLiteral("--set"), QStringLiteral("65101=0,0,0")};
+        ASSERT_TRUE(m_sim.start(GetParam(), image)) << qPrintable(m_sim.output());
         if (GetParam() == Wire::Tcp) {
-            ASSERT_TRUE(m_sim.startTcp(image)) << qPrintable(m_sim.output());
             const int colon = int(m_sim.address().lastIndexOf(QLatin1Char(':')));
             m_connection = {QStringLiteral("-m"), QStringLiteral("tcp"), QStringLiteral("-p"),
                             m_sim.address().mid(colon + 1)};
             m_target = m_sim.address().left(colon);
         } else {
-            ASSERT_TRUE(m_pty.open()) << qPrintable(m_pty.error());
-            ASSERT_TRUE(m_sim.startRtu(m_pty.unitSide(), image)) << qPrintable(m_sim.output());
             // mbpoll's serial default is even parity; the unit's line is 8N1.
             m_connection = {QStringLiteral("-m"), QStringLiteral("rtu"), QStringLiteral("-b"), QStringLiteral("115200"),
                             QStringLiteral("-P"), QStringLiteral("none"), QStringLiteral("-d"), QStringLiteral("8"),
                             QStringLiteral("-s"), QStringLiteral("1")};
-            m_target = m_pty.toolSide();
+            m_target = m_sim.address();
         }
     }
     void TearDown() override { EXPECT_TRUE(m_sim.stop()) << qPrintable(m_sim.output()); }
@@ -125,7 +121,6 @@ protected:
     }
 
     SimProcess m_sim;
-    PtyPair m_pty;
     QStringList m_connection;
     QString m_target;
 };
