@@ -91,5 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FaultCase{"Tcp3", Wire::Tcp, "3", "corrupt=0.1,split=0.3,splitgap=3,delay=3,exception=0.01", 5, true},
         FaultCase{"Tcp9", Wire::Tcp, "9", "corrupt=0.1,split=0.3,splitgap=3,delay=3,exception=0.01", 3, false},
-        FaultCase{"Rtu3", Wire::Rtu, "3", "corrupt=0.1,split=0.3,splitgap=3,delay=3", 1, true}),
+        // Compared cell by cell, so that a corrupted value the CRC should have caught shows.
+        FaultCase{"Rtu9", Wire::Rtu, "9", "corrupt=0.1,split=0.3,splitgap=3,delay=3", 1, false}),
     [](const auto& info) { return std::string(info.param.name); });

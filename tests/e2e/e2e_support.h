@@ -5,12 +5,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 
 namespace halvana::test {
 
 enum class Wire { Tcp, Rtu };
+
+inline std::string wireName(const ::testing::TestParamInfo<Wire>& info)
+{
+    return info.param == Wire::Tcp ? "Tcp" : "Rtu";
+}
 
 // Where the build put halvana-sim, halvana-cli and the test fixtures.
 QString binaryPath(const QString& name);
