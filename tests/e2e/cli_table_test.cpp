@@ -201,7 +201,7 @@ TEST(TableFormats, CsvAndJsonHoldTheTsvCells)
 {
     ProfiledUnit unit;
     ASSERT_TRUE(unit.start(Wire::Tcp, 2)) << qPrintable(unit.sim.output());
-    for (const QString table : {QStringLiteral("2"), QStringLiteral("system")}) {
+    for (const QString& table : {QStringLiteral("2"), QStringLiteral("system")}) {
         const std::vector<QStringList> tsv = tsvRows(runCli(unit.sim.connection(), QStringLiteral("table ") + table).out);
         const RunResult csv = runCli(unit.sim.connection(), QStringLiteral("table %1 --format csv").arg(table));
         const RunResult json = runCli(unit.sim.connection(), QStringLiteral("table %1 --format json").arg(table));

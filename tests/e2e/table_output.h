@@ -4,9 +4,7 @@
 
 #include "e2e/e2e_support.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -72,7 +70,7 @@ inline std::vector<QStringList> tsvRows(const QString& out)
 // Register and description of every line of a definition file with two TAB-separated fields.
 inline std::vector<QStringList> headerFileRows(const QString& name)
 {
-    QFile file(QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../../data/") + name));
+    QFile file(QStringLiteral(HALVANA_SOURCE_DIR "/data/") + name);
     std::vector<QStringList> rows;
     if (!file.open(QIODevice::ReadOnly))
         ADD_FAILURE() << "no " << qPrintable(file.fileName());
