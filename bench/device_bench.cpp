@@ -118,8 +118,7 @@ void BM_DecodeReply(benchmark::State& state)
 }
 
 // A full polling cycle: the meter list and, with the branch tables open, every branch's
-// settings and readings.
-enum class Wire { Tcp, RtuPaced };
+// settings and readings; over RTU on a paced pty.
 
 struct CycleCount {
     int requests = 0;
@@ -139,7 +138,6 @@ void pollingCycle(benchmark::State& state, Wire wire)
     file.write("meter pdu-input\nmeter subfeed count=2\nmeter panel\nmeter branch count=12\n");
     file.close();
 
-    PtyPair pty;
     SimProcess sim;
     std::unique_ptr<Transport> transport;
     const QStringList args = {QStringLiteral("--profile"), profile};
@@ -152,13 +150,13 @@ void pollingCycle(benchmark::State& state, Wire wire)
         tcp->setEndpoint(sim.address());
         transport = std::move(tcp);
     } else {
-        if (!pty.open() || !sim.startRtu(pty.unitSide(), args + QStringList{QStringLiteral("--baud"), QString::number(kBaud),
-                                                                            QStringLiteral("--pace")})) {
+        // The simulator serves the pty pair at kBaud.
+        if (!sim.start(Wire::Rtu, args + QStringList{QStringLiteral("--pace")})) {
             state.SkipWithError("no simulator on a pseudo-terminal");
             return;
         }
         auto serial = std::make_unique<SerialTransport>();
-        serial->setEndpoint(pty.toolSide());
+        serial->setEndpoint(sim.address());
         serial->setBaudRate(kBaud);
         transport = std::move(serial);
     }
@@ -232,7 +230,7 @@ void BM_PollingCycle_Tcp(benchmark::State& state)
 
 void BM_PollingCycle_RtuPaced(benchmark::State& state)
 {
-    pollingCycle(state, Wire::RtuPaced);
+    pollingCycle(state, Wire::Rtu);
 }
 
 } // namespace

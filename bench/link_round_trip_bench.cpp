@@ -92,17 +92,17 @@ double wireFloorMs(int count)
 void rtuRoundTrip(benchmark::State& state, bool paced)
 {
     const int count = int(state.range(0));
-    PtyPair pty;
     SimProcess sim;
-    QStringList args = imageArgs(count) << QStringLiteral("--baud") << QString::number(kBaud);
+    QStringList args = imageArgs(count);
     if (paced)
         args << QStringLiteral("--pace");
-    if (!pty.open() || !sim.startRtu(pty.unitSide(), args)) {
+    // The simulator serves the pty pair at kBaud.
+    if (!sim.start(Wire::Rtu, args)) {
         state.SkipWithError("no simulator on a pseudo-terminal");
         return;
     }
     SerialTransport serial;
-    serial.setEndpoint(pty.toolSide());
+    serial.setEndpoint(sim.address());
     serial.setBaudRate(kBaud);
     if (!serial.open()) {
         state.SkipWithError("cannot open the pseudo-terminal");

@@ -1,4 +1,5 @@
 #include "e2e/e2e_support.h"
+#include "e2e/wait.h"
 
 #include <QDeadlineTimer>
 #include <QProcessEnvironment>
@@ -19,6 +20,11 @@ QProcessEnvironment childEnvironment()
     return env;
 }
 
+bool endedWell(const QProcess& process)
+{
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
 } // namespace
 
 QString binaryPath(const QString& name)
@@ -26,13 +32,18 @@ QString binaryPath(const QString& name)
     return QStringLiteral(HALVANA_BIN_DIR "/") + name;
 }
 
-RunResult runProgram(const QString& program, const QStringList& args, int timeoutMs)
+RunResult runProgram(const QString& program, const QStringList& args, int timeoutMs,
+                     const std::function<void()>& whileRunning)
 {
     QProcess process;
     process.setProcessEnvironment(childEnvironment());
     process.start(program, args);
     RunResult result;
-    result.finished = process.waitForFinished(timeoutMs);
+    result.finished = waitUntil([&] {
+        if (whileRunning)
+            whileRunning();
+        return process.state() == QProcess::NotRunning;
+    }, timeoutMs);
     if (!result.finished) {
         process.kill();
         process.waitForFinished();
@@ -53,6 +64,8 @@ BackgroundProgram::BackgroundProgram() : m_process(std::make_unique<QProcess>())
 {
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->setProcessEnvironment(childEnvironment());
+    QObject::connect(m_process.get(), &QProcess::readyRead,
+                     [this] { m_output += QString::fromUtf8(m_process->readAll()); });
 }
 
 BackgroundProgram::~BackgroundProgram()
@@ -65,30 +78,24 @@ QRegularExpressionMatch BackgroundProgram::start(const QString& program, const Q
 {
     m_process->start(program, args);
     QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        const QRegularExpressionMatch match = ready.match(m_output);
-        if (match.hasMatch())
-            return match;
+    while (!ready.match(m_output).hasMatch() && !deadline.hasExpired()) {
         if (!m_process->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
             break;
-        m_output += QString::fromUtf8(m_process->readAll());
     }
-    m_output += QString::fromUtf8(m_process->readAll());
     return ready.match(m_output);
 }
 
 bool BackgroundProgram::stop()
 {
     if (m_process->state() == QProcess::NotRunning)
-        return m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
+        return endedWell(*m_process);
     m_process->terminate();
     if (!m_process->waitForFinished(5000)) {
         m_process->kill();
         m_process->waitForFinished();
         return false;
     }
-    m_output += QString::fromUtf8(m_process->readAll());
-    return m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
+    return endedWell(*m_process);
 }
 
 bool PtyPair::open()
@@ -100,30 +107,31 @@ bool PtyPair::open()
         QStringLiteral("socat"), {QStringLiteral("-d"), QStringLiteral("-d"), QStringLiteral("pty,raw,echo=0"),
                                   QStringLiteral("pty,raw,echo=0")},
         ready);
-    if (!match.hasMatch())
-        return false;
     m_unitSide = match.captured(1);
     m_toolSide = match.captured(2);
-    return true;
-}
-
-bool SimProcess::startTcp(const QStringList& extraArgs)
-{
-    static const QRegularExpression ready(QStringLiteral("listening on (\\S+)\\n"));
-    const QRegularExpressionMatch match = m_program.start(
-        binaryPath(QStringLiteral("halvana-sim")), QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")} + extraArgs,
-        ready);
-    m_address = match.captured(1);
     return match.hasMatch();
 }
 
-bool SimProcess::startRtu(const QString& device, const QStringList& extraArgs)
+bool SimProcess::start(Wire wire, const QStringList& extraArgs)
 {
-    static const QRegularExpression ready(QStringLiteral("serving \\S+ at \\d+ baud"));
-    return m_program
-        .start(binaryPath(QStringLiteral("halvana-sim")), QStringList{QStringLiteral("--rtu"), device} + extraArgs,
-               ready)
-        .hasMatch();
+    static const QRegularExpression ready(QStringLiteral("listening on (\\S+)\\n|serving \\S+ at \\d+ baud"));
+    QStringList args = extraArgs;
+    if (wire == Wire::Tcp) {
+        args << QStringLiteral("--tcp") << QStringLiteral("127.0.0.1:0");
+    } else {
+        if (!m_pty.open())
+            return false;
+        args << QStringLiteral("--rtu") << m_pty.unitSide() << QStringLiteral("--baud") << QStringLiteral("115200");
+    }
+    const QRegularExpressionMatch match = m_program.start(binaryPath(QStringLiteral("halvana-sim")), args, ready);
+    if (wire == Wire::Tcp) {
+        m_address = match.captured(1);
+        m_connection = {QStringLiteral("--tcp"), m_address};
+    } else {
+        m_address = m_pty.toolSide();
+        m_connection = {QStringLiteral("--rtu"), m_address, QStringLiteral("--baud"), QStringLiteral("115200")};
+    }
+    return match.hasMatch();
 }
 
 } // namespace halvana::test

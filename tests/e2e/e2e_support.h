@@ -5,9 +5,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <memory>
 
 namespace halvana::test {
+
+enum class Wire { Tcp, Rtu };
+
+inline std::string wireName(const ::testing::TestParamInfo<Wire>& info)
+{
+    return info.param == Wire::Tcp ? "Tcp" : "Rtu";
+}
 
 // Where the build put halvana-sim, halvana-cli and the test fixtures.
 QString binaryPath(const QString& name);
@@ -19,27 +29,31 @@ struct RunResult {
     QString err;
 };
 
-// Runs a program to its end, waiting on its exit with a deadline. Child programs get a scratch
-// HOME, so they never read or write the user's own settings.
-RunResult runProgram(const QString& program, const QStringList& args, int timeoutMs = 20000);
+// Runs a program to its end while the event loop turns (so that programs beside it keep being
+// read); `whileRunning` is asked after every event. Child programs get a scratch HOME, so they
+// never read or write the user's own settings.
+RunResult runProgram(const QString& program, const QStringList& args, int timeoutMs = 20000,
+                     const std::function<void()>& whileRunning = {});
 
 // halvana-cli with the connection options and a command line such as "read 5001 4".
 RunResult runCli(const QStringList& connection, const QString& command);
 
-// A program that runs beside the test (the simulator, socat, a fixture server) until stopped.
+// A program that runs beside the test (the simulator, socat, a fixture server) until stopped;
+// its output (stdout and stderr together) is collected as it comes.
 class BackgroundProgram {
 public:
     BackgroundProgram();
     ~BackgroundProgram();
 
-    // Starts it and waits until its output (stdout and stderr together) matches `ready`;
-    // the match is invalid when the program ended or the deadline passed first.
+    // Starts it and waits until its output matches `ready`; the match is invalid when the
+    // program ended or the deadline passed first.
     QRegularExpressionMatch start(const QString& program, const QStringList& args, const QRegularExpression& ready,
                                   int timeoutMs = 10000);
     // Sends SIGTERM and waits for the end; true when the program ended by itself with status 0.
     bool stop();
+    // The program dies at once; the system closes its connections.
+    void crash() { m_process->kill(); }
     QString output() const { return m_output; }
-    bool isRunning() const { return m_process->state() != QProcess::NotRunning; }
 
 private:
     std::unique_ptr<QProcess> m_process;
@@ -61,20 +75,28 @@ private:
     QString m_toolSide;
 };
 
-// halvana-sim on a free localhost port or on a pty, waited for until it says it is ready.
+// halvana-sim on a free localhost port or on a pty pair at 115200 baud, waited for until it says
+// it is ready.
 class SimProcess {
 public:
     // Returns false when it did not come up; output() tells why.
-    bool startTcp(const QStringList& extraArgs = {});
-    bool startRtu(const QString& device, const QStringList& extraArgs = {});
+    bool start(Wire wire, const QStringList& extraArgs = {});
+    bool startTcp(const QStringList& extraArgs = {}) { return start(Wire::Tcp, extraArgs); }
     bool stop() { return m_program.stop(); }
+    void crash() { m_program.crash(); }
     QString output() const { return m_program.output(); }
-    // "127.0.0.1:PORT" once started over TCP.
+    // halvana-cli's options to reach it.
+    QStringList connection() const { return m_connection; }
+    // "127.0.0.1:PORT" over TCP; the tool's end of the pty pair over RTU.
     QString address() const { return m_address; }
+    // Requests it traced so far (with --verbose).
+    int requestsSeen() const { return int(output().count(QStringLiteral(" <- "))); }
 
 private:
+    PtyPair m_pty;
     BackgroundProgram m_program;
     QString m_address;
+    QStringList m_connection;
 };
 
 } // namespace halvana::test

@@ -17,25 +17,6 @@ protected:
 
 } // namespace
 
-TEST_F(SerialOverPty, CarriesBytes)
-{
-    SerialTransport unit;
-    SerialTransport tool;
-    unit.setEndpoint(pty.unitSide());
-    tool.setEndpoint(pty.toolSide());
-    tool.setBaudRate(9600);
-    ASSERT_TRUE(unit.open()) << qPrintable(unit.errorString());
-    ASSERT_TRUE(tool.open()) << qPrintable(tool.errorString());
-    EXPECT_EQ(tool.description(), pty.toolSide());
-
-    QByteArray atUnit;
-    QObject::connect(&unit, &Transport::bytesReceived, [&](const QByteArray& bytes) { atUnit += bytes; });
-    const QByteArray request = QByteArray::fromHex("010300000001840A");
-    EXPECT_EQ(tool.write(request), request.size());
-    ASSERT_TRUE(waitUntil([&] { return atUnit.size() >= request.size(); }));
-    EXPECT_EQ(atUnit, request);
-}
-
 TEST_F(SerialOverPty, APortAlreadyOpenIsInUse)
 {
     SerialTransport first;

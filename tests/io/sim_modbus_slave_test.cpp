@@ -1,5 +1,8 @@
 #include "sim/modbus_slave.h"
+#include "core/device/register_map.h"
+#include "sim/simulated_meters.h"
 #include "sim/simulated_unit.h"
+#include "sim/unit_profile.h"
 
 #include <gtest/gtest.h>
 
@@ -82,15 +85,19 @@ TEST(ModbusSlave, RebootCommandSilencesTheUnitOnlyForValueOne)
     EXPECT_EQ(unit.image().value(858), 0);
 }
 
-TEST(RegisterImage, KnowsWhichRegistersExist)
+TEST(SimulatedMeters, ReadingsMoveAndEnergyRunsUp)
 {
-    RegisterImage image;
-    image.add(65535, 2, 9);
-    EXPECT_TRUE(image.hasRange(65535, 2));
-    EXPECT_FALSE(image.hasRange(65535, 3));
-    EXPECT_FALSE(image.has(0));
-    EXPECT_FALSE(image.set(1, 5));
-    EXPECT_EQ(image.value(1), 0);
-    EXPECT_TRUE(image.set(65536, 5));
-    EXPECT_EQ(image.values(65535, 2), (QVector<quint16>{9, 5}));
+    for (int map : {1, 2}) {
+        RegisterImage image;
+        SimulatedMeters meters(UnitProfile::defaultProfile(), map, 1);
+        meters.install(image);
+        const RegisterBlock readings = RegisterMap::branchReadings(map);
+        const int current = readings.first + (map == 1 ? 21 : 18);
+        const int energy = readings.first + (map == 1 ? 39 : 40);
+        const quint16 before = image.value(current);
+        meters.updateReadings(image, 150);
+        meters.updateReadings(image, 7200);
+        EXPECT_NE(image.value(current), before) << "map " << map;
+        EXPECT_GT(image.value(energy), 0) << "map " << map;
+    }
 }
