@@ -110,10 +110,17 @@ void thermalSettings(DeviceData& data, const ReadContext& ctx, const RegData& re
     const QString tag = QStringLiteral("Slot %1").arg(ctx.MeterCursor + 1);
     ensureMeterColumn(grid, ctx.MeterCursor, tag);
     const RegisterBlock first = RegisterMap::thermalSettings(false);
-    const bool second = ctx.ReadHalf == MeterHalf::BCM2;
-    const int firstRow = second ? first.count + 1 : 1;
-    writeSettings(data, grid, ctx, regs, firstRow, RegisterMap::thermalSettings(second).first, nullptr,
-                  first.stride, tag);
+    const int column = ctx.MeterCursor + 2;
+    if (ctx.ReadHalf == MeterHalf::BCM1) {
+        writeValues(grid, 1, column, regs, ctx.ReadCount, first.first, nullptr);
+        return;
+    }
+    writeValues(grid, first.count + 1, column, regs, ctx.ReadCount, RegisterMap::thermalSettings(true).first, nullptr);
+    // The module's rows are collected once both parts are in: a first part read again after a
+    // lost second part is not collected twice, and a module without its second part not at all.
+    const int firstReg = first.firstOf(ctx.MeterCursor);
+    for (int row = 1; row <= first.count + ctx.ReadCount && row < grid.rowCount(); ++row)
+        collectRow(data, grid, row, firstReg + row - 1, tag, grid.text(row, column));
 }
 
 void thermalReadings(DeviceData& data, const ReadContext& ctx, const RegData& regs)

@@ -17,11 +17,14 @@ struct PollPosition {
     int MeterIndex = 0;
     int StartMeterIndex = 0;
     bool SecondHalfPending = false;
+    // A meter of this pass ended without its whole block decoded (an exception to one of its
+    // parts): the pass goes on but does not count as complete.
+    bool PassIncomplete = false;
 
     void resetMeterPosition()
     {
         MeterCursor = MeterIndex = StartMeterIndex = 0;
-        SecondHalfPending = false;
+        SecondHalfPending = PassIncomplete = false;
     }
 };
 

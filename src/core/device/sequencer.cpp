@@ -214,28 +214,32 @@ ReadContext Sequencer::contextFor(int step, int meterKind) const
     return ctx;
 }
 
+// Why the link would refuse to read `block` in a polling step, without sending anything.
+QString Sequencer::readRefusal(const RegisterBlock& block) const
+{
+    const int slave = m_link.BCM_SlaveID();
+    const RequestFrame built = m_link.isTcp()
+        ? frame::TCPReadQuery(0, slave, block.first, block.count, m_link.PanelOffset())
+        : frame::RTUReadQuery(slave, block.first, block.count);
+    return built.error;
+}
+
 Sequencer::StepOutcome Sequencer::sendRead(const ReadContext& ctx, const QString& status)
 {
     if (!status.isEmpty())
         setStatus(status);
-    if (m_link.ReadQuery(ctx.firstRegister, ctx.ReadCount) == ModbusLink::RequestResult::Refused) {
-        // A block the link cannot address (beyond register 65536) is passed over like a meter
-        // of another kind, and the status bar says why.
-        setStatus(QStringLiteral("Skipped %1 registers at %2: %3")
-                      .arg(ctx.ReadCount)
-                      .arg(ctx.firstRegister)
-                      .arg(m_link.refusal()));
-        if (RegisterMap::isMeterStep(ctx.step)) {
-            m_position.SecondHalfPending = false;
-            advanceCursor();
-        } else {
-            advanceStep(ctx.step);
+    // A two-part meter is read whole or not at all: both its blocks must be addressable.
+    if (RegisterMap::isTwoPartStep(ctx.step) && ctx.ReadHalf == MeterHalf::BCM1) {
+        for (const RegisterBlock& block : {RegisterBlock{ctx.firstRegister, 0, ctx.ReadCount},
+                                           RegisterMap::stepRead(ctx.step, ctx.RegisterMapVersion, ctx.MeterCursor, true)}) {
+            const QString refusal = readRefusal(block);
+            if (!refusal.isEmpty())
+                return skipRead(ctx, block, refusal);
         }
-        return StepOutcome::NothingSent;
     }
+    if (m_link.ReadQuery(ctx.firstRegister, ctx.ReadCount) == ModbusLink::RequestResult::Refused)
+        return skipRead(ctx, {ctx.firstRegister, 0, ctx.ReadCount}, m_link.refusal());
     // Sent, or not sent because the line is closed: either way the response time-out ends it.
-    if (RegisterMap::isTwoPartStep(ctx.step))
-        m_position.SecondHalfPending = ctx.ReadHalf == MeterHalf::BCM1;
     m_inFlight = ctx;
     m_inFlightRequest = m_link.lastRequestId();
     m_inFlightGeneration = m_generation;
@@ -243,12 +247,29 @@ Sequencer::StepOutcome Sequencer::sendRead(const ReadContext& ctx, const QString
     return StepOutcome::Sent;
 }
 
+// A block the link cannot address (beyond register 65536) is passed over like a meter of
+// another kind, and the status bar says why.
+Sequencer::StepOutcome Sequencer::skipRead(const ReadContext& ctx, const RegisterBlock& block, const QString& reason)
+{
+    setStatus(QStringLiteral("Skipped %1 registers at %2: %3").arg(block.count).arg(block.first).arg(reason));
+    if (RegisterMap::isMeterStep(ctx.step)) {
+        m_position.SecondHalfPending = false;
+        advanceCursor();
+    } else {
+        advanceStep(ctx.step);
+    }
+    return StepOutcome::NothingSent;
+}
+
 void Sequencer::completePass(int step)
 {
+    const bool complete = !m_position.PassIncomplete;
     m_position.resetMeterPosition();
     const int table = RegisterMap::tableOfStep(step);
-    m_data.tables().table(table).markUpdated();
-    emit passCompleted(table);
+    if (complete) {
+        m_data.tables().table(table).markUpdated();
+        emit passCompleted(table);
+    }
     advanceStep(step);
 }
 
@@ -320,8 +341,12 @@ void Sequencer::onReadException()
     afterReply(ctx, false);
 }
 
+// No usable reply: the same request goes out again, except that a two-part meter is read
+// again from its first part, so its column is rewritten whole.
 void Sequencer::onExchangeAbandoned()
 {
+    if (m_inFlight && m_inFlightGeneration == m_generation && RegisterMap::isTwoPartStep(m_inFlight->step))
+        m_position.SecondHalfPending = false;
     m_inFlight.reset();
 }
 
@@ -348,9 +373,12 @@ void Sequencer::afterReply(const ReadContext& ctx, bool decoded)
         goToStep(kStepMeterInfo1);
         break;
     case kStepMeterInfo1:
+        // Without meters the rest of the meter list and its status are not read, but the
+        // table steps still run: theirs pass with nothing to read, the input board and the
+        // thermal modules are read as usual.
         if (numMeters == 0) {
             meterInformationDone();
-            goToStep(kStepSystemInfo);
+            goToStep(kStepBranchSettings);
         } else {
             goToStep(kStepMeterInfo2);
         }
@@ -371,11 +399,25 @@ void Sequencer::afterReply(const ReadContext& ctx, bool decoded)
         goToStep(kStepThermalSettings);
         break;
     default:
-        // A two-part meter moves on after its second part only.
-        if (!RegisterMap::isTwoPartStep(ctx.step) || ctx.ReadHalf == MeterHalf::BCM2)
-            advanceCursor();
+        afterMeterReply(ctx, decoded);
         break;
     }
+}
+
+// A two-part meter asks for its second part only after its first was decoded, and moves on
+// after the second. An exception to either part moves on to the next meter, as for a
+// single-part meter, but its block is not whole in this pass.
+void Sequencer::afterMeterReply(const ReadContext& ctx, bool decoded)
+{
+    PollPosition& p = m_position;
+    if (RegisterMap::isTwoPartStep(ctx.step)) {
+        p.SecondHalfPending = decoded && ctx.ReadHalf == MeterHalf::BCM1;
+        if (!decoded)
+            p.PassIncomplete = true;
+        if (p.SecondHalfPending)
+            return;
+    }
+    advanceCursor();
 }
 
 void Sequencer::onTableClosed(int table)

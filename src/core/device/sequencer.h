@@ -74,7 +74,9 @@ public:
 
 signals:
     void pollingStatusChanged(const QString& text);
-    // A table finished a pass: every meter of a per-meter table read once; tables 4 and 5 when
+    // A table finished a pass: every meter of a per-meter table read once (a two-part meter
+    // counts when both its parts were decoded in the pass, a pass with nothing to read counts
+    // too); tables 4 and 5 when
     // the system information and meter information of one cycle are decoded; table 7 at each
     // decoded reply; table 11 when its All Settings pass ends.
     void passCompleted(int table);
@@ -90,6 +92,8 @@ private:
     StepOutcome runMeterStep(int step);
     StepOutcome runThermalStep(int step);
     StepOutcome sendRead(const ReadContext& ctx, const QString& status);
+    StepOutcome skipRead(const ReadContext& ctx, const RegisterBlock& block, const QString& reason);
+    QString readRefusal(const RegisterBlock& block) const;
     ReadContext contextFor(int step, int meterKind) const;
     void completePass(int step);
     void advanceStep(int step);
@@ -99,6 +103,7 @@ private:
     void onReadException();
     void onExchangeAbandoned();
     void afterReply(const ReadContext& ctx, bool decoded);
+    void afterMeterReply(const ReadContext& ctx, bool decoded);
     void advanceCursor();
     void onTableClosed(int table);
     void setStatus(const QString& text);

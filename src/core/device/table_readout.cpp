@@ -17,9 +17,12 @@ TableReadout::TableReadout(DeviceData& data, Sequencer& sequencer, ModbusLink& l
     });
     // The meter grid holds the system information, meter list and status of one cycle once
     // the cycle that decoded the system information has gone round.
+    // A table that has not completed by then never will: the readout ends rather than poll on.
     connect(&m_sequencer, &Sequencer::cycleCompleted, this, [this] {
         if (m_table == kSystemGrid && m_systemInfoDecoded)
             complete();
+        if (++m_cycles >= kMaxCycles)
+            fail(QStringLiteral("the table did not complete a pass in %1 full cycles").arg(kMaxCycles));
     });
     // Emitted before the cycle moves on, so a refused block fails the readout before a pass
     // can be counted as complete without it.
@@ -65,6 +68,7 @@ void TableReadout::start(int table)
     m_running = true;
     m_systemInfoDecoded = false;
     m_failedInRow = 0;
+    m_cycles = 0;
     m_commMessage.clear();
     if (table == kSystemGrid) {
         // As the open window does: the meter grid and the count boxes beside it are filled.

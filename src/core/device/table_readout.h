@@ -24,6 +24,8 @@ public:
     static constexpr int kSystemGrid = MeterTables::kSystemSettingsGrid;
     // Exchanges in a row without a usable reply (time-outs, dropped replies) before giving up.
     static constexpr int kMaxFailedExchanges = 3;
+    // Full polling cycles a table may take to complete its pass.
+    static constexpr int kMaxCycles = 3;
     static inline const QString kSystemGridCaption = QStringLiteral("System Configuration");
 
     TableReadout(DeviceData& data, Sequencer& sequencer, ModbusLink& link, QObject* parent = nullptr);
@@ -63,6 +65,7 @@ private:
     bool m_running = false;
     bool m_systemInfoDecoded = false;
     int m_failedInRow = 0;
+    int m_cycles = 0;
     QString m_commMessage;
 };
 

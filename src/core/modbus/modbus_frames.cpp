@@ -28,6 +28,19 @@ QString addressError(qint64 reg, int offset, int* address)
     return {};
 }
 
+// A block that starts in range must end there too: the unit's address space is not circular.
+QString endError(qint64 reg, int count, int offset)
+{
+    const qint64 lastWire = reg - 1 + offset + count - 1;
+    if (lastWire <= kMaxWireAddress)
+        return {};
+    return offset == 0 ? QStringLiteral("Registers %1..%2 run past register 65536.").arg(reg).arg(reg + count - 1)
+                       : QStringLiteral("Registers %1..%2 with panel offset %3 run past wire address 65535.")
+                             .arg(reg)
+                             .arg(reg + count - 1)
+                             .arg(offset);
+}
+
 QString countError(int count, int limit)
 {
     if (count < 1 || count > limit)
@@ -72,6 +85,8 @@ RequestFrame readPdu(int slaveID, qint64 reg, int count, int offset)
     QString error = targetError(slaveID, reg, offset, &address);
     if (error.isEmpty())
         error = countError(count, kMaxReadCount);
+    if (error.isEmpty())
+        error = endError(reg, count, offset);
     if (!error.isEmpty())
         return {{}, error};
     return {pduHead(slaveID, kReadHoldingRegisters, address, count), {}};
@@ -83,6 +98,8 @@ RequestFrame writePdu(int slaveID, qint64 reg, const QVector<int>& values, int o
     QString error = targetError(slaveID, reg, offset, &address);
     if (error.isEmpty())
         error = valuesError(values);
+    if (error.isEmpty())
+        error = endError(reg, int(values.size()), offset);
     if (!error.isEmpty())
         return {{}, error};
     QByteArray bytes = pduHead(slaveID, kWriteMultipleRegisters, address, int(values.size()));

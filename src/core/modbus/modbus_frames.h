@@ -50,7 +50,7 @@ QString hexText(const QByteArray& bytes);
 QString exceptionName(int code);
 
 // Pure frame builders. Registers are 1-based as the user sees them; the wire address is
-// register - 1 + offset and must stay within 0..65535.
+// register - 1 + offset, and every register of the request must stay within 0..65535.
 namespace frame {
 
 RequestFrame RTUReadQuery(int slaveID, qint64 reg, int count);

@@ -31,9 +31,11 @@ using RegisterImage = std::map<int, quint16>;
 
 // A unit on the far side of an in-memory Modbus TCP socket: answers each read from a
 // register image, with an exception for the registers in `refused`, or not at all while
-// `silent`.
+// `silent`; `fault` may spoil single replies by their start register.
 class FakeUnit {
 public:
+    enum class Fault { None, Drop, Corrupt, Exception };
+
     explicit FakeUnit(FakeTransport& tcp) : m_tcp(tcp) {}
 
     // Answers the requests written since the last call; returns how many.
@@ -46,8 +48,9 @@ public:
                 continue;
             reads.emplace_back((quint8(request[8]) << 8 | quint8(request[9])) + 1, quint8(request[10]) << 8 | quint8(request[11]));
             ++answered;
-            if (!silent)
-                answer(request);
+            const Fault f = fault ? fault(reads.back().first) : Fault::None;
+            if (!silent && f != Fault::Drop)
+                answer(request, f);
         }
         return answered;
     }
@@ -65,14 +68,15 @@ public:
     std::set<int> refused;
     bool silent = false;
     std::vector<std::pair<int, int>> reads;
+    std::function<Fault(int reg)> fault;
 
 private:
-    void answer(const QByteArray& request)
+    void answer(const QByteArray& request, Fault f = Fault::None)
     {
         const int reg = (quint8(request[8]) << 8 | quint8(request[9])) + 1;
         const int count = quint8(request[10]) << 8 | quint8(request[11]);
         QByteArray reply = request.left(7);
-        if (refused.count(reg)) {
+        if (refused.count(reg) || f == Fault::Exception) {
             reply.append(char(0x83)).append(char(2));
         } else {
             reply.append(char(3)).append(char(2 * count));
@@ -84,6 +88,8 @@ private:
         const int length = reply.size() - 6;
         reply[4] = char(length >> 8);
         reply[5] = char(length & 0xFF);
+        if (f == Fault::Corrupt)
+            reply[8] = char(reply[8] + 2); // a byte count that does not match the data
         m_tcp.receive(reply);
     }
 

@@ -18,7 +18,7 @@ TEST(SequencerCycle, WithAllTablesClosedACycleReadsOnlyTheSystemAndMeterBlocks)
         {3, {1, 101, 226, 401}},        // fewer than 125 meters: step 3 goes straight to step 5
         {125, {1, 101, 226, 401, 526}}, // the second status block is needed
         {250, {1, 101, 226, 401, 526}},
-        {0, {1, 101}},                  // no meters: back to step 0 after the first information block
+        {0, {1, 101}},                  // no meters: the table steps follow the first information block
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.numMeters);
@@ -30,8 +30,7 @@ TEST(SequencerCycle, WithAllTablesClosedACycleReadsOnlyTheSystemAndMeterBlocks)
         Regs expected = c.cycle;
         expected.insert(expected.end(), c.cycle.begin(), c.cycle.end());
         EXPECT_EQ(h.readRegisters(), expected);
-        // Without meters the second cycle ends with its last read.
-        EXPECT_EQ(cycles.count(), c.numMeters == 0 ? 2 : 1);
+        EXPECT_EQ(cycles.count(), 1);
     }
 }
 
@@ -51,26 +50,69 @@ TEST_F(SequencerTest, BranchStepReadsTheKthBranchBlockWhateverItsPlaceInTheMeter
     EXPECT_EQ(data.tables().table(kBranchSettingsTable).grid().text(0, 3), QStringLiteral("B2"));
 }
 
-TEST_F(SequencerTest, ThreePhaseReadingsTakeTwoRequestsPerMeterAndTheSecondFollowsATimedOutFirst)
+TEST(SequencerTwoPartSteps, ALostPartReadsTheMeterAgainAndAnExceptionLeavesThePassUncounted)
 {
-    describeUnit({kTypeBranch, kTypeSubfeed, kTypeSubfeed});
-    data.openTable(kThreePhaseReadingsTable);
-    start();
-    runRequests(4);
-    unit.silent = true;
-    runRequests(1); // the first part of the first subfeed goes unanswered
-    EXPECT_EQ(unit.reads.back(), std::make_pair(40153, 92));
-    unit.silent = false;
-    runFor(ModbusLink::kResponseTimeoutMs + 5); // timed out, the next tick not yet due
-    EXPECT_EQ(unit.reads.size(), 5u);
-    runRequests(4);
+    using Fault = FakeUnit::Fault;
+    const struct {
+        int step, table, meters;
+    } steps[] = {{kStepThreePhaseReadings, kThreePhaseReadingsTable, 3},
+                 {kStepThermalSettings, kThermalSettingsTable, kNumThermalModules}};
+    for (const auto& s : steps)
+        for (int part : {0, 1})
+            for (Fault fault : {Fault::Drop, Fault::Corrupt, Fault::Exception})
+                for (int times : {1, 2}) {
+                    SCOPED_TRACE(testing::Message() << "step " << s.step << " part " << part + 1 << " fault "
+                                                    << int(fault) << " times " << times);
+                    const auto first = [&](int k, int p) { return RegisterMap::stepRead(s.step, 2, k, p == 1).first; };
+                    PollingHarness h;
+                    h.describeUnit(std::vector<int>(3, kTypeSubfeed));
+                    h.data.openTable(s.table);
+                    h.data.openTable(kAllSettingsTable);
+                    int left = times; // the first `times` requests for this part of any meter
+                    h.unit.fault = [&](int reg) {
+                        for (int k = 0; k < s.meters; ++k)
+                            if (reg == first(k, part) && left > 0)
+                                return --left, fault;
+                        return Fault::None;
+                    };
+                    SignalRecorder<int> passes(&h.sequencer, &Sequencer::passCompleted);
+                    QObject::connect(&h.sequencer, &Sequencer::cycleCompleted, [&] { h.sequencer.setPollingDisabled(true); });
+                    h.start();
+                    h.runFor(5 * ModbusLink::kResponseTimeoutMs);
 
-    const Regs all = readRegisters();
-    const Regs steps(all.begin() + 4, all.end());
-    EXPECT_EQ(steps, (Regs{40153, 40253, 40503, 40603, 1}));
-    // The cursor moved on only after the second part: the second subfeed is block k = 1.
-    const GridModel& grid = data.tables().table(kThreePhaseReadingsTable).grid();
-    EXPECT_EQ(grid.text(0, 3), QStringLiteral("M2\r\nSF2"));
+                    // A lost part reads the meter again from its first part; an exception moves on.
+                    Regs expected = {1, 101, 226, 401};
+                    std::set<int> broken;
+                    for (int k = 0, faults = times; k < s.meters; ++k)
+                        for (int p = 0; p < 2; ++p) {
+                            expected.push_back(first(k, p));
+                            if (p != part || faults == 0)
+                                continue;
+                            --faults;
+                            if (fault == Fault::Exception) {
+                                broken.insert(k);
+                                break;
+                            }
+                            p = -1;
+                        }
+                    EXPECT_EQ(h.readRegisters(), expected);
+                    const MeterTable& table = h.data.tables().table(s.table);
+                    const int secondRow = RegisterMap::stepRead(s.step, 2, 0, false).count + 1;
+                    for (int k = 0; k < s.meters; ++k) {
+                        if (!broken.count(k))
+                            EXPECT_TRUE(!table.grid().text(1, k + 2).isEmpty() && !table.grid().text(secondRow, k + 2).isEmpty()) << k;
+                    }
+                    const std::vector<int> whole{s.table, kAllSettingsTable}, uncounted{kAllSettingsTable};
+                    EXPECT_EQ(passes.firsts(), broken.empty() ? whole : uncounted);
+                    EXPECT_EQ(table.isUpdated(), broken.empty());
+                    // A module's settings are collected once, and only when both its parts came in.
+                    const GridModel& all = h.data.tables().table(kAllSettingsTable).grid();
+                    std::set<QString> collected;
+                    for (int r = 1; r < all.rowCount(); ++r)
+                        EXPECT_TRUE(collected.insert(all.text(r, 0)).second) << qPrintable(all.text(r, 0));
+                    for (int k : broken)
+                        EXPECT_FALSE(collected.count(QString::number(first(k, 0)))) << k;
+                }
 }
 
 TEST_F(SequencerTest, PausedDataSpyLetsExactlyOneRequestOutPerSingleStep)
@@ -207,24 +249,35 @@ TEST_F(SequencerTest, PriorityWorkAndTheScriptTakeTheTickBeforeTheCycle)
     EXPECT_EQ(readRegisters(), Regs{1});
 }
 
-TEST_F(SequencerTest, ABlockBeyondTheLastWireAddressIsSkippedWithTheReasonShown)
+TEST(SequencerSkips, AThreePhaseMeterWithABlockBeyondTheLastWireAddressIsSkippedWholeWithTheReasonShown)
 {
-    // Map 1 three-phase meters from the 65th on lie beyond register 65536.
-    describeUnit(std::vector<int>(65, kTypeSubfeed), 1);
-    data.model().RegisterMapVersion = 1;
-    data.openTable(kThreePhaseReadingsTable);
-    SignalRecorder<const QString&> status(&sequencer, &Sequencer::pollingStatusChanged);
-    SignalRecorder<int> passes(&sequencer, &Sequencer::passCompleted);
-    start();
-    runRequests(4 + 2 * 64 + 1);
+    const struct {
+        int map, meters, readMeters;
+        const char* skipped;
+    } cases[] = {
+        {1, 65, 64, "Skipped 98 registers at 65567: "}, // the 65th meter starts past register 65536
+        {2, 74, 72, "Skipped 93 registers at 65453: "}, // the 73rd meter's second part runs past it
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.map);
+        PollingHarness h;
+        h.describeUnit(std::vector<int>(size_t(c.meters), kTypeSubfeed), c.map);
+        h.data.model().RegisterMapVersion = c.map;
+        h.data.openTable(kThreePhaseReadingsTable);
+        SignalRecorder<const QString&> status(&h.sequencer, &Sequencer::pollingStatusChanged);
+        SignalRecorder<int> passes(&h.sequencer, &Sequencer::passCompleted);
+        h.start();
+        h.runRequests(4 + 2 * c.readMeters + 1);
 
-    EXPECT_EQ(unit.reads.back().first, 1); // the pass completed and a new cycle began
-    EXPECT_EQ(unit.reads[unit.reads.size() - 2].first, 43275 + 350 * 63);
-    bool skipped = false;
-    for (const QString& text : status.firsts())
-        skipped |= text.startsWith(QStringLiteral("Skipped 98 registers at 65567"));
-    EXPECT_TRUE(skipped);
-    EXPECT_EQ(passes.firsts(), std::vector<int>{kThreePhaseReadingsTable});
+        const auto& reads = h.unit.reads;
+        EXPECT_EQ(reads.back().first, 1); // the pass completed and a new cycle began
+        EXPECT_EQ(reads[reads.size() - 2].first,
+                  RegisterMap::stepRead(kStepThreePhaseReadings, c.map, c.readMeters - 1, true).first);
+        const std::vector<QString> texts = status.firsts();
+        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const QString& t) { return t.startsWith(QLatin1String(c.skipped)); }));
+        EXPECT_EQ(passes.firsts(), std::vector<int>{kThreePhaseReadingsTable});
+        EXPECT_EQ(h.data.tables().table(kThreePhaseReadingsTable).grid().columnCount(), 2 + c.readMeters);
+    }
 }
 
 TEST_F(SequencerTest, AllSettingsPassCollectsOneCycleAndEndsEvenWithThermalSettingsClosed)

@@ -66,6 +66,37 @@ TEST(TableReadout, TimeOutsThatAreNotInARowDoNotEndTheReadout)
     EXPECT_EQ(h.passes.count(), 1);
 }
 
+TEST(TableReadout, AUnitWithoutMetersCompletesEveryTableWithinItsFirstCycle)
+{
+    for (int table : {0, 1, 2, 3, 4, 5, 7, 9, 10, 11, int(TableReadout::kSystemGrid)}) {
+        SCOPED_TRACE(table);
+        ReadoutHarness h;
+        h.describeUnit({});
+        SignalRecorder<> cycles(&h.sequencer, &Sequencer::cycleCompleted);
+        h.readout.start(table);
+        h.run();
+        EXPECT_EQ(h.failure(), QString());
+        EXPECT_EQ(h.passes.count(), 1);
+        EXPECT_LE(cycles.count(), 1);
+        if (table <= kThreePhaseReadingsTable) {
+            EXPECT_EQ(h.readout.text().headings.size(), 2); // Reg and Description, no meter columns
+            EXPECT_TRUE(h.data.tables().table(table).isUpdated());
+        }
+    }
+}
+
+TEST(TableReadout, ATableThatNeverCompletesEndsTheReadoutAfterThreeCycles)
+{
+    ReadoutHarness h;
+    h.describeUnit(kUnit);
+    h.readout.start(kThreePhaseReadingsTable);
+    h.data.tables().close(kThreePhaseReadingsTable); // its step is passed over from now on
+    h.run();
+    EXPECT_EQ(h.passes.count(), 0);
+    EXPECT_TRUE(h.failure().contains(QLatin1String("3 full cycles"))) << qPrintable(h.failure());
+    EXPECT_EQ(h.unit.reads.size(), 3 * 4u);
+}
+
 TEST(TableReadout, ABlockTheUnitRefusesEndsTheReadoutNamingIt)
 {
     const struct Case {

@@ -26,7 +26,7 @@ TEST(Frames, RequestsByteForByte)
     const FrameCase cases[] = {
         {"rtu read 125 at 1 from slave 3", frame::RTUReadQuery(3, 1, 125), rtuFrame("0303 0000 007D")},
         {"rtu read 1 at 1 from slave 1", frame::RTUReadQuery(1, 1, 1), hex("010300000001840A")},
-        {"rtu read at 65536 is wire 65535", frame::RTUReadQuery(1, 65536, 2), rtuFrame("0103 FFFF 0002")},
+        {"rtu read at 65536 is wire 65535", frame::RTUReadQuery(1, 65536, 1), rtuFrame("0103 FFFF 0001")},
         {"rtu write reboot", frame::RTUWriteQuery(1, 858, {1}), rtuFrame("0110 0359 0001 02 0001")},
         {"rtu write high and low bytes", frame::RTUWriteQuery(7, 52, {65535, 256, 0}),
          rtuFrame("0710 0033 0003 06 FFFF 0100 0000")},
@@ -54,6 +54,9 @@ TEST(Frames, RequestsThatWouldLeaveTheProtocolAreRefusedNotWrapped)
         {"register 0", frame::RTUReadQuery(1, 0, 1), "outside 1..65536"},
         {"register 65537", frame::RTUReadQuery(1, 65537, 1), "outside 1..65536"},
         {"panel offset past 65535", frame::TCPReadQuery(1, 1, 64001, 120, 4000), "beyond 65535"},
+        {"read running past 65536", frame::RTUReadQuery(1, 65453, 93), "65453..65545 run past register 65536"},
+        {"write running past 65536", frame::RTUWriteQuery(1, 65536, {1, 2}), "run past register 65536"},
+        {"read running past 65535 with offset", frame::TCPReadQuery(1, 1, 63500, 40, 2000), "run past wire address"},
         {"write with offset past 65535", frame::TCPWriteQuery(1, 1, 63600, {1}, 2000), "beyond 65535"},
         {"read of 0 registers", frame::RTUReadQuery(1, 1, 0), "outside 1..125"},
         {"read of 126 registers", frame::TCPReadQuery(1, 1, 1, 126, 0), "outside 1..125"},
