@@ -153,14 +153,22 @@ std::optional<LinkTarget> CliArguments::linkTarget(const AppSettings& settings, 
     } else {
         target.tcp = stored.isTcp();
         target.endpoint = target.tcp ? stored.ipAddress : stored.commPort;
-        if (!target.tcp) {
-            if (stored.baudIndex < 0 || stored.baudIndex >= int(kBaudRates.size()))
-                return fail(QStringLiteral("\"Baud\" %1 in %2 is not an entry of the baud list (0..%3)")
-                                .arg(stored.baudIndex)
-                                .arg(settings.filePath())
-                                .arg(kBaudRates.size() - 1));
+        if (!target.tcp)
             target.baud = kBaudRates[size_t(stored.baudIndex)];
-        }
+    }
+    // A stored value in use that is not of its kind is a bad input file, not a default.
+    QStringList usedKeys;
+    if (!m_parser.isSet(kTcp) && !m_parser.isSet(kRtu)) {
+        usedKeys << QStringLiteral("Mode");
+        if (!target.tcp && !m_parser.isSet(kBaud))
+            usedKeys << QStringLiteral("Baud");
+    }
+    if (!m_parser.isSet(kSlave))
+        usedKeys << QStringLiteral("BCM_SlaveID");
+    for (const QString& key : usedKeys) {
+        const QString problem = settings.valueProblem(AppSettings::kProperties, key);
+        if (!problem.isEmpty())
+            return fail(problem);
     }
     if (target.tcp && !TcpEndpoint::parse(target.endpoint))
         return fail(QStringLiteral("\"%1\" is not HOST[:PORT]").arg(target.endpoint));

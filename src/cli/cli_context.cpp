@@ -24,9 +24,11 @@ CliContext::~CliContext()
 int CliContext::run()
 {
     const QString settingsFile = m_arguments.settingsFile();
-    if (!settingsFile.isEmpty() && !QFileInfo(settingsFile).isFile())
+    if (!settingsFile.isEmpty() && !QFileInfo::exists(settingsFile))
         return usageError(QStringLiteral("--settings: there is no file \"%1\"").arg(settingsFile));
     m_settings = settingsFile.isEmpty() ? std::make_unique<AppSettings>() : std::make_unique<AppSettings>(settingsFile);
+    if (!m_settings->loadProblem().isEmpty())
+        return usageError(m_settings->loadProblem());
     const QString dataDir = m_arguments.dataDir();
     if (!dataDir.isEmpty() && !QFileInfo(dataDir).isDir())
         return usageError(QStringLiteral("--data-dir: there is no folder \"%1\"").arg(dataDir));

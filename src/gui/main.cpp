@@ -1,6 +1,7 @@
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
 #include "core/app/app_title.h"
+#include "core/app/shell_settings.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/polling_session.h"
 #include "gui/app/shell_services.h"
@@ -45,5 +46,6 @@ int main(int argc, char* argv[])
 
     form.load();
     form.showStartState();
+    reportSettingsProblems(settings, shell);
     return app.exec();
 }

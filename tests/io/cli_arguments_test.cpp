@@ -61,11 +61,15 @@ TEST(CliArguments, TheStoredConnectionFillsWhatTheOptionsLeaveOpen)
         {"", {{"CommPort2", "/dev/pts/4"}, {"Baud", "2"}}, true, false, "/dev/pts/4", 38400, 1, ""},
         {"--baud 9600", {{"Baud", "2"}}, true, false, "3", 9600, 1, ""},
         {"--rtu /dev/pts/9", {{"Mode", "1"}, {"Baud", "7"}}, true, false, "/dev/pts/9", 115200, 1, ""},
-        {"", {{"Baud", "7"}}, false, false, "", 0, 0, "\"Baud\" 7"},
+        {"", {{"Baud", "7"}}, false, false, "", 0, 0, "Baud=7 in"},
+        {"", {{"Baud", "fast"}}, false, false, "", 0, 0, "Baud=fast in"},
+        {"", {{"Mode", "7"}}, false, false, "", 0, 0, "Mode=7 in"},
+        {"", {{"BCM_SlaveID", "seven"}}, false, false, "", 0, 0, "BCM_SlaveID=seven in"},
+        {"--slave 2 --tcp 127.0.0.1", {{"BCM_SlaveID", "seven"}, {"Mode", "7"}}, true, true, "127.0.0.1", 0, 2, ""},
         {"", {{"Mode", "1"}, {"IP_Address", "127.0.0.1:0"}}, false, false, "", 0, 0, "127.0.0.1:0"},
         {"--slave 0", {}, false, false, "", 0, 0, "\"0\""},
         {"--rtu /dev/pts/9 --baud fast", {}, false, false, "", 0, 0, "fast"},
-        {"", {{"BCM_SlaveID", "300"}}, false, false, "", 0, 0, "\"300\""},
+        {"", {{"BCM_SlaveID", "300"}}, false, false, "", 0, 0, "BCM_SlaveID=300 in"},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;

@@ -1,11 +1,17 @@
 #include "core/app/app_settings.h"
 
 #include "core/app/app_title.h"
+#include "core/app/definition_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <algorithm>
 
 namespace halvana {
 
@@ -35,11 +41,112 @@ const QHash<QString, QString>& propertyDefaults()
     return defaults;
 }
 
+struct Range {
+    int min;
+    int max;
+};
+
+const QHash<QString, Range>& propertyRanges()
+{
+    static const QHash<QString, Range> ranges = {
+        {QStringLiteral("Mode"), {0, 1}},
+        {QStringLiteral("Baud"), {0, 4}},
+        {QStringLiteral("BCM_SlaveID"), {1, 247}},
+    };
+    return ranges;
+}
+
+bool isComment(const QString& trimmedLine)
+{
+    return trimmedLine.startsWith(QLatin1Char(';')) || trimmedLine.startsWith(QLatin1Char('#'));
+}
+
+bool isSectionHeader(const QString& trimmedLine)
+{
+    return trimmedLine.startsWith(QLatin1Char('[')) && trimmedLine.endsWith(QLatin1Char(']'));
+}
+
+bool isKeyLine(const QString& trimmedLine)
+{
+    if (trimmedLine.startsWith(QLatin1Char('[')) || !trimmedLine.contains(QLatin1Char('=')))
+        return false;
+    // Binary junk that happens to hold a '=' is no key either.
+    return std::none_of(trimmedLine.cbegin(), trimmedLine.cend(),
+                        [](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
+}
+
+// QSettings takes a '#' comment that holds a '=' for a key, and writes it back as such with the
+// '#' escaped; restoreComments() puts the comment itself in its place.
+bool isCommentKey(const QString& key)
+{
+    return key.section(QLatin1Char('/'), -1).trimmed().startsWith(QLatin1Char('#'));
+}
+
+bool isWrittenCommentKey(const QString& trimmedLine)
+{
+    return trimmedLine.startsWith(QLatin1String("%23"));
+}
+
+QStringList storeKeys(const QSettings& settings)
+{
+    QStringList keys = settings.allKeys();
+    keys.removeIf(isCommentKey);
+    keys.sort();
+    return keys;
+}
+
 } // namespace
 
-AppSettings::AppSettings(const QString& filePath)
-    : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+AppSettings::AppSettings(const QString& filePath) : m_filePath(filePath)
 {
+    readFile();
+    openStore();
+}
+
+AppSettings::~AppSettings()
+{
+    sync();
+}
+
+void AppSettings::openStore()
+{
+    // A file that could not be read (a folder, a FIFO, no permission) is not handed to QSettings,
+    // which would block on a FIFO; the store then starts empty and is never written.
+    m_settings = std::make_unique<QSettings>(m_usable ? m_filePath : QString(), QSettings::IniFormat);
+}
+
+void AppSettings::readFile()
+{
+    const QFileInfo info(m_filePath);
+    if (!info.exists())
+        return;
+    const QString fullPath = info.absoluteFilePath();
+    const std::optional<QString> text = readWholeTextFile(m_filePath);
+    if (!text) {
+        // Neither read nor written over: what it holds may still be the user's.
+        m_usable = false;
+        m_loadProblem = QStringLiteral("The settings file '%1' could not be read.").arg(fullPath);
+        return;
+    }
+    const QStringList lines = splitLines(*text);
+    QString section;
+    int firstBadLine = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty())
+            continue;
+        if (isComment(line))
+            m_comments.append({section, line});
+        else if (isSectionHeader(line))
+            section = line.mid(1, line.size() - 2).trimmed();
+        else if (!isKeyLine(line) && firstBadLine == 0)
+            firstBadLine = i + 1;
+    }
+    if (firstBadLine > 0) {
+        m_loadProblem = QStringLiteral("Line %1 of the settings file '%2' is neither a [section], a key=value line "
+                                       "nor a comment.")
+                            .arg(QString::number(firstBadLine), fullPath);
+    }
 }
 
 QString AppSettings::defaultFilePath()
@@ -55,7 +162,7 @@ QString AppSettings::propertyDefault(const QString& key)
 
 QString AppSettings::filePath() const
 {
-    return m_settings->fileName();
+    return m_filePath;
 }
 
 QString AppSettings::fullKey(const QString& section, const QString& key) const
@@ -69,11 +176,32 @@ QString AppSettings::value(const QString& section, const QString& key, const QSt
     return v.isValid() ? v.toString() : defaultValue;
 }
 
+void AppSettings::noteProblem(const QString& section, const QString& key, const QString& text,
+                              const QString& expected) const
+{
+    const QString name = section == kProperties ? key : QStringLiteral("[%1] %2").arg(section, key);
+    m_valueProblems.insert(fullKey(section, key), QStringLiteral("The setting %1=%2 in '%3' is not %4.")
+                                                      .arg(name, text, QFileInfo(m_filePath).absoluteFilePath(), expected));
+}
+
+std::optional<int> AppSettings::storedNumber(const QString& section, const QString& key, int min, int max) const
+{
+    const QString text = value(section, key).trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (ok && n >= min && n <= max)
+        return n;
+    const QString expected = min == INT_MIN && max == INT_MAX ? QStringLiteral("a whole number")
+                                                              : QStringLiteral("a number from %1 to %2").arg(min).arg(max);
+    noteProblem(section, key, text, expected);
+    return std::nullopt;
+}
+
 int AppSettings::number(const QString& section, const QString& key, int defaultValue) const
 {
-    bool ok = false;
-    const int n = value(section, key).trimmed().toInt(&ok);
-    return ok ? n : defaultValue;
+    return storedNumber(section, key).value_or(defaultValue);
 }
 
 bool AppSettings::parseFlag(const QString& text, bool defaultValue)
@@ -90,7 +218,16 @@ bool AppSettings::parseFlag(const QString& text, bool defaultValue)
 
 bool AppSettings::flag(const QString& section, const QString& key, bool defaultValue) const
 {
-    return parseFlag(value(section, key), defaultValue);
+    const QString text = value(section, key).trimmed();
+    if (text.isEmpty())
+        return defaultValue;
+    // parseFlag falls back on its default only for a text that is no flag.
+    const bool parsed = parseFlag(text, true);
+    if (parsed != parseFlag(text, false)) {
+        noteProblem(section, key, text, QStringLiteral("True, False or a number"));
+        return defaultValue;
+    }
+    return parsed;
 }
 
 bool AppSettings::contains(const QString& section, const QString& key) const
@@ -105,17 +242,20 @@ QString AppSettings::property(const QString& key) const
 
 int AppSettings::propertyNumber(const QString& key) const
 {
-    return number(kProperties, key, propertyDefault(key).toInt());
+    const Range range = propertyRanges().value(key, {INT_MIN, INT_MAX});
+    return storedNumber(kProperties, key, range.min, range.max).value_or(propertyDefault(key).toInt());
 }
 
 bool AppSettings::propertyFlag(const QString& key) const
 {
-    return parseFlag(property(key), false);
+    return flag(kProperties, key, parseFlag(propertyDefault(key), false));
 }
 
 void AppSettings::setValue(const QString& section, const QString& key, const QString& value)
 {
     m_settings->setValue(fullKey(section, key), value);
+    m_valueProblems.remove(fullKey(section, key));
+    m_changed = true;
 }
 
 void AppSettings::setNumber(const QString& section, const QString& key, int value)
@@ -131,14 +271,102 @@ void AppSettings::setFlag(const QString& section, const QString& key, bool value
 void AppSettings::clearAll()
 {
     m_settings->clear();
+    m_valueProblems.clear();
+    m_changed = true;
 }
 
 bool AppSettings::sync()
 {
-    const QString dir = QFileInfo(filePath()).absolutePath();
-    QDir().mkpath(dir);
+    if (!m_usable)
+        return false;
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
     m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    // QSettings keeps the first error it met, and a FormatError only ever comes from reading:
+    // the file as it was at load, or our '#' comment lines read back. Whether this sync wrote
+    // the store, the file itself tells.
+    const QSettings::Status status = m_settings->status();
+    const bool written = status == QSettings::NoError || (status == QSettings::FormatError && fileHoldsStore());
+    if (!written)
+        return false;
+    // Nothing changed: QSettings wrote nothing, and a store only read is left as it stands.
+    if (!m_changed)
+        return true;
+    if (!restoreComments())
+        return false;
+    // Read back afresh: the file holds the comments again, and the next sync's status is its own.
+    openStore();
+    m_changed = false;
+    return true;
+}
+
+bool AppSettings::fileHoldsStore() const
+{
+    // QSettings objects on one path share what they read and what is pending, so the file is
+    // read back from a copy.
+    QFile file(m_filePath);
+    QTemporaryFile copy;
+    if (!file.open(QIODevice::ReadOnly) || !copy.open() || copy.write(file.readAll()) < 0 || !copy.flush())
+        return false;
+    const QSettings onDisk(copy.fileName(), QSettings::IniFormat);
+    const QStringList keys = storeKeys(*m_settings);
+    if (keys != storeKeys(onDisk))
+        return false;
+    return std::all_of(keys.cbegin(), keys.cend(),
+                       [&](const QString& key) { return onDisk.value(key) == m_settings->value(key); });
+}
+
+bool AppSettings::restoreComments() const
+{
+    if (m_comments.isEmpty())
+        return true;
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray before = file.readAll();
+    file.close();
+    const QString text = QString::fromUtf8(before);
+    const QString eol = text.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+
+    QMap<QString, QString> bySection;
+    for (const Comment& c : m_comments)
+        bySection[c.section] += c.line + eol;
+    QString body;
+    QStringList placed;
+    for (const QString& raw : splitLines(text)) {
+        const QString line = raw.trimmed();
+        if (isComment(line) || isWrittenCommentKey(line))
+            continue;
+        body += raw + eol;
+        if (isSectionHeader(line)) {
+            const QString section = line.mid(1, line.size() - 2).trimmed();
+            body += bySection.value(section);
+            placed << section;
+        }
+    }
+    // Comments above every section, and those of a section that is gone, go to the top.
+    QString top;
+    for (auto it = bySection.cbegin(); it != bySection.cend(); ++it) {
+        if (!placed.contains(it.key()))
+            top += it.value();
+    }
+    const QByteArray after = (top + body).toUtf8();
+    if (after == before)
+        return true;
+    QSaveFile save(m_filePath);
+    return save.open(QIODevice::WriteOnly) && save.write(after) == after.size() && save.commit();
+}
+
+QString AppSettings::valueProblem(const QString& section, const QString& key) const
+{
+    return m_valueProblems.value(fullKey(section, key));
+}
+
+QStringList AppSettings::problems() const
+{
+    QStringList all = valueProblems();
+    if (!m_loadProblem.isEmpty())
+        all.prepend(m_loadProblem);
+    return all;
 }
 
 QString AppSettings::errorText() const

@@ -31,16 +31,24 @@ void writeFlags(AppSettings& settings, const QString& section, const std::array<
         settings.setFlag(section, QString::number(i), flags[i]);
 }
 
+// A port key holds a number, or a device path that the link opens as it is; the dialog shows the
+// default number for a path.
+int storedPortNumber(const AppSettings& settings, const QString& key)
+{
+    bool isNumber = false;
+    settings.property(key).trimmed().toInt(&isNumber);
+    return isNumber ? settings.propertyNumber(key) : AppSettings::propertyDefault(key).toInt();
+}
+
 } // namespace
 
 CommSettings CommSettings::read(const AppSettings& settings)
 {
     CommSettings c;
-    c.commMode = settings.propertyNumber(QStringLiteral("Mode")) == 1 ? 1 : 0;
-    const int baud = settings.propertyNumber(QStringLiteral("Baud"));
-    c.baudIndex = baud >= 0 && baud < baudList().size() ? baud : 4;
-    c.commPort = settings.propertyNumber(QStringLiteral("CommPort"));
-    c.commPort2 = settings.propertyNumber(QStringLiteral("CommPort2"));
+    c.commMode = settings.propertyNumber(QStringLiteral("Mode"));
+    c.baudIndex = settings.propertyNumber(QStringLiteral("Baud"));
+    c.commPort = storedPortNumber(settings, QStringLiteral("CommPort"));
+    c.commPort2 = storedPortNumber(settings, QStringLiteral("CommPort2"));
     c.storedSlaveID = settings.propertyNumber(QStringLiteral("BCM_SlaveID"));
     c.ipAddress = settings.property(QStringLiteral("IP_Address"));
     return c;
@@ -132,6 +140,15 @@ void createProgramFolders(const AppFolders& folders, const QString& downloadsFol
     // A custom scripts folder is where the script dialogs start; make it too.
     if (QDir::cleanPath(scriptsFolder) != QDir::cleanPath(folders.defaultScriptsFolder()))
         CreatePath(scriptsFolder, messages);
+}
+
+void reportSettingsProblems(const AppSettings& settings, MessageSink& messages)
+{
+    const QStringList problems = settings.problems();
+    if (!problems.isEmpty())
+        messages.showMessage(MessageSink::Severity::Warning, kAppTitle,
+                             problems.join(QStringLiteral("\n\n"))
+                                 + QStringLiteral("\n\nThe settings that could not be read keep their defaults."));
 }
 
 bool saveSettings(AppSettings& settings, MessageSink& messages)

@@ -62,6 +62,10 @@ void setMainFormTerminalOpen(AppSettings& settings, bool open);
 void createProgramFolders(const AppFolders& folders, const QString& downloadsFolder,
                           const QString& scriptsFolder, MessageSink& messages);
 
+// At start-up, after the start routine and the main window's load have read the store: one
+// message with what the store could not use (the file, values that are not of their kind).
+void reportSettingsProblems(const AppSettings& settings, MessageSink& messages);
+
 // Writes the store to disk; when it cannot be written, says so naming the file. What the file
 // held before stays intact.
 bool saveSettings(AppSettings& settings, MessageSink& messages);

@@ -8,11 +8,7 @@ namespace {
 
 std::optional<int> storedNumber(const AppSettings& settings, const std::optional<SettingKey>& key)
 {
-    if (!key)
-        return std::nullopt;
-    bool ok = false;
-    const int n = settings.value(key->section, key->key).trimmed().toInt(&ok);
-    return ok ? std::optional<int>(n) : std::nullopt;
+    return key ? settings.storedNumber(key->section, key->key) : std::nullopt;
 }
 
 void storeNumber(AppSettings& settings, const std::optional<SettingKey>& key, int value)
