@@ -1,7 +1,10 @@
 #include "cli/cli_arguments.h"
+#include "cli/cli_command.h"
+#include "cli/cli_context.h"
 #include "cli/register_arguments.h"
 #include "core/app/app_settings.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -93,6 +96,23 @@ TEST(CliArguments, TheStoredConnectionFillsWhatTheOptionsLeaveOpen)
             EXPECT_EQ(target->baud, c.baud);
         }
         EXPECT_EQ(target->slaveId, c.slave);
+    }
+}
+
+// Without the file the tool would try serial port 3 and fail with 1: 2 shows it stopped first.
+TEST(CliContext, ASettingsFileThatCannotBeReadIsBadInputBeforeTheLinkOpens)
+{
+    QTemporaryDir dir;
+    QFile broken(dir.filePath(QStringLiteral("broken.ini")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("[Broken\nMode=1\n") > 0 && QDir(dir.path()).mkdir("d"));
+    broken.close();
+    for (const QString& path : {broken.fileName(), dir.filePath(QStringLiteral("d"))}) {
+        CliArguments arguments;
+        ASSERT_TRUE(arguments.parse(line(QStringLiteral("read 1 --settings ") + path)));
+        QString err;
+        QTextStream out(stdout), errStream(&err);
+        EXPECT_EQ(CliContext(arguments, out, errStream).run(), kExitUsage) << qPrintable(err);
+        EXPECT_TRUE(err.contains(path)) << qPrintable(err);
     }
 }
 

@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
+
+#include <sys/stat.h>
+
 using namespace halvana;
 using halvana::test::RecordingMessages;
 
@@ -76,6 +80,7 @@ TEST(ChannelNames, SplitsAtLineEndsAndKeepsAtMost289)
     } cases[] = {
         {"CB 1\r\nCB 2\r\nCB 3\r\n", 3, 2, "CB 2"},
         {"CB 1\nCB 2", 2, 2, "CB 2"},            // a file saved with bare LF still splits
+        {"CB 1\rCB 2\r\r\n", 3, 2, "CB 2"},     // a lone CR ends a line too
         {"first\r\n\r\nthird", 3, 2, ""},          // empty lines keep their numbers
         {"only", 1, 0, ""},                        // channel 0 has no name
         {"only", 1, 2, ""},                        // past the end
@@ -114,4 +119,33 @@ TEST(DefinitionFile, Windows1252TextIsReadAsSuch)
     EXPECT_EQ(readWholeTextFile(dir.filePath("latin.txt")).value(), QString::fromUtf8("3ø Meter\r\n"));
     EXPECT_EQ(readWholeTextFile(dir.filePath("utf8.txt")).value(), QString::fromUtf8("3ø Meter\r\n"));
     EXPECT_FALSE(readWholeTextFile(dir.filePath("none.txt")).has_value());
+}
+
+// Each wrong file is refused or cut at once, with one message naming it; none may block.
+TEST(DefinitionFile, WrongFilesAreRefusedOrCutWithAMessage)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Header.txt");
+    const struct {
+        const char* what;
+        std::function<bool()> make;
+        const char* message;
+        QStringList lines;
+    } cases[] = {
+        {"2 MiB file", [&] { writeFile(path, QByteArray(2 << 20, '\n')); return true; }, "could not be read", {}},
+        {"FIFO", [&] { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }, "could not be read", {}},
+        {"link to /dev/zero", [&] { return QFile::link("/dev/zero", path); }, "could not be read", {}},
+        {"folder", [&] { return QDir().mkdir(path); }, "could not be read", {}},
+        {"1 MB line", [&] { writeFile(path, "1\r\n" + QByteArray(1000000, 'y') + "\r\n3"); return true; }, "Line 2 of",
+         {"1", QString(kMaxDefinitionLineLength, 'y'), "3"}},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(path);
+        QDir().rmdir(path);
+        ASSERT_TRUE(c.make()) << c.what;
+        RecordingMessages messages;
+        EXPECT_EQ(readDefinitionFileLines(path, messages), c.lines) << c.what;
+        ASSERT_EQ(messages.texts.size(), 1) << c.what;
+        EXPECT_TRUE(messages.texts[0].contains(c.message) && messages.texts[0].contains(path)) << qPrintable(messages.texts[0]);
+    }
 }

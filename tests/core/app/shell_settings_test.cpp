@@ -35,17 +35,6 @@ TEST(ShellSettings, EmptyStoreGivesAFirstStartsValues)
         EXPECT_FALSE(open);
 }
 
-TEST(ShellSettings, OutOfRangeModeAndBaudFallBackToUsableValues)
-{
-    QTemporaryDir dir;
-    AppSettings s(dir.filePath("s.ini"));
-    s.setProperty("Mode", "7");
-    s.setProperty("Baud", "12");
-    const CommSettings c = CommSettings::read(s);
-    EXPECT_EQ(c.commMode, 0);
-    EXPECT_EQ(c.baudIndex, 4);
-}
-
 TEST(ShellSettings, ColumnWidthFlagNeedsExactlyTrue)
 {
     QTemporaryDir dir;
