@@ -18,8 +18,8 @@ TEST(ManualClock, FiresDueTimersInOrderAndFollowsRestarts)
     slow->setCallback([&] { fired << QStringLiteral("slow@%1").arg(clock.nowMs()); });
     fast->setCallback([&] { fired << QStringLiteral("fast@%1").arg(clock.nowMs()); });
     sameAsSlow->setCallback([&] { fired << QStringLiteral("same@%1").arg(clock.nowMs()); sameAsSlow->stop(); });
-    slow->start();
     sameAsSlow->start();
+    slow->start();
     fast->start();
     clock.advance(30);
     EXPECT_EQ(fired, QStringList({"fast@10", "fast@20", "fast@30"}));
@@ -28,7 +28,7 @@ TEST(ManualClock, FiresDueTimersInOrderAndFollowsRestarts)
     fast->setCallback([&] { slow->start(); });
     fast->start();
     clock.advance(40);
-    EXPECT_EQ(fired.mid(3), QStringList({"slow@70", "same@70"}));
+    EXPECT_EQ(fired.mid(3), QStringList({"same@70", "slow@70"}));
     clock.advance(500);
     EXPECT_EQ(fired.size(), 5);
     fast->stop();
