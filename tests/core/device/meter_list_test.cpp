@@ -54,7 +54,10 @@ TEST_F(MeterListTest, MeterInformationGivesTypesLabelsNumbersCountsAndOrdinals)
     meterTypes({kTypeBranch, kTypeSubfeed, 12, kTypeSubfeed, 6, kTypePanel, kTypeMultipole, kTypePduInput});
     decode(context(kStepMeterInfo2, 2), {{0, 0x4003}}); // meter 125, beyond the meter count
 
+    EXPECT_EQ(cell(2, SystemSettingsView::kTypeColumn), QStringLiteral("4) Subfeed"));
+    EXPECT_EQ(cell(2, SystemSettingsView::kNumberColumn), QStringLiteral("2"));
     EXPECT_EQ(cell(3, SystemSettingsView::kTypeColumn), QStringLiteral("12) Unknown"));
+    EXPECT_EQ(cell(7, SystemSettingsView::kTypeColumn), QStringLiteral("5) Br. Multipole"));
 
     const DeviceModel& m = data.model();
     EXPECT_EQ(m.MeterType[3], kTypeSubfeed);

@@ -17,8 +17,7 @@ struct FormatCase {
 
 class FormatTest : public DecoderTest, public ::testing::WithParamInterface<FormatCase> {};
 
-// Each value lands in its register's row, in the format of that register for that map. Every
-// register's format is checked against the simulator's registers in the end-to-end table tests.
+// Each value lands in its register's row, in the format of that register for that map.
 TEST_P(FormatTest, ValueLandsInItsRowWithItsRegistersFormat)
 {
     const FormatCase c = GetParam();
@@ -35,16 +34,76 @@ constexpr auto B2 = MeterHalf::BCM2;
 INSTANTIATE_TEST_SUITE_P(
     BothMaps, FormatTest,
     ::testing::Values(
-        FormatCase{0, 5, 2, B1, 8, 1234, 9, "1.234"}, FormatCase{0, 5, 2, B1, 47, 7, 48, "0.7"},
-        FormatCase{0, 5, 2, B1, 83, 65535, 84, "655.35"}, FormatCase{0, 5, 1, B1, 19, 7, 20, "0.007"},
-        FormatCase{1, 6, 2, B1, 18, 5, 19, "0.05"}, FormatCase{1, 6, 1, B1, 0, 1234, 1, "1234"},
-        FormatCase{2, 7, 1, B1, 11, 1234, 12, "123.4"},
+        // Branch settings, Map 2: thousandths, tenths, hundredths, raw.
+        FormatCase{0, 5, 2, B1, 8, 1234, 9, "1.234"}, FormatCase{0, 5, 2, B1, 6, 1234, 7, "123.4"},
+        FormatCase{0, 5, 2, B1, 29, 1234, 30, "12.34"}, FormatCase{0, 5, 2, B1, 9, 1234, 10, "1234"},
+        FormatCase{0, 5, 2, B1, 47, 7, 48, "0.7"}, FormatCase{0, 5, 2, B1, 83, 65535, 84, "655.35"},
+        FormatCase{0, 5, 2, B1, 31, 1234, 32, "1234"},
+        // Branch settings, Map 1.
+        FormatCase{0, 5, 1, B1, 97, 55, 98, "5.5"}, FormatCase{0, 5, 1, B1, 19, 7, 20, "0.007"},
+        FormatCase{0, 5, 1, B1, 42, 1234, 43, "12.34"}, FormatCase{0, 5, 1, B1, 44, 1234, 45, "1234"},
+        FormatCase{0, 5, 1, B1, 95, 1234, 96, "12.34"}, FormatCase{0, 5, 1, B1, 64, 1234, 65, "1234"},
+        // Branch readings.
+        FormatCase{1, 6, 1, B1, 22, 1234, 23, "123.4"}, FormatCase{1, 6, 1, B1, 21, 1234, 22, "12.34"},
+        FormatCase{1, 6, 1, B1, 0, 1234, 1, "1234"}, FormatCase{1, 6, 1, B1, 49, 1234, 50, "123.4"},
+        FormatCase{1, 6, 2, B1, 18, 5, 19, "0.05"}, FormatCase{1, 6, 2, B1, 19, 5, 20, "0.5"},
+        FormatCase{1, 6, 2, B1, 34, 5, 35, "5"}, FormatCase{1, 6, 2, B1, 35, 5, 36, "0.05"},
+        // Three-phase settings.
+        FormatCase{2, 7, 2, B1, 9, 1234, 10, "1.234"}, FormatCase{2, 7, 2, B1, 40, 1234, 41, "12.34"},
+        FormatCase{2, 7, 2, B1, 58, 1234, 59, "123.4"}, FormatCase{2, 7, 2, B1, 60, 1234, 61, "12.34"},
+        FormatCase{2, 7, 1, B1, 11, 1234, 12, "123.4"}, FormatCase{2, 7, 1, B1, 43, 1234, 44, "12.34"},
+        FormatCase{2, 7, 1, B1, 19, 1234, 20, "1234"},
         // Three-phase readings: the second part follows the first part's rows.
-        FormatCase{3, 8, 1, B2, 0, 1234, 99, "12.34"}, FormatCase{3, 8, 2, B2, 84, 1234, 177, "123.4"},
+        FormatCase{3, 8, 1, B1, 74, 1234, 75, "123.4"}, FormatCase{3, 8, 1, B1, 71, 1234, 72, "12.34"},
+        FormatCase{3, 8, 1, B2, 0, 1234, 99, "12.34"}, FormatCase{3, 8, 1, B2, 60, 1234, 159, "123.4"},
+        FormatCase{3, 8, 1, B2, 48, 1234, 147, "1234"}, FormatCase{3, 8, 2, B1, 65, 1234, 66, "12.34"},
+        FormatCase{3, 8, 2, B2, 0, 1234, 93, "12.34"}, FormatCase{3, 8, 2, B2, 84, 1234, 177, "123.4"},
+        FormatCase{3, 8, 2, B2, 85, 1234, 178, "1234"},
         // Thermal settings: register 64121 + 150 k lands in row 121.
-        FormatCase{9, 10, 2, B2, 0, 77, 121, "77"}, FormatCase{10, 11, 2, B1, 74, 23, 75, "23"},
+        FormatCase{9, 10, 2, B2, 0, 77, 121, "77"}, FormatCase{9, 10, 1, B1, 119, 78, 120, "78"},
+        FormatCase{10, 11, 2, B1, 74, 23, 75, "23"},
         // System settings and the input board: one value column.
-        FormatCase{4, 0, 2, B1, 53, 1234, 54, "12.34"}, FormatCase{7, 9, 2, B1, 20, 12, 21, "12"}));
+        FormatCase{4, 0, 2, B1, 53, 1234, 54, "12.34"}, FormatCase{4, 0, 2, B1, 52, 1234, 53, "1234"},
+        FormatCase{7, 9, 2, B1, 20, 12, 21, "12"}));
+
+TEST_F(DecoderTest, AllSettingsNamesEachMetersOwnRegisterByTheBlockStrideOfItsMap)
+{
+    struct Case {
+        int table;
+        int step;
+        int map;
+        MeterHalf half;
+        int cursor;
+        int index;
+        int reg;
+        const char* description;
+    };
+    const Case cases[] = {
+        {0, 5, 2, MeterHalf::BCM1, 2, 19, 2020 + 300, "Parent ID (Panel) - B3"}, // Map 2 stride is 150
+        {0, 5, 1, MeterHalf::BCM1, 2, 15, 2016 + 400, "Parent ID (Panel) - B3"},
+        {2, 7, 2, MeterHalf::BCM1, 1, 19, 40020 + 350, "Parent ID (Panel) - M2"},
+        {9, 10, 2, MeterHalf::BCM2, 4, 0, 64121 + 600, "Sensor 13 Enable (1 = On) - Slot 5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        data.model().RegisterMapVersion = c.map;
+        data.openTable(c.table);
+        data.openTable(kAllSettingsTable);
+        data.AllSettingsPassActive = true;
+        decode(context(c.step, c.map, c.cursor, c.half, kTypeSubfeed), {{c.index, 9}});
+        const GridModel& all = grid(kAllSettingsTable);
+        int found = 0;
+        for (int r = 1; r < all.rowCount(); ++r) {
+            if (all.text(r, 0) == QString::number(c.reg)) {
+                EXPECT_EQ(all.text(r, 1), QString::fromLatin1(c.description));
+                EXPECT_EQ(all.text(r, 2), QStringLiteral("9"));
+                ++found;
+            }
+            EXPECT_FALSE(all.text(r, 1).contains(QLatin1String("Not Used")));
+        }
+        EXPECT_EQ(found, 1);
+    }
+}
 
 TEST_F(DecoderTest, BranchReadingsStatusBitsSitAfterTheBlockOfEachMapInTheirColours)
 {
@@ -110,7 +169,7 @@ TEST_F(DecoderTest, UndecodableRepliesChangeNothing)
     EXPECT_EQ(grid(kBranchSettingsTable).columnCount(), 2);
 }
 
-TEST_F(DecoderTest, ThermalModulesFillOneColumnPerSlotWithTheirRowsHidden)
+TEST_F(DecoderTest, ThermalModulesFillOneColumnPerSlotAndTheInputBoardOneValueColumn)
 {
     data.openTable(kThermalSettingsTable);
     decode(context(kStepThermalSettings, 2, 5, MeterHalf::BCM1), {{0, 1}});
@@ -122,6 +181,11 @@ TEST_F(DecoderTest, ThermalModulesFillOneColumnPerSlotWithTheirRowsHidden)
     EXPECT_EQ(g.text(150, 7), QStringLiteral("3"));
     EXPECT_TRUE(g.isRowHidden(148));
     EXPECT_FALSE(g.isRowHidden(147));
+
+    data.openTable(kInputBoardTable);
+    decode(context(kStepInputBoard, 2));
+    EXPECT_EQ(grid(kInputBoardTable).text(0, 2), QStringLiteral("Value"));
+    EXPECT_TRUE(grid(kInputBoardTable).isRowHidden(13));
 }
 
 } // namespace
