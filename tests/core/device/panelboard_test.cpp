@@ -5,21 +5,18 @@ namespace {
 
 TEST(PanelboardLayout, BranchesMapToGridCellsAndBack)
 {
-    struct Case {
+    const struct {
         int branch;
         bool columnWidth;
         int grid;
         int row;
+    } cases[] = {
+        {1, false, 1, 0},   {41, false, 1, 20}, {42, false, 2, 0},  {167, false, 7, 20}, {21, true, 1, 0},
+        {20, true, 0, 20},  {167, true, 7, 20}, {168, false, -1, -1}, {168, true, -1, -1}, {-1, false, -1, -1},
     };
-    const Case cases[] = {
-        {0, false, 0, 0},  {1, false, 1, 0},  {41, false, 1, 20}, {42, false, 2, 0},
-        {43, false, 3, 0}, {167, false, 7, 20}, {21, true, 1, 0},  {20, true, 0, 20},
-        {167, true, 7, 20}, {168, false, -1, -1}, {168, true, -1, -1}, {-1, false, -1, -1},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const BranchCell cell = PanelboardViews::cellOfBranch(c.branch, c.columnWidth);
-        EXPECT_EQ(cell.grid, c.grid) << c.branch;
-        EXPECT_EQ(cell.row, c.row) << c.branch;
+        EXPECT_EQ(std::make_pair(cell.grid, cell.row), std::make_pair(c.grid, c.row)) << c.branch << c.columnWidth;
     }
     for (bool columnWidth : {false, true}) {
         for (int b = 0; b < PanelboardViews::kMaxPanelBranches; ++b) {
@@ -29,28 +26,17 @@ TEST(PanelboardLayout, BranchesMapToGridCellsAndBack)
     }
 }
 
-TEST(PanelboardLayout, CircuitLabelsFollowTheLayout)
+TEST(PanelboardLayout, CircuitLabelsAndCaptionsFollowTheLayout)
 {
     PanelboardViews views;
+    PanelboardView& view = views.view(kBranchPanelView);
     views.setColumnWidthLayout(false);
-    EXPECT_EQ(views.view(kBranchPanelView).branchGrid(1).text(0, 0), QStringLiteral("B2"));
-    EXPECT_EQ(views.view(kBranchPanelView).branchGrid(2).text(1, 0), QStringLiteral("B3"));
-    EXPECT_EQ(views.view(kBranchPanelView).caption(), QStringLiteral("Branch Panelboard (Standard) View"));
+    EXPECT_EQ(view.branchGrid(1).text(0, 0), QStringLiteral("B2"));
+    EXPECT_EQ(view.branchGrid(2).text(1, 0), QStringLiteral("B3"));
+    EXPECT_EQ(view.caption(), QStringLiteral("Branch Panelboard (Standard) View"));
     views.setColumnWidthLayout(true);
-    EXPECT_EQ(views.view(kBranchPanelView).branchGrid(1).text(0, 0), QStringLiteral("B22"));
-    EXPECT_EQ(views.view(kBranchPanelView).caption(), QStringLiteral("Branch Panelboard (Column-Width) View"));
-}
-
-TEST(PanelboardLayout, CellLabelIsThePartTheModeShows)
-{
-    const QString composite =
-        PanelboardViews::compositeLabel(QStringLiteral("Panel 1 CB 3"), 3, QStringLiteral("Panel 1 V 1"), 201, QStringLiteral("2"));
-    EXPECT_EQ(composite, QStringLiteral("Panel 1 CB 3 (3)       Panel 1 V 1 (201)       Parent ID 2"));
-    EXPECT_EQ(PanelboardViews::cellLabel(composite, PanelboardViews::kCurrentLabels, false), composite);
-    EXPECT_EQ(PanelboardViews::cellLabel(composite, PanelboardViews::kVoltageLabels, false),
-              QStringLiteral("Panel 1 V 1 (201)"));
-    EXPECT_EQ(PanelboardViews::cellLabel(composite, PanelboardViews::kVoltageLabels, true),
-              QStringLiteral("Parent ID 2"));
+    EXPECT_EQ(view.branchGrid(1).text(0, 0), QStringLiteral("B22"));
+    EXPECT_EQ(view.caption(), QStringLiteral("Branch Panelboard (Column-Width) View"));
     EXPECT_EQ(PanelboardViews::groupCaption(1, PanelboardViews::kVoltageLabels),
               QStringLiteral("Group 2: Voltage / Mapping (Ch#) / Parent ID"));
 }
@@ -66,24 +52,29 @@ protected:
     }
 };
 
-TEST_F(PanelboardDecodeTest, BranchCellTakesValueAndColourFromTheWordsOfItsMap)
+// The label is the part of "current (ch)  voltage (ch)  parent" the label mode shows.
+TEST_F(PanelboardDecodeTest, BranchCellTakesValueColourAndLabelFromTheWordsOfItsMap)
 {
-    struct Case {
+    const QString composite = QStringLiteral("Ch 88 (88)       Ch 201 (201)       Parent ID 2");
+    const auto current = PanelboardViews::kCurrentLabels;
+    const auto voltage = PanelboardViews::kVoltageLabels;
+    const struct {
         int map;
         std::map<int, quint16> readings;
         int mode;
+        bool parentId;
         const char* value;
         Rgb colour;
-    };
-    const Case cases[] = {
+        QString label;
+    } cases[] = {
         // Map 2 keeps the alarm and warning words at 52 and 53 (its block has 54 registers).
-        {2, {{16, 12}, {11, 120}, {52, 0}, {53, 4}}, PanelboardViews::kCurrentLabels, "12", kStatusYellow},
-        {2, {{16, 12}, {52, 1}}, PanelboardViews::kCurrentLabels, "12", kStatusRed},
-        {2, {{16, 12}}, PanelboardViews::kVoltageLabels, "0", kStatusGreen},
-        {1, {{16, 9}, {11, 121}, {53, 0}, {54, 2}}, PanelboardViews::kVoltageLabels, "121", kStatusYellow},
-        {1, {{16, 9}, {53, 8}}, PanelboardViews::kCurrentLabels, "9", kStatusRed},
+        {2, {{16, 12}, {11, 120}, {52, 0}, {53, 4}}, current, false, "12", kStatusYellow, composite},
+        {2, {{16, 12}, {52, 1}}, current, false, "12", kStatusRed, composite},
+        {2, {{16, 12}}, voltage, false, "0", kStatusGreen, QStringLiteral("Ch 201 (201)")},
+        {1, {{16, 9}, {11, 121}, {53, 0}, {54, 2}}, voltage, true, "121", kStatusYellow, QStringLiteral("Parent ID 2")},
+        {1, {{16, 9}, {53, 8}}, current, false, "9", kStatusRed, composite},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.map);
         data.model().RegisterMapVersion = c.map;
         data.openTable(kBranchSettingsTable);
@@ -92,16 +83,15 @@ TEST_F(PanelboardDecodeTest, BranchCellTakesValueAndColourFromTheWordsOfItsMap)
         views.open(kBranchPanelView);
         views.setColumnWidthLayout(false);
         views.setLabelMode(c.mode);
+        views.setShowParentId(c.parentId);
         // Branch 43: circuit 2 of the second panel.
-        const int current = c.map == 1 ? 10 : 4;
-        decode(context(kStepBranchSettings, c.map, 43), {{current, 88}, {current + 1, 201}, {c.map == 1 ? 15 : 19, 2}});
+        const int channel = c.map == 1 ? 10 : 4;
+        decode(context(kStepBranchSettings, c.map, 43), {{channel, 88}, {channel + 1, 201}, {c.map == 1 ? 15 : 19, 2}});
         decode(context(kStepBranchReadings, c.map, 43), c.readings);
         GridModel& g = views.view(kBranchPanelView).branchGrid(3);
         EXPECT_EQ(g.text(0, PanelboardView::kValueColumn), QString::fromLatin1(c.value));
         EXPECT_EQ(g.background(0, PanelboardView::kValueColumn), c.colour);
-        EXPECT_EQ(g.text(0, PanelboardView::kLabelColumn),
-                  c.mode == PanelboardViews::kVoltageLabels ? QStringLiteral("Ch 201 (201)")
-                                                            : QStringLiteral("Ch 88 (88)       Ch 201 (201)       Parent ID 2"));
+        EXPECT_EQ(g.text(0, PanelboardView::kLabelColumn), c.label);
     }
 }
 
@@ -147,8 +137,10 @@ TEST_P(ThreePhasePanelTest, SubfeedFrameFillsFromTheReadingsTable)
     EXPECT_EQ(g.text(3, 1), QStringLiteral("5 (Ch 5)"));
     EXPECT_EQ(g.text(8, 4), QStringLiteral("N/A"));      // no neutral channel mapped
     EXPECT_EQ(g.text(10, 4), QStringLiteral("9 (Ch 9)"));
-    // Map 2 says a neutral CT is fitted (register 4); on Map 1 its channel is not mapped.
+    // Map 2 says in registers 4 and 5 whether neutral and ground CTs are fitted; on Map 1 a CT
+    // is there when its channel is mapped (here the ground's, not the neutral's).
     EXPECT_EQ(g.text(7, 4), map == 1 ? QStringLiteral("N/A") : QStringLiteral("20.03"));
+    EXPECT_EQ(g.text(9, 4) == QLatin1String("N/A"), map == 2) << qPrintable(g.text(9, 4));
     EXPECT_EQ(g.text(19, 4), QStringLiteral("Warning"));
     EXPECT_EQ(g.background(19, 4), kStatusYellow);
     EXPECT_EQ(g.text(21, 4), QStringLiteral("Alarm"));

@@ -24,7 +24,8 @@ TEST_P(FormatTest, ValueLandsInItsRowWithItsRegistersFormat)
     data.model().RegisterMapVersion = c.map;
     data.openTable(c.table);
     ASSERT_TRUE(decode(context(c.step, c.map, 1, c.half), {{c.index, c.value}}));
-    EXPECT_EQ(grid(c.table).text(c.row, c.table == kSystemSettingsTable ? 2 : 3), QString::fromLatin1(c.text));
+    const bool valueColumn = c.table == kSystemSettingsTable || c.table == kInputBoardTable;
+    EXPECT_EQ(grid(c.table).text(c.row, valueColumn ? 2 : 3), QString::fromLatin1(c.text));
 }
 
 constexpr auto B1 = MeterHalf::BCM1;
@@ -61,51 +62,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Thermal settings: register 64121 + 150 k lands in row 121.
         FormatCase{9, 10, 2, B2, 0, 77, 121, "77"}, FormatCase{9, 10, 1, B1, 119, 78, 120, "78"},
         FormatCase{10, 11, 2, B1, 74, 23, 75, "23"},
-        // System settings.
-        FormatCase{4, 0, 2, B1, 53, 1234, 54, "12.34"}, FormatCase{4, 0, 2, B1, 52, 1234, 53, "1234"}));
-
-TEST_F(DecoderTest, BranchSettingsKeepChannelsAndParentFromEachMapsOwnRegisters)
-{
-    for (int map : {1, 2}) {
-        SCOPED_TRACE(map);
-        data.model().RegisterMapVersion = map;
-        data.openTable(kBranchSettingsTable);
-        const int current = map == 1 ? 10 : 4;
-        const int voltage = map == 1 ? 11 : 5;
-        const int parent = map == 1 ? 15 : 19;
-        decode(context(kStepBranchSettings, map, 3), {{current, 17}, {voltage, 201}, {parent, 2}});
-        EXPECT_EQ(data.model().BranchKeptWord1[3], 17);
-        EXPECT_EQ(data.model().BranchKeptWord2[3], 201);
-        EXPECT_EQ(data.model().BranchKeptText[3], QStringLiteral("2"));
-    }
-}
-
-TEST_F(DecoderTest, ThreePhaseSettingsKeepMappingsParentAndFittedCts)
-{
-    struct Case {
-        int map;
-        std::map<int, quint16> values;
-        bool neutral;
-        bool ground;
-    };
-    // Map 2 says in registers 4 and 5 whether the CTs are fitted; Map 1 by their mapping.
-    const Case cases[] = {
-        {2, {{10, 1}, {17, 8}, {19, 5}, {3, 1}}, true, false},
-        {2, {{10, 1}, {16, 7}, {19, 5}, {4, 1}}, false, true},
-        {1, {{15, 1}, {21, 7}, {24, 5}}, true, false},
-        {1, {{15, 1}, {22, 8}, {24, 5}}, false, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.map);
-        data.model().RegisterMapVersion = c.map;
-        data.openTable(kThreePhaseSettingsTable);
-        decode(context(kStepThreePhaseSettings, c.map, 2, MeterHalf::BCM1, kTypeSubfeed), c.values);
-        EXPECT_EQ(data.model().ThreePhaseKeptWords[0][2], 1);
-        EXPECT_EQ(data.model().ThreePhaseKeptText[2], QStringLiteral("5"));
-        EXPECT_EQ(data.model().ThreePhaseFlagA[2], c.neutral);
-        EXPECT_EQ(data.model().ThreePhaseFlagB[2], c.ground);
-    }
-}
+        // System settings and the input board: one value column.
+        FormatCase{4, 0, 2, B1, 53, 1234, 54, "12.34"}, FormatCase{4, 0, 2, B1, 52, 1234, 53, "1234"},
+        FormatCase{7, 9, 2, B1, 20, 12, 21, "12"}));
 
 TEST_F(DecoderTest, AllSettingsNamesEachMetersOwnRegisterByTheBlockStrideOfItsMap)
 {
@@ -127,7 +86,7 @@ TEST_F(DecoderTest, AllSettingsNamesEachMetersOwnRegisterByTheBlockStrideOfItsMa
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
-        DecoderTest::data.model().RegisterMapVersion = c.map;
+        data.model().RegisterMapVersion = c.map;
         data.openTable(c.table);
         data.openTable(kAllSettingsTable);
         data.AllSettingsPassActive = true;
@@ -146,7 +105,7 @@ TEST_F(DecoderTest, AllSettingsNamesEachMetersOwnRegisterByTheBlockStrideOfItsMa
     }
 }
 
-TEST_F(DecoderTest, BranchReadingsStatusBitsSitAfterTheBlockOfEachMap)
+TEST_F(DecoderTest, BranchReadingsStatusBitsSitAfterTheBlockOfEachMapInTheirColours)
 {
     for (int map : {1, 2}) {
         SCOPED_TRACE(map);
@@ -154,17 +113,20 @@ TEST_F(DecoderTest, BranchReadingsStatusBitsSitAfterTheBlockOfEachMap)
         data.openTable(kBranchReadingsTable);
         const int alarmIndex = map == 1 ? 53 : 52;
         const int firstAlarmRow = map == 1 ? 56 : 55;
-        decode(context(kStepBranchReadings, map), {{alarmIndex, 0x0005}, {alarmIndex + 1, 0x0400}});
+        decode(context(kStepBranchReadings, map), {{alarmIndex, 0x0004}, {alarmIndex + 1, 0x0400}});
         const GridModel& g = grid(kBranchReadingsTable);
-        EXPECT_EQ(g.text(0, 2), QStringLiteral("B1"));
-        for (int bit = 0; bit < 11; ++bit) {
-            const bool set = bit == 0 || bit == 2;
-            EXPECT_EQ(g.text(firstAlarmRow + bit, 2), set ? QStringLiteral("Active") : QStringLiteral("OK"));
-            EXPECT_EQ(g.background(firstAlarmRow + bit, 2), set ? kStatusRed : kStatusGreen);
+        const struct {
+            int row;
+            const char* text;
+            Rgb colour;
+        } cells[] = {{firstAlarmRow + 1, "OK", kStatusGreen},
+                     {firstAlarmRow + 2, "Active", kStatusRed},
+                     {firstAlarmRow + 11 + 9, "OK", kStatusGreen},
+                     {firstAlarmRow + 11 + 10, "Active", kStatusYellow}};
+        for (const auto& c : cells) {
+            EXPECT_EQ(g.text(c.row, 2), QLatin1String(c.text)) << c.row;
+            EXPECT_EQ(g.background(c.row, 2), c.colour) << c.row;
         }
-        EXPECT_EQ(g.text(firstAlarmRow + 11 + 10, 2), QStringLiteral("Active"));
-        EXPECT_EQ(g.background(firstAlarmRow + 11 + 10, 2), kStatusYellow);
-        EXPECT_EQ(g.text(firstAlarmRow + 11, 2), QStringLiteral("OK"));
     }
 }
 
@@ -195,8 +157,7 @@ TEST_F(DecoderTest, UndecodableRepliesChangeNothing)
 {
     data.openTable(kBranchSettingsTable);
     const ReadContext good = context(kStepBranchSettings, 2);
-    RegData shortReply(size_t(good.ReadCount - 1), 1);
-    EXPECT_FALSE(data.ProcessDataReceived(good, shortReply));
+    EXPECT_FALSE(data.ProcessDataReceived(good, RegData(size_t(good.ReadCount - 1), 1)));
 
     ReadContext wrongBlock = good;
     wrongBlock.firstRegister += 150; // says cursor 0 but reads meter 1's block
@@ -208,7 +169,7 @@ TEST_F(DecoderTest, UndecodableRepliesChangeNothing)
     EXPECT_EQ(grid(kBranchSettingsTable).columnCount(), 2);
 }
 
-TEST_F(DecoderTest, ThermalModulesFillOneColumnPerSlotInBothParts)
+TEST_F(DecoderTest, ThermalModulesFillOneColumnPerSlotAndTheInputBoardOneValueColumn)
 {
     data.openTable(kThermalSettingsTable);
     decode(context(kStepThermalSettings, 2, 5, MeterHalf::BCM1), {{0, 1}});
@@ -220,17 +181,11 @@ TEST_F(DecoderTest, ThermalModulesFillOneColumnPerSlotInBothParts)
     EXPECT_EQ(g.text(150, 7), QStringLiteral("3"));
     EXPECT_TRUE(g.isRowHidden(148));
     EXPECT_FALSE(g.isRowHidden(147));
-}
 
-TEST_F(DecoderTest, InputBoardStatusFillsTheValueColumn)
-{
     data.openTable(kInputBoardTable);
-    decode(context(kStepInputBoard, 2), {{0, 1}, {20, 12}});
-    const GridModel& g = grid(kInputBoardTable);
-    EXPECT_EQ(g.text(0, 2), QStringLiteral("Value"));
-    EXPECT_EQ(g.text(1, 2), QStringLiteral("1"));
-    EXPECT_EQ(g.text(21, 2), QStringLiteral("12"));
-    EXPECT_TRUE(g.isRowHidden(13));
+    decode(context(kStepInputBoard, 2));
+    EXPECT_EQ(grid(kInputBoardTable).text(0, 2), QStringLiteral("Value"));
+    EXPECT_TRUE(grid(kInputBoardTable).isRowHidden(13));
 }
 
 } // namespace

@@ -6,42 +6,32 @@
 using namespace halvana;
 using halvana::test::rtuFrame;
 
-namespace {
-
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
-} // namespace
-
-struct FrameCase {
-    const char* name;
-    RequestFrame built;
-    QByteArray expected;
-};
-
+// Byte for byte, and as the traffic log shows them: two upper-case digits and a blank a byte.
 TEST(Frames, RequestsByteForByte)
 {
-    const FrameCase cases[] = {
+    const struct {
+        const char* name;
+        RequestFrame built;
+        QByteArray expected;
+    } cases[] = {
         {"rtu read 125 at 1 from slave 3", frame::RTUReadQuery(3, 1, 125), rtuFrame("0303 0000 007D")},
-        {"rtu read 1 at 1 from slave 1", frame::RTUReadQuery(1, 1, 1), hex("010300000001840A")},
+        {"rtu read 1 at 1 from slave 1", frame::RTUReadQuery(1, 1, 1), QByteArray::fromHex("010300000001840A")},
         {"rtu read at 65536 is wire 65535", frame::RTUReadQuery(1, 65536, 1), rtuFrame("0103 FFFF 0001")},
-        {"rtu write reboot", frame::RTUWriteQuery(1, 858, {1}), rtuFrame("0110 0359 0001 02 0001")},
         {"rtu write high and low bytes", frame::RTUWriteQuery(7, 52, {65535, 256, 0}),
          rtuFrame("0710 0033 0003 06 FFFF 0100 0000")},
-        {"tcp first read", frame::TCPReadQuery(1, 1, 1, 63, 0), hex("00010000000601030000003F")},
-        {"tcp read with panel 2 offset", frame::TCPReadQuery(0x1234, 1, 1, 10, 4000), hex("12340000000601030FA0000A")},
-        {"tcp read at transaction 65535", frame::TCPReadQuery(65535, 9, 2001, 99, 0), hex("FFFF000000060903 07D00063")},
+        {"tcp read with panel 2 offset", frame::TCPReadQuery(0x1234, 1, 1, 10, 4000),
+         QByteArray::fromHex("12340000000601030FA0000A")},
+        {"tcp read at transaction 65535", frame::TCPReadQuery(65535, 9, 2001, 99, 0),
+         QByteArray::fromHex("FFFF000000060903 07D00063")},
         // Length 7 + 2n: unit id, function, address, count, byte count and the values.
-        {"tcp write of one value", frame::TCPWriteQuery(5, 1, 858, {1}, 0), hex("00050000000901100359000102 0001")},
         {"tcp write of three values with offset", frame::TCPWriteQuery(6, 2, 52, {1, 2, 3}, 2000),
-         hex("0006 0000 000D 02 10 0803 0003 06 0001 0002 0003")},
+         QByteArray::fromHex("0006 0000 000D 02 10 0803 0003 06 0001 0002 0003")},
     };
-    for (const FrameCase& c : cases) {
+    for (const auto& c : cases) {
         ASSERT_TRUE(c.built.ok()) << c.name << ": " << c.built.error.toStdString();
-        EXPECT_EQ(c.built.bytes.toHex(' ').toUpper(), c.expected.toHex(' ').toUpper()) << c.name;
+        EXPECT_EQ(hexText(c.built.bytes), QString::fromLatin1(c.expected.toHex(' ').toUpper() + ' ')) << c.name;
     }
+    EXPECT_EQ(hexText({}), QString());
 }
 
 TEST(Frames, RequestsThatWouldLeaveTheProtocolAreRefusedNotWrapped)
@@ -73,19 +63,12 @@ TEST(Frames, RequestsThatWouldLeaveTheProtocolAreRefusedNotWrapped)
     }
 }
 
-TEST(Frames, HexTextHasTwoUpperCaseDigitsAndABlankPerByte)
-{
-    EXPECT_EQ(hexText(hex("0103000A00FF")), QStringLiteral("01 03 00 0A 00 FF "));
-    EXPECT_EQ(hexText({}), QString());
-}
-
 TEST(Frames, TransactionCounterStartsAtOneAndWrapsToZero)
 {
     TransactionCounter counter;
     EXPECT_EQ(counter.next(), 1);
     for (int i = 2; i <= 65535; ++i)
         counter.next();
-    EXPECT_EQ(counter.current(), 65535);
     EXPECT_EQ(counter.next(), 0);
     EXPECT_EQ(counter.next(), 1);
     counter.reset();

@@ -42,23 +42,9 @@ public:
 // How an outcome reads in the event log.
 inline QString outcomeText(const ExchangeOutcome& o)
 {
-    switch (o.kind) {
-    case ExchangeOutcome::Kind::Registers:
-        return QStringLiteral("registers");
-    case ExchangeOutcome::Kind::Acknowledged:
-        return QStringLiteral("ack");
-    case ExchangeOutcome::Kind::Exception:
-        return QStringLiteral("exception %1").arg(o.exceptionCode);
-    case ExchangeOutcome::Kind::Rejected:
-        return QStringLiteral("rejected");
-    case ExchangeOutcome::Kind::TimedOut:
-        return QStringLiteral("timed out");
-    case ExchangeOutcome::Kind::NotSent:
-        return QStringLiteral("not sent");
-    case ExchangeOutcome::Kind::Abandoned:
-        return QStringLiteral("abandoned");
-    }
-    return {};
+    static const char* const kinds[] = {"registers", "ack", "exception", "rejected", "timed out", "not sent", "abandoned"};
+    const QString text = QLatin1String(kinds[int(o.kind)]);
+    return o.kind == ExchangeOutcome::Kind::Exception ? text + QStringLiteral(" %1").arg(o.exceptionCode) : text;
 }
 
 // A link on a manual clock with a serial port (open) and a socket (connected), and a log of

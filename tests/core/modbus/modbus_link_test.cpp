@@ -104,32 +104,26 @@ TEST_F(LinkTest, BytesWithNoRequestOutstandingDoNotRestartPolling)
     EXPECT_TRUE(serial.written.isEmpty()) << "no wake-up text while idle";
 }
 
-TEST_F(LinkTest, AnEchoedRequestIsReportedUntilTheResponseTimeOutReopens)
+// The time-out ends the exchange, resumes polling and sends the wake-up text to the RTU port.
+TEST_F(LinkTest, AnEchoedRequestIsReportedUntilTheResponseTimeOut)
 {
     link.ReadQuery(1, 2);
+    const int writes = int(serial.written.size());
     serial.receive(serial.lastWritten());
     clock.advance(ModbusLink::kFrameGapMs * 3);
     EXPECT_EQ(events, (QStringList{"echo", "echo", "echo"}));
     events.clear();
-    clock.advance(ModbusLink::kResponseTimeoutMs);
-    EXPECT_EQ(events.filter(QStringLiteral("echo")).size(), events.size() - 2);
+    clock.advance(ModbusLink::kResponseTimeoutMs - ModbusLink::kFrameGapMs * 3 - 1);
+    EXPECT_EQ(events.filter(QStringLiteral("echo")).size(), events.size());
+    EXPECT_EQ(polling.resumes, 0);
+    clock.advance(1);
     EXPECT_EQ(events.mid(events.size() - 2), (QStringList{"timed out", "start comm"}));
+    EXPECT_EQ(polling.resumes, 1);
+    ASSERT_EQ(serial.written.size(), writes + 1);
+    EXPECT_EQ(serial.lastWritten(), ModbusLink::kWakeUpText);
     events.clear();
     clock.advance(1000);
     EXPECT_TRUE(events.isEmpty()) << "the frame-gap timer must stop at the time-out";
-}
-
-TEST_F(LinkTest, ResponseTimeOutResumesPollingAndWakesTheRtuPortUp)
-{
-    link.ReadQuery(1, 2);
-    const int writes = int(serial.written.size());
-    clock.advance(ModbusLink::kResponseTimeoutMs - 1);
-    EXPECT_TRUE(events.isEmpty());
-    clock.advance(1);
-    EXPECT_EQ(events, (QStringList{"timed out", "start comm"}));
-    EXPECT_EQ(polling.resumes, 1);
-    ASSERT_EQ(serial.written.size(), writes + 1);
-    EXPECT_EQ(serial.lastWritten(), QByteArray("\r\n\r\nconfig\r\n"));
 }
 
 // After a time-out a late reply to the abandoned request has the size and form of the answer

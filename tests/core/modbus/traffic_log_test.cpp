@@ -29,20 +29,16 @@ bool tick(TrafficLog& log)
 
 } // namespace
 
-TEST(TrafficLog, RecordsNothingWhileSwitchedOff)
+TEST(TrafficLog, StartedAndStoppedFrameTheTrafficAndNothingIsRecordedWhileOff)
 {
     TrafficLog log;
     exchange(log);
     log.note(QStringLiteral("x"));
     EXPECT_TRUE(log.text().isEmpty());
-}
-
-TEST(TrafficLog, StartedAndStoppedFrameTheTraffic)
-{
-    TrafficLog log;
     log.setEnabled(true);
     exchange(log);
     log.setEnabled(false);
+    exchange(log);
     log.setEnabled(true);
     EXPECT_EQ(log.text(), "\nStarted\n" + kRequest + "\n" + kReply + "\n\nStopped\n\nStarted");
 }
@@ -59,32 +55,22 @@ TEST(TrafficLog, PauseFollowsTheAwaitedReplyAndEverySingleStep)
     log.UpdateDataSpy(QStringLiteral("Recd"), kReply);
     EXPECT_TRUE(log.text().endsWith(kReply + "\n\nPause\n"));
 
-    for (int i = 0; i < 5; ++i)
-        EXPECT_FALSE(tick(log));
+    EXPECT_FALSE(tick(log));
     for (int click = 0; click < 3; ++click) {
         log.requestSingleStep();
         EXPECT_TRUE(tick(log));
         EXPECT_FALSE(tick(log)) << "one click lets one request out";
     }
-    EXPECT_EQ(log.text().count(kRequest), 4);
     EXPECT_EQ(log.text().count(kReply + "\n\nPause\n"), 4);
 
     log.setPaused(false);
     EXPECT_TRUE(tick(log));
-    EXPECT_TRUE(log.text().endsWith("\nRun\n\n" + kRequest + "\n" + kReply + "\n"));
-    EXPECT_EQ(log.text().count(QLatin1String("Run")), 1);
-}
+    EXPECT_TRUE(tick(log));
+    EXPECT_TRUE(log.text().endsWith("\nRun\n\n" + kRequest + "\n" + kReply + "\n\n" + kRequest + "\n" + kReply + "\n"));
 
-TEST(TrafficLog, PauseBetweenExchangesIsMarkedAtOnce)
-{
-    TrafficLog log;
-    log.setEnabled(true);
-    exchange(log);
+    // Between exchanges the marker goes in at once.
     log.setPaused(true);
     EXPECT_TRUE(log.text().endsWith(kReply + "\n\nPause"));
-    log.requestSingleStep();
-    tick(log);
-    EXPECT_EQ(log.text().count(QLatin1String("Pause")), 2);
 }
 
 TEST(TrafficLog, EscapeSequencesVanish)
@@ -97,7 +83,6 @@ TEST(TrafficLog, EscapeSequencesVanish)
         {"\x1b\x1b[x", "[x"},
         {"end\x1b", "end"},
         {"\x1b" "a\x1b" "b", ""},
-        {"plain", "plain"},
     };
     for (const auto& c : cases) {
         TrafficLog log;
@@ -117,27 +102,10 @@ TEST(TrafficLog, TrimsAbove200000CharactersToAWholeLine)
     QObject::connect(&log, &TrafficLog::trimmed, [&trimmedBy](int n) { trimmedBy += n; });
 
     log.ShowData(full);
-    log.ShowData(QString());
-    EXPECT_EQ(log.text().size(), TrafficLog::kMaxChars) << "exactly 200000 stays";
     log.ShowData(QStringLiteral("x"));
-    EXPECT_EQ(trimmedBy, 0);
+    EXPECT_EQ(trimmedBy, 0) << "exactly 200000 stays";
     log.ShowData(QStringLiteral("y"));
     // Character 20000 (1-based) lies in the line at 19968..20031; the text restarts after it.
     EXPECT_EQ(trimmedBy, 20032);
     EXPECT_EQ(log.text(), full.mid(20032) + "xy");
-}
-
-TEST(TrafficLog, LongSessionsTrimRarely)
-{
-    TrafficLog log;
-    int trims = 0;
-    QObject::connect(&log, &TrafficLog::trimmed, [&trims](int) { ++trims; });
-    const QString line = QString(49, QLatin1Char('A')) + QLatin1Char('\n');
-    const int total = 2000000;
-    for (int i = 0; i < total / line.size(); ++i)
-        log.ShowData(line);
-    // Each trim frees 20000 characters, so it comes once per 20000 appended, not per append.
-    EXPECT_LE(trims, (total - TrafficLog::kMaxChars) / TrafficLog::kTrimChars + 1);
-    EXPECT_LE(log.text().size(), TrafficLog::kMaxChars + line.size());
-    EXPECT_TRUE(log.text().startsWith(line));
 }
