@@ -77,8 +77,10 @@ TEST(TableReadout, AUnitWithoutMetersCompletesEveryTableWithinItsFirstCycle)
         h.run();
         EXPECT_EQ(std::make_tuple(h.failure(), h.passes.count(), cycles.count() <= 1), std::make_tuple(QString(), 1, true));
         // The meter tables: Reg and Description, no meter columns, and marked in their windows.
-        if (table <= kThreePhaseReadingsTable)
-            EXPECT_TRUE(h.readout.text().headings.size() == 2 && h.data.tables().table(table).isUpdated());
+        if (table <= kThreePhaseReadingsTable) {
+            EXPECT_EQ(h.readout.text().headings.size(), 2) << table;
+            EXPECT_TRUE(h.data.tables().table(table).isUpdated()) << table;
+        }
     }
 }
 
