@@ -29,7 +29,6 @@ class Timer;
 class ModbusLink : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kMaxReadRegisters = 201;
     static constexpr int kRtuBufferSize = 1000;
     static constexpr int kTcpBufferSize = 1191;
     static constexpr int kFrameGapMs = 70;
