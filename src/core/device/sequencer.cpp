@@ -5,7 +5,6 @@
 #include "core/modbus/modbus_link.h"
 #include "core/time/clock.h"
 
-#include <algorithm>
 
 namespace halvana {
 
@@ -56,11 +55,6 @@ Sequencer::~Sequencer()
 {
     if (m_link.pollingControl() == this)
         m_link.setPollingControl(nullptr);
-}
-
-void Sequencer::removeTickClient(TickClient* client)
-{
-    m_tickClients.erase(std::remove(m_tickClients.begin(), m_tickClients.end(), client), m_tickClients.end());
 }
 
 void Sequencer::setMainTimerEnabled(bool enabled)
@@ -214,16 +208,6 @@ ReadContext Sequencer::contextFor(int step, int meterKind) const
     return ctx;
 }
 
-// Why the link would refuse to read `block` in a polling step, without sending anything.
-QString Sequencer::readRefusal(const RegisterBlock& block) const
-{
-    const int slave = m_link.BCM_SlaveID();
-    const RequestFrame built = m_link.isTcp()
-        ? frame::TCPReadQuery(0, slave, block.first, block.count, m_link.PanelOffset())
-        : frame::RTUReadQuery(slave, block.first, block.count);
-    return built.error;
-}
-
 Sequencer::StepOutcome Sequencer::sendRead(const ReadContext& ctx, const QString& status)
 {
     if (!status.isEmpty())
@@ -232,7 +216,7 @@ Sequencer::StepOutcome Sequencer::sendRead(const ReadContext& ctx, const QString
     if (RegisterMap::isTwoPartStep(ctx.step) && ctx.ReadHalf == MeterHalf::BCM1) {
         for (const RegisterBlock& block : {RegisterBlock{ctx.firstRegister, 0, ctx.ReadCount},
                                            RegisterMap::stepRead(ctx.step, ctx.RegisterMapVersion, ctx.MeterCursor, true)}) {
-            const QString refusal = readRefusal(block);
+            const QString refusal = m_link.readRangeRefusal(block.first, block.count);
             if (!refusal.isEmpty())
                 return skipRead(ctx, block, refusal);
         }

@@ -60,9 +60,8 @@ public:
 
     void setConnectionLifecycle(ConnectionLifecycle* lifecycle) { m_lifecycle = lifecycle; }
     // Served first on every tick, in the order they were added: the setting writes, then
-    // calibration, then a running script. Each must outlive the sequencer or be removed.
+    // calibration, then a running script. Each must outlive the sequencer.
     void addTickClient(TickClient* client) { m_tickClients.push_back(client); }
-    void removeTickClient(TickClient* client);
 
     static constexpr int NumThermalModules = 6;
 
@@ -93,7 +92,6 @@ private:
     StepOutcome runThermalStep(int step);
     StepOutcome sendRead(const ReadContext& ctx, const QString& status);
     StepOutcome skipRead(const ReadContext& ctx, const RegisterBlock& block, const QString& reason);
-    QString readRefusal(const RegisterBlock& block) const;
     ReadContext contextFor(int step, int meterKind) const;
     void completePass(int step);
     void advanceStep(int step);

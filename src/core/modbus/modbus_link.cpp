@@ -88,10 +88,21 @@ ModbusLink::RequestResult ModbusLink::RTUWriteQuery(int slaveID, qint64 reg, int
     return result;
 }
 
+// TCP reads take the panel offset off step 0, or on it while the panel views ask for it.
+int ModbusLink::tcpReadOffset() const
+{
+    return currentPollStep() != 0 || m_state.PanelEnableRequested ? m_panelOffset : 0;
+}
+
+QString ModbusLink::readRangeRefusal(qint64 reg, int count) const
+{
+    return isTcp() ? frame::TCPReadQuery(0, m_slaveId, reg, count, tcpReadOffset()).error
+                   : frame::RTUReadQuery(m_slaveId, reg, count).error;
+}
+
 ModbusLink::RequestResult ModbusLink::TCPReadQuery(int slaveID, qint64 reg, int count)
 {
-    const bool offsetApplies = currentPollStep() != 0 || m_state.PanelEnableRequested;
-    const int offset = offsetApplies ? m_panelOffset : 0;
+    const int offset = tcpReadOffset();
     return send(frame::TCPReadQuery(0, slaveID, reg, count, offset), m_tcp,
                 {0, kReadHoldingRegisters, slaveID, int(reg - 1 + offset), count, 0, true});
 }

@@ -83,6 +83,8 @@ public:
     RequestResult TCPWriteQuery(int slaveID, qint64 reg, int count, const QVector<int>& values);
     // Why the last request was refused.
     QString refusal() const { return m_refusal; }
+    // Why ReadQuery(reg, count) would be refused for its address range now, or empty; sends nothing.
+    QString readRangeRefusal(qint64 reg, int count) const;
     // The id of the last request accepted (sent or not): its outcome carries the same id.
     quint64 lastRequestId() const { return m_lastRequestId; }
 
@@ -124,6 +126,7 @@ private:
     RequestResult send(const RequestFrame& frame, Transport* transport, const ModbusRequest& request);
     RequestResult refuse(const QString& reason);
     RequestResult refuseValueCount(int count, const QVector<int>& values);
+    int tcpReadOffset() const;
 
     void onSerialBytes(const QByteArray& bytes);
     void onTcpBytes(const QByteArray& bytes);
