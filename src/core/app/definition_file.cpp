@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace halvana {
 
@@ -20,49 +19,6 @@ void report(MessageSink& messages, const QString& text)
 }
 
 } // namespace
-
-std::optional<QString> readWholeTextFile(const QString& path)
-{
-    // QFileInfo follows links, and isFile() holds only for a regular file: a FIFO, a device or a
-    // folder is refused here, before an open could block on it.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxDefinitionFileBytes)
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // One byte past the bound tells a file that grew since it was looked at.
-    const QByteArray bytes = file.read(kMaxDefinitionFileBytes + 1);
-    if (file.error() != QFile::NoError || bytes.size() > kMaxDefinitionFileBytes)
-        return std::nullopt;
-
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder windows1252("windows-1252");
-    if (windows1252.isValid())
-        return windows1252.decode(bytes);
-    return QString::fromLatin1(bytes);
-}
-
-QStringList splitLines(const QString& text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            continue;
-        lines << text.mid(start, i - start);
-        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines << text.mid(start);
-    return lines;
-}
 
 QStringList readDefinitionFileLines(const QString& path, MessageSink& messages)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files/text_file.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,15 +21,9 @@ class MessageSink;
 // - text is UTF-8 when it is valid UTF-8, otherwise Windows-1252 as the unit's older tools wrote it;
 // - a line ends at CR LF, a lone CR or a lone LF;
 // - readDefinitionFileLines cuts lines at kMaxDefinitionLineLength characters.
-inline constexpr qint64 kMaxDefinitionFileBytes = 1024 * 1024;
+// readWholeTextFile and splitLines (core/files/text_file.h) do the first four.
+inline constexpr qint64 kMaxDefinitionFileBytes = kMaxTextFileBytes;
 inline constexpr int kMaxDefinitionLineLength = 4096;
-
-// The whole text of a definition file; nothing when it is missing, not a regular file, larger
-// than kMaxDefinitionFileBytes or cannot be read.
-std::optional<QString> readWholeTextFile(const QString& path);
-
-// Splits text into lines at CR LF, a lone CR or a lone LF; a final line end adds no empty line.
-QStringList splitLines(const QString& text);
 
 // The lines of a definition file that the program cannot work fully without. A missing or
 // unreadable file is reported through the sink with its full path, and the caller goes on with

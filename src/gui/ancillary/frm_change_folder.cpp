@@ -5,7 +5,6 @@
 #include "gui/app/shell_services.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -73,7 +72,7 @@ void FrmChangeFolder::showEvent(QShowEvent* event)
 
 void FrmChangeFolder::browseForCustomFolder()
 {
-    const QString chosen = QFileDialog::getExistingDirectory(this, windowTitle(), QDir::fromNativeSeparators(txtFolder[1]->text()));
+    const QString chosen = m_shell.chooseFolder(windowTitle(), QDir::fromNativeSeparators(txtFolder[1]->text()));
     if (chosen.isEmpty())
         return;
     txtFolder[1]->setText(QDir::toNativeSeparators(chosen));

@@ -1,7 +1,11 @@
 #include "gui/app/shell_services.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -31,6 +35,56 @@ bool DesktopShell::openUrl(const QUrl& url)
 int DesktopShell::runDialog(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+ShellServices::Answer DesktopShell::askYesNoCancel(const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    m_parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+std::optional<QString> DesktopShell::inputText(const QString& title, const QString& prompt, const QString& proposed)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, proposed, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+QString DesktopShell::chooseOpenFile(const FileDialogRequest& request)
+{
+    QString selected = request.selectedFilter;
+    return QFileDialog::getOpenFileName(m_parent, request.title, request.startPath, request.filter, &selected);
+}
+
+QString DesktopShell::chooseSaveFile(const FileDialogRequest& request)
+{
+    QString selected = request.selectedFilter;
+    return QFileDialog::getSaveFileName(m_parent, request.title, request.startPath, request.filter, &selected);
+}
+
+QString DesktopShell::chooseFolder(const QString& title, const QString& startFolder)
+{
+    return QFileDialog::getExistingDirectory(m_parent, title, startFolder);
+}
+
+void DesktopShell::setClipboardText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+QString DesktopShell::clipboardText()
+{
+    return QGuiApplication::clipboard()->text();
 }
 
 } // namespace halvana
