@@ -1,142 +1,35 @@
 #include "cli/cli_command.h"
 #include "cli/cli_context.h"
 #include "cli/cli_session.h"
-#include "core/app/app_folders.h"
-#include "core/app/channel_names.h"
-#include "core/device/device_data.h"
-#include "core/device/sequencer.h"
-#include "core/device/table_headers.h"
+#include "cli/table_poll.h"
 #include "core/device/table_readout.h"
 
 #include <QCommandLineParser>
-
-#include <cstdio>
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace halvana::cli {
 
 namespace {
 
 const QString kFormat = QStringLiteral("format");
-const QString kSystem = QStringLiteral("system");
-
-// INDEX as the user gives it: "system" or the number of a meter table.
-std::optional<int> tableOfArgument(const QString& text)
-{
-    if (text == kSystem)
-        return TableReadout::kSystemGrid;
-    bool ok = false;
-    const int table = text.toInt(&ok);
-    if (ok && table != TableReadout::kSystemGrid && TableReadout::isReadable(table))
-        return table;
-    return std::nullopt;
-}
 
 QString checkTableArguments(const QStringList& args, const QCommandLineParser& parser)
 {
-    if (!tableOfArgument(args.value(0)))
-        return QStringLiteral("\"%1\" is not a table: give system, 0, 1, 2, 3, 4, 5, 7, 9, 10 or 11").arg(args.value(0));
+    if (const QString problem = checkTableArgument(args.value(0)); !problem.isEmpty())
+        return problem;
     if (!GridTextExport::formatFromName(parser.value(kFormat)))
         return QStringLiteral("--format: \"%1\" is not tsv, csv or json").arg(parser.value(kFormat));
     return {};
 }
 
-bool stderrIsTerminal()
-{
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr));
-#else
-    return isatty(fileno(stderr));
-#endif
-}
-
-// What polling does ("Getting B3 Settings"), on one line of a terminal that each step
-// overwrites; nothing when stderr goes to a file or a pipe.
-class ProgressLine {
-public:
-    explicit ProgressLine(QTextStream& err) : m_err(err), m_shown(stderrIsTerminal()) {}
-    ~ProgressLine() { clear(); }
-
-    void show(const QString& text)
-    {
-        if (!m_shown)
-            return;
-        m_err << "\r" << text.trimmed() << "\x1b[K";
-        m_err.flush();
-        m_dirty = true;
-    }
-    void clear()
-    {
-        if (!m_dirty)
-            return;
-        m_err << "\r\x1b[K";
-        m_err.flush();
-        m_dirty = false;
-    }
-
-private:
-    QTextStream& m_err;
-    bool m_shown;
-    bool m_dirty = false;
-};
-
 int runTable(CliContext& ctx)
 {
     const int table = *tableOfArgument(ctx.args().at(0));
     const GridTextExport::Format format = *GridTextExport::formatFromName(ctx.parser().value(kFormat));
-
-    CliSession& session = ctx.session();
-    DeviceData& data = session.unit().data();
-    data.setChannelNames(ChannelNames::load(ctx.folders().programFolder, ctx.messages()));
-    Sequencer& sequencer = session.unit().sequencer();
-    TableReadout& readout = session.unit().readout();
-    // The connections below capture this function's locals: they end with it.
-    QObject scope;
-
-    ProgressLine progress(ctx.err());
-    // The first end counts: a connection that closes after the pass changes nothing.
-    bool ended = false;
-    QString failure;
-    const auto end = [&](int status, const QString& message) {
-        if (ended)
-            return;
-        ended = true;
-        failure = message;
-        session.finish(status);
-    };
-    const auto fail = [&](const QString& message) { end(kExitFailed, message); };
-    QObject::connect(&sequencer, &Sequencer::pollingStatusChanged, &scope,
-                     [&](const QString& text) { progress.show(text); });
-    QObject::connect(&data, &DeviceData::notice, &scope, [&](const QString& text) {
-        progress.clear();
-        ctx.err() << "halvana-cli: " << text << '\n';
-        ctx.err().flush();
-    });
-    QObject::connect(&readout, &TableReadout::passCompleted, &scope, [&] { end(kExitOk, QString()); });
-    QObject::connect(&readout, &TableReadout::failed, &scope, fail);
-    Transport& transport = session.transport();
-    QObject::connect(&transport, &Transport::disconnected, &scope,
-                     [&] { fail(QStringLiteral("%1 closed the connection").arg(transport.description())); });
-    QObject::connect(&transport, &Transport::errorOccurred, &scope,
-                     [&](const QString& message) { fail(QStringLiteral("%1: %2").arg(transport.description(), message)); });
-
-    readout.start(table);
-    const int status = session.exec();
-    readout.stop();
-    progress.clear();
-    if (status != kExitOk)
-        return ctx.failure(failure);
-
-    const GridText text = readout.text();
-    if (table != kAllSettingsTable && table != TableReadout::kSystemGrid && text.rows.empty())
-        return ctx.usageError(QStringLiteral("table %1 has no rows: the definition file \"%2\" is missing or empty")
-                                  .arg(table)
-                                  .arg(TableHeaders::headerFileName(table, data.model().RegisterMapVersion)));
-    ctx.out() << GridTextExport::write(text, format);
+    if (const int status = pollTableOnce(ctx, table); status != kExitOk)
+        return status;
+    if (const int status = checkTableHasRows(ctx, table); status != kExitOk)
+        return status;
+    ctx.out() << GridTextExport::write(ctx.session().unit().readout().text(), format);
     return kExitOk;
 }
 
