@@ -295,7 +295,7 @@ TEST_F(DataViewsTest, BranchPopupSwitchesLayoutAndLabelModeAndCopiesTheBranch)
     EXPECT_EQ(popup->mnuEnable()->text(), QStringLiteral("Disable"));
     EXPECT_FALSE(popup->mnuBCM_ColWidth()->isChecked());
     popup->mnuCopyText()->trigger();
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("B8\t\tOff"));
+    EXPECT_EQ(shell.clipboard, QStringLiteral("B8\t\tOff"));
     popup->hide();
 
     popup->mnuViewMode(1)->trigger();

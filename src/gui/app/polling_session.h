@@ -6,6 +6,7 @@
 
 namespace halvana {
 
+class CaptureCommands;
 class Clock;
 class DataViews;
 class DeviceData;
@@ -30,11 +31,13 @@ public:
     DeviceData& data();
     Sequencer& sequencer();
     DataViews& views() { return *m_views; }
+    CaptureCommands& captures() { return *m_captures; }
 
 private:
     std::unique_ptr<UnitSession> m_session;
     std::unique_ptr<LinkWiring> m_wiring;
     DataViews* m_views;
+    CaptureCommands* m_captures;
 };
 
 } // namespace halvana

@@ -2,8 +2,10 @@
 
 #include "core/app/app_settings.h"
 #include "core/device/device_data.h"
+#include "core/device/table_readout.h"
 #include "gui/app/child_window_slot.h"
 #include "gui/app/mdi_form1.h"
+#include "gui/app/shell_services.h"
 #include "gui/views/frm_bcm_panel.h"
 #include "gui/views/frm_meter_table.h"
 #include "gui/views/frm_system_settings.h"
@@ -11,8 +13,6 @@
 #include "gui/views/panel_buttons_menu.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -235,6 +235,17 @@ void DataViews::onMeterTablePressed(int index, Qt::MouseButton button, const QPo
         popupAllSettings(globalPos);
 }
 
+void DataViews::mnuAllSettings_Click()
+{
+    for (int table : TableReadout::tablesOpenedFor(kAllSettingsTable)) {
+        if (m_data.tables().isOpen(table))
+            continue;
+        m_openTablesMinimised = table != kAllSettingsTable;
+        m_data.openTable(table);
+    }
+    m_openTablesMinimised = false;
+}
+
 void DataViews::mnuBCM_Panel_CB_View_Click(int index)
 {
     if (index < 0 || index >= kPanelViewCount)
@@ -292,7 +303,7 @@ void DataViews::copyBranchText()
     QStringList cells;
     for (int c = 0; c < grid.columnCount(); ++c)
         cells << grid.text(m_popupRow, c);
-    QApplication::clipboard()->setText(cells.join(QLatin1Char('\t')));
+    m_main.shell().setClipboardText(cells.join(QLatin1Char('\t')));
 }
 
 void DataViews::selectPanel(int panel)

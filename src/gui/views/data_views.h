@@ -40,6 +40,9 @@ public:
     void mnuBCM_Panel_CB_View_Click(int index);
     void mnuBCM_ColWidth_Click();
     void mnuViewMode_Click(int index);
+    // Service > Capture All Settings: the settings tables 4, 5, 0, 2, 7 and 9 that are not open
+    // yet open minimised, then "All Settings" (11) if it is not open.
+    void mnuAllSettings_Click();
 
     FrmSystemSettings* systemSettingsWindow() const;
     FrmMeterTable* meterTableWindow(int index) const;
