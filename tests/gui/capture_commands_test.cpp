@@ -1,0 +1,124 @@
+#include "core/files/text_codec.h"
+#include "data_views_fixture.h"
+#include "gui/capture/capture_commands.h"
+#include "gui/capture/compare_file_list.h"
+#include "gui/capture/frm_compare_file_select.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+
+namespace halvana::test {
+namespace {
+
+class CaptureCommandsTest : public DataViewsTest {
+protected:
+    CaptureCommandsTest()
+    {
+        beforeLoad = [this](MDIForm1& f) {
+            views = new DataViews(f, polling->data);
+            captures = new CaptureCommands(f, polling->data, polling->sequencer, *views);
+        };
+    }
+    QAction* popupItem(const char* name) const
+    {
+        return captures->mnuAllSettingsPopup()->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    QString downloads() const { return QDir::homePath() + "/Documents/Maldorn/HalvanaConfigTool/Downloads"; }
+
+    CaptureCommands* captures = nullptr;
+};
+
+// Right-click on a read table, "Capture to File": the file is the grid's capture, the list
+// shows it with its status line, and the list and check marks outlive the program.
+TEST_F(CaptureCommandsTest, ACaptureLandsInTheCompareFileListAndTheListIsKept)
+{
+    start();
+    polling->describeUnit({1, 1});
+    menu("mnuMeterTable0");
+    pollUntilUpdated(0);
+    pressCell(table(0)->MSFlexGrid1(), 1, 1, Qt::RightButton);
+    ASSERT_TRUE(captures->mnuAllSettingsPopup()->isVisible());
+    popupItem("mnuCaptureAllSettings")->trigger();
+    captures->mnuAllSettingsPopup()->hide();
+
+    const QString path = downloads() + "/Settings_001.txt";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
+    const GridModel& grid = polling->data.tables().table(0).grid();
+    EXPECT_EQ(file.readAll(), toWindows1252(SettingsCapture::fileText(grid, 0)));
+    popupItem("mnuCopyAllSettings")->trigger();
+    EXPECT_EQ(shell.clipboard, SettingsCapture::fileText(grid, 0));
+
+    menu("mnuCompareSettings");
+    FrmCompareFileSelect* window = captures->compareWindow();
+    ASSERT_NE(window, nullptr);
+    QTreeWidget* list = window->lvwTLM_DumpFiles();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(FrmCompareFileSelect::NameColumn), "Settings_001.txt");
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+    EXPECT_TRUE(window->lblStatus()->text().startsWith("Captured file: 'Settings_001.txt' on "));
+    EXPECT_FALSE(window->cmdCompare()->isEnabled());
+
+    // Browsing adds the chosen file; a second capture numbers on.
+    shell.fileAnswers.push_back(downloads() + "/Elsewhere.txt");
+    window->Browse();
+    ASSERT_EQ(shell.fileDialogs.size(), 1u);
+    EXPECT_EQ(shell.fileDialogs[0].title, "Select TLM Dump File");
+    EXPECT_EQ(shell.fileDialogs[0].startPath, path);
+    popupItem("mnuCaptureAllSettings")->trigger();
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(2)->text(FrmCompareFileSelect::NameColumn), "Settings_002.txt");
+    EXPECT_EQ(list->topLevelItem(1)->text(FrmCompareFileSelect::DateColumn), FileList::kFileNotFound);
+    list->topLevelItem(1)->setCheckState(FrmCompareFileSelect::CheckColumn, Qt::Checked);
+
+    // Open File on a file that is gone says so.
+    list->setCurrentItem(list->topLevelItem(1));
+    window->OpenFile();
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_EQ(shell.texts[0], "The file, '" + downloads() + "/Elsewhere.txt', was not found.");
+
+    restart();
+    EXPECT_EQ(storeOnDisk()->value("TLM_DumpFileSelectString", "0"), "0 1 0 ");
+    menu("mnuCompareSettings");
+    list = captures->compareWindow()->lvwTLM_DumpFiles();
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(1)->checkState(FrmCompareFileSelect::CheckColumn), Qt::Checked);
+}
+
+TEST_F(CaptureCommandsTest, ACaptureThatCannotBeWrittenSaysWhereAndAddsNothing)
+{
+    storeBeforeStart(AppSettings::kProperties, "Downloads_Folder", QDir::homePath() + "/blocked/Downloads");
+    QFile(QDir::homePath() + "/blocked").open(QIODevice::WriteOnly);
+    start();
+    polling->describeUnit({1});
+    menu("mnuSystemandPanelSettings");
+    polling->runFor(500);
+    polling->data.tables().ActiveTableIndex = MeterTables::kSystemSettingsGrid;
+    // The start-up has reported the folder once already.
+    const qsizetype before = shell.texts.size();
+    popupItem("mnuCaptureAllSettings")->trigger();
+    ASSERT_EQ(shell.texts.size(), before + 1);
+    EXPECT_TRUE(shell.texts.back().contains(QDir::homePath() + "/blocked/Downloads")) << qPrintable(shell.texts.back());
+    EXPECT_EQ(captures->compareFiles().list().count(), 0);
+}
+
+// Capture All Settings opens the settings tables minimised and "All Settings" in front.
+TEST_F(CaptureCommandsTest, CaptureAllSettingsOpensTheSettingsTables)
+{
+    start();
+    polling->describeUnit({1, 4});
+    menu("mnuAllSettings");
+    for (int t : {4, 5, 0, 2, 7, 9}) {
+        ASSERT_NE(table(t), nullptr) << t;
+        EXPECT_TRUE(subWindowOf(table(t))->isMinimized()) << t;
+    }
+    ASSERT_NE(table(kAllSettingsTable), nullptr);
+    EXPECT_FALSE(subWindowOf(table(kAllSettingsTable))->isMinimized());
+}
+
+} // namespace
+} // namespace halvana::test
