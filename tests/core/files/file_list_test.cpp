@@ -26,8 +26,7 @@ TEST(FileList, ListFileAndCheckMarksRoundTrip)
     EXPECT_EQ(list.entries()[1].fileDate, FileList::kFileNotFound);
     EXPECT_EQ(list.checkMarkString(), "0 1 0 0 1 ");
     EXPECT_EQ(list.checkedPositions(), (QList<int>{1, 4}));
-    EXPECT_EQ(list.toText(), QString(text).replace("C:\\Old\\Settings_007.txt\r\n", "C:\\Old/Settings_007.txt\tNever\r\n")
-                                 .replace("2026-01-02 10:00:00", "2026-01-02 10:00:00"));
+    EXPECT_EQ(list.toText(), QString(text).replace("C:\\Old\\Settings_007.txt\r\n", "C:\\Old/Settings_007.txt\tNever\r\n"));
 
     // Reading stops at an empty line and the check marks are then not restored.
     EXPECT_FALSE(list.load(text.left(text.indexOf("\r\n") + 2) + "\r\n" + dir.path() + "/a.txt\r\n", "1 1"));
@@ -57,10 +56,4 @@ TEST(FileList, TheSelectionAfterRemovals)
         EXPECT_EQ(list.remove(c.removed), c.selected);
         EXPECT_EQ(list.count(), c.remaining);
     }
-    FileList list;
-    for (int i = 0; i < 5; ++i)
-        list.append(QStringLiteral("/f/%1.txt").arg(i));
-    list.remove({3, 1});
-    EXPECT_EQ(list.entries()[1].fileName, "2.txt");
-    EXPECT_EQ(list.entries()[2].fileName, "4.txt");
 }
