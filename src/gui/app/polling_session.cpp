@@ -10,6 +10,7 @@
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
 #include "gui/views/data_views.h"
+#include "gui/views/setting_editor.h"
 
 namespace halvana {
 
@@ -20,6 +21,7 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     m_session->setTransports(serial, tcp);
     m_wiring = std::make_unique<LinkWiring>(form, *m_session);
     m_views = new DataViews(form, m_session->data());
+    new SettingEditor(form, *m_session, *m_views);
 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,

@@ -221,6 +221,8 @@ void DataViews::onTableOpened(int index)
             [this, index](int, int, Qt::MouseButton button, const QPoint& globalPos) {
                 onMeterTablePressed(index, button, globalPos);
             });
+    connect(window->MSFlexGrid1(), &GridView::gridDoubleClicked, this,
+            [this, index](int row, int column) { emit meterTableDoubleClicked(index, row, column); });
     QMdiSubWindow* sub = slot->open(window, m_openTablesMinimised);
     sub->setMinimumHeight(twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
 }
