@@ -222,7 +222,11 @@ void DataViews::onTableOpened(int index)
                 onMeterTablePressed(index, button, globalPos);
             });
     connect(window->MSFlexGrid1(), &GridView::gridDoubleClicked, this,
-            [this, index](int row, int column) { emit meterTableDoubleClicked(index, row, column); });
+            [this, window, index](int row, int column) {
+                // Unselected, the cell shows the colour an edit gives it.
+                window->MSFlexGrid1()->clearSelection();
+                emit meterTableDoubleClicked(index, row, column);
+            });
     QMdiSubWindow* sub = slot->open(window, m_openTablesMinimised);
     sub->setMinimumHeight(twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
 }

@@ -1,6 +1,7 @@
 #include "gui/views/frm_change_setting.h"
 
 #include "core/device/setting_edit.h"
+#include "core/app/window_geometry.h"
 #include "gui/app/ok_cancel_buttons.h"
 
 #include <QDialogButtonBox>
@@ -11,6 +12,10 @@
 #include <QVBoxLayout>
 
 namespace halvana {
+
+namespace {
+constexpr int kWidthTwips = 6000;
+} // namespace
 
 FrmChangeSetting::FrmChangeSetting(const ChangeSettingForm& form, QWidget* parent) : QDialog(parent), m_form(form)
 {
@@ -51,6 +56,7 @@ FrmChangeSetting::FrmChangeSetting(const ChangeSettingForm& form, QWidget* paren
     layout->addLayout(boxes);
     layout->addWidget(buttons.box);
 
+    setMinimumWidth(twipsToPixels(kWidthTwips));
     txtNewSetting->setText(form.initialText());
     txtNewSetting->setFocus();
 }
