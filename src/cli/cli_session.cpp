@@ -1,5 +1,6 @@
 #include "cli/cli_session.h"
 
+#include "cli/cli_command.h"
 #include "core/device/setting_writes.h"
 #include "core/modbus/connection_lifecycle.h"
 #include "core/modbus/status_panels.h"
@@ -7,6 +8,8 @@
 #include "io/tcp_transport.h"
 
 #include <QTimer>
+
+#include <utility>
 
 namespace halvana::cli {
 
@@ -196,8 +199,9 @@ CliSession::WriteResult CliSession::writeRegisters(int reg, const QVector<int>& 
 int CliSession::exec()
 {
     if (!m_finished)
-        return m_loop.exec();
-    return *m_finished;
+        m_loop.exec();
+    // Each finish() ends one exec(): a command may wait for the unit more than once.
+    return std::exchange(m_finished, std::nullopt).value_or(kExitFailed);
 }
 
 void CliSession::finish(int exitCode)

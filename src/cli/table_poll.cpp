@@ -80,7 +80,7 @@ QString checkTableArgument(const QString& text)
     return QStringLiteral("\"%1\" is not a table: give system, 0, 1, 2, 3, 4, 5, 7, 9, 10 or 11").arg(text);
 }
 
-int pollTableOnce(CliContext& ctx, int table)
+bool readTablePass(CliContext& ctx, int table, QString* failure)
 {
     CliSession& session = ctx.session();
     DeviceData& data = session.unit().data();
@@ -93,12 +93,11 @@ int pollTableOnce(CliContext& ctx, int table)
     ProgressLine progress(ctx.err());
     // The first end counts: a connection that closes after the pass changes nothing.
     bool ended = false;
-    QString failure;
     const auto end = [&](int status, const QString& message) {
         if (ended)
             return;
         ended = true;
-        failure = message;
+        *failure = message;
         session.finish(status);
     };
     const auto fail = [&](const QString& message) { end(kExitFailed, message); };
@@ -120,11 +119,13 @@ int pollTableOnce(CliContext& ctx, int table)
     readout.start(table);
     const int status = session.exec();
     readout.stop();
-    progress.clear();
-    if (status != kExitOk)
-        return ctx.failure(failure);
+    return status == kExitOk;
+}
 
-    return kExitOk;
+int pollTableOnce(CliContext& ctx, int table)
+{
+    QString failure;
+    return readTablePass(ctx, table, &failure) ? kExitOk : ctx.failure(failure);
 }
 
 int checkTableHasRows(CliContext& ctx, int table)

@@ -15,8 +15,10 @@ std::optional<int> tableOfArgument(const QString& text);
 QString checkTableArgument(const QString& text);
 
 // Polls as the program does while only that table's window is open until the table has
-// completed one full pass, with a progress line on a terminal's stderr. kExitOk, or the
-// failure already reported.
+// completed one full pass, with a progress line on a terminal's stderr. False, with why, when
+// the unit or the link failed first.
+bool readTablePass(CliContext& ctx, int table, QString* failure);
+// readTablePass, with its failure reported: kExitOk or the failure's exit status.
 int pollTableOnce(CliContext& ctx, int table);
 
 // The grid of a table read by pollTableOnce; kExitUsage after a report when a meter table

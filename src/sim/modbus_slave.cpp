@@ -78,6 +78,11 @@ QByteArray ModbusSlave::writeMultipleRegisters(const QByteArray& request)
     // All or nothing: a request that reaches past the image writes no register.
     if (!m_unit.image().hasRange(first, count))
         return exception(kWriteMultipleRegisters, IllegalDataAddress);
+    // A value outside a setting's range, or any value for a reading, is refused whole too.
+    for (int i = 0; i < count; ++i) {
+        if (!m_unit.image().accepts(first + i, quint16(word(request, 6 + 2 * i))))
+            return exception(kWriteMultipleRegisters, IllegalDataValue);
+    }
 
     for (int i = 0; i < count; ++i)
         m_unit.image().set(first + i, quint16(word(request, 6 + 2 * i)));

@@ -44,6 +44,11 @@ public:
         return true;
     }
 
+    void registersWritten(SimulatedUnit& unit, int first, int count) override
+    {
+        m_meters->registersWritten(unit.image(), first, count);
+    }
+
 private:
     static constexpr int kUpdateMs = 1000;
 

@@ -2,7 +2,13 @@
 
 namespace halvana {
 
-RegisterImage::RegisterImage() : m_values(kLastRegister + 1, 0), m_present(kLastRegister + 1, false) {}
+RegisterImage::RegisterImage()
+    : m_values(kLastRegister + 1, 0),
+      m_present(kLastRegister + 1, false),
+      m_min(kLastRegister + 1, 0),
+      m_max(kLastRegister + 1, 0xFFFF)
+{
+}
 
 void RegisterImage::add(int first, int count, quint16 value)
 {
@@ -56,6 +62,26 @@ bool RegisterImage::set(int reg, quint16 value)
         return false;
     m_values[size_t(reg)] = value;
     return true;
+}
+
+void RegisterImage::setRange(int first, int count, quint16 min, quint16 max)
+{
+    for (int reg = first; reg < first + count; ++reg) {
+        if (inRange(reg)) {
+            m_min[size_t(reg)] = min;
+            m_max[size_t(reg)] = max;
+        }
+    }
+}
+
+void RegisterImage::setReadOnly(int first, int count)
+{
+    setRange(first, count, 1, 0);
+}
+
+bool RegisterImage::accepts(int reg, quint16 value) const
+{
+    return has(reg) && value >= m_min[size_t(reg)] && value <= m_max[size_t(reg)];
 }
 
 } // namespace halvana

@@ -30,11 +30,20 @@ public:
     // False, and nothing changes, when the register does not exist.
     bool set(int reg, quint16 value);
 
+    // What the master may write: any value unless a range or read-only was given. The unit
+    // itself still sets such registers with set().
+    void setRange(int first, int count, quint16 min, quint16 max);
+    void setReadOnly(int first, int count);
+    bool accepts(int reg, quint16 value) const;
+
 private:
     static bool inRange(int reg) { return reg >= kFirstRegister && reg <= kLastRegister; }
 
     std::vector<quint16> m_values;
     std::vector<bool> m_present;
+    // Read-only is the empty range min 1, max 0.
+    std::vector<quint16> m_min;
+    std::vector<quint16> m_max;
 };
 
 } // namespace halvana

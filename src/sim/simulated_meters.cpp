@@ -17,6 +17,9 @@ constexpr int kBranchesPerPanel = 42;
 constexpr int kChannelsPerPanel = 84;
 constexpr int kFirstAuxChannel = 253;
 constexpr int kSensorsFitted = 4;
+// Global write: register 51 names the panel, 52..63 hold its global values.
+constexpr int kParentRegister = 51;
+constexpr int kGlobalCount = 12;
 
 // A register value from a quantity shown with `scale` (1, 10, 100, 1000), kept in range.
 void put(RegisterImage& image, int reg, double value, int scale = 1)
@@ -180,7 +183,70 @@ void SimulatedMeters::install(RegisterImage& image)
             installThreePhaseSettings(image, meter);
     }
     installThermalAndInputBoard(image);
+    limitWrites(image);
     updateReadings(image, 0);
+}
+
+// Settings take 0..32767 (switches 0..1, channels 0..289); readings and status take nothing.
+void SimulatedMeters::limitWrites(RegisterImage& image)
+{
+    constexpr quint16 kMaxSetting = 32767;
+    constexpr quint16 kMaxChannel = 289;
+    image.setRange(kParentRegister, 1, 1, 6);
+    image.setRange(kParentRegister + 1, kGlobalCount, 0, kMaxSetting);
+    for (int half = 0; half < 2; ++half)
+        image.setReadOnly(RegisterMap::meterStatus(half).first, kMetersPerInfoBlock);
+    for (const Meter& meter : m_meters) {
+        const bool branch = meter.profile.type == kTypeBranch;
+        const RegisterBlock settings = branch ? RegisterMap::branchSettings(m_map) : RegisterMap::threePhaseSettings(m_map);
+        const int base = settings.firstOf(meter.cursor);
+        const auto at = [&](int reg) { return base + reg - 1; };
+        image.setRange(base, settings.count, 0, kMaxSetting);
+        if (branch) {
+            const BranchSettingsLayout& l = m_map == 1 ? kBranchSettings1 : kBranchSettings2;
+            image.setRange(at(4), 1, 0, 1);
+            image.setRange(at(l.currentChannel), 1, 1, kMaxChannel);
+            image.setRange(at(l.voltageChannel), 1, 1, kMaxChannel);
+            image.setRange(at(l.eventLog), 1, 0, 1);
+            const RegisterBlock readings = RegisterMap::branchReadings(m_map);
+            image.setReadOnly(readings.firstOf(meter.cursor), readings.count);
+            continue;
+        }
+        const ThreePhaseSettingsLayout& l = m_map == 1 ? kThreePhaseSettings1 : kThreePhaseSettings2;
+        if (l.neutralFitted)
+            image.setRange(at(l.neutralFitted), 2, 0, 1);
+        image.setRange(at(l.mapping), 8, 0, kMaxChannel);
+        image.setRange(at(l.pole), 1, 1, 6);
+        for (bool second : {false, true}) {
+            const RegisterBlock readings = RegisterMap::threePhaseReadings(m_map, second);
+            image.setReadOnly(readings.firstOf(meter.cursor), readings.count);
+        }
+    }
+    const RegisterBlock thermal = RegisterMap::thermalSettings(false);
+    const RegisterBlock thermalReadings = RegisterMap::thermalReadings();
+    for (int module = 0; module < kNumThermalModules; ++module) {
+        image.setRange(thermal.firstOf(module), thermal.stride, 0, kMaxSetting);
+        for (int s = 0; s < kSensorsFitted; ++s)
+            image.setRange(thermal.firstOf(module) + 10 * s, 2, 0, 1);
+        image.setReadOnly(thermalReadings.firstOf(module), thermalReadings.count);
+    }
+    image.setReadOnly(RegisterMap::inputBoard().first, RegisterMap::inputBoard().count);
+}
+
+// Global register g is the setting of branch row g on Map 2 and of row g + 17 on Map 1.
+void SimulatedMeters::registersWritten(RegisterImage& image, int first, int count)
+{
+    const BranchSettingsLayout& l = m_map == 1 ? kBranchSettings1 : kBranchSettings2;
+    const RegisterBlock settings = RegisterMap::branchSettings(m_map);
+    const int panel = image.value(kParentRegister);
+    for (int g = std::max(first, kParentRegister + 1); g < first + count && g <= kParentRegister + kGlobalCount; ++g) {
+        const int row = m_map == 1 ? g + 17 : g;
+        for (const Meter& meter : m_meters) {
+            const int base = settings.firstOf(meter.cursor);
+            if (meter.profile.type == kTypeBranch && image.value(base + l.parent - 1) == panel)
+                image.set(base + row - 1, image.value(g));
+        }
+    }
 }
 
 void SimulatedMeters::installSystem(RegisterImage& image)

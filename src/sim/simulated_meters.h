@@ -20,6 +20,9 @@ public:
     void install(RegisterImage& image);
     // Readings at `seconds` since the unit started.
     void updateReadings(RegisterImage& image, double seconds);
+    // The master wrote registers first .. first + count - 1: a global value (registers 52..63)
+    // goes to every branch meter of the panel named in register 51.
+    void registersWritten(RegisterImage& image, int first, int count);
 
     struct Meter {
         UnitProfile::Meter profile;
@@ -36,6 +39,7 @@ private:
     void installBranchSettings(RegisterImage& image, const Meter& meter);
     void installThreePhaseSettings(RegisterImage& image, const Meter& meter);
     void installThermalAndInputBoard(RegisterImage& image);
+    void limitWrites(RegisterImage& image);
     void updateBranch(RegisterImage& image, Meter& meter, double seconds, double hours);
     void updateThreePhase(RegisterImage& image, Meter& meter, double seconds, double hours);
     void updateThermal(RegisterImage& image, double seconds);

@@ -14,7 +14,7 @@ const std::map<QString, const char*> kTable = {
     {"mnuView", "-yyy"},           {"mnuWindow", "-yyy"},         {"mnuConnect_Top", "--yy"},
     {"mnuLogout", "-yyy"},         {"mnuChangePassword", "--yy"}, {"mnuEnable", "--yy"},
     {"mnuUsersFolders", "--yy"},   {"mnuDeleteReg", "--yy"},      {"mnuOpenAppFolder", "--yy"},
-    {"mnuCommPortSettings", "--yy"}, {"mnuBCM_Cal_Top", "--rr"},  {"mnuRunScript", "--rr"},
+    {"mnuCommPortSettings", "--yy"}, {"mnuBCM_Cal_Top", "--yy"},  {"mnuRunScript", "--yy"},
     {"mnuUpgrade", "---y"},        {"mnuTerminal", "---y"},       {"mnuReboot", "---y"},
     {"mnuService", "---y"},
 };

@@ -5,6 +5,7 @@
 #include "core/modbus/modbus_link.h"
 #include "core/time/clock.h"
 
+#include <algorithm>
 
 namespace halvana {
 
@@ -89,7 +90,10 @@ void Sequencer::tmrMain_Timer()
         m_lifecycle->Disconnect();
         m_lifecycle->setDisconnectRequested(false);
     }
-    if (m_pollingDisabled) {
+    const auto dueNow = [this](const TickClient* client) {
+        return !m_pollingDisabled || client->dueWhilePollingDisabled();
+    };
+    if (m_pollingDisabled && std::none_of(m_tickClients.begin(), m_tickClients.end(), dueNow)) {
         tmrMain->stop();
         setStatus(kPollingDisabledText);
         return;
@@ -107,12 +111,16 @@ void Sequencer::tmrMain_Timer()
         m_lifecycle->enableConnectionWatchdog();
 
     for (TickClient* client : m_tickClients) {
+        if (!dueNow(client))
+            continue;
         const TickClient::Turn turn = client->takeTick();
         if (turn == TickClient::Turn::Sent)
             tmrMain->stop();
         if (turn != TickClient::Turn::Pass)
             return;
     }
+    if (m_pollingDisabled)
+        return;
 
     // A single step lets one request out, however many closed tables' steps lie before it.
     for (int guard = 2 * kPollStepCount; runStep() == StepOutcome::NothingSent && singleStepping && guard > 0; --guard) {

@@ -30,6 +30,9 @@ public:
     };
     virtual ~TickClient() = default;
     virtual Turn takeTick() = 0;
+    // Work the user asked for while polling was suspended (a confirmed setting write) is
+    // served even then.
+    virtual bool dueWhilePollingDisabled() const { return false; }
 };
 
 // The polling sequencer of the main window: `tmrMain` ticks every 10 ms and each tick sends at

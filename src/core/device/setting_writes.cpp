@@ -72,11 +72,7 @@ TickClient::Turn SettingWrites::send(int reg, const QVector<int>& values)
     ExchangeOutcome refused;
     refused.kind = ExchangeOutcome::Kind::NotSent;
     refused.reason = m_link.refusal();
-    if (m_globalWriteStep != 0)
-        finishGlobalStep(m_globalWriteStep == 1 ? 1 : 2, false);
-    else
-        finishSingleWrite(refused);
-    clearWritePending();
+    finish(refused);
     return Turn::Used;
 }
 
@@ -85,24 +81,39 @@ void SettingWrites::onExchangeEnded(const ExchangeOutcome& outcome)
     if (m_sentRequest == 0 || outcome.request.id != m_sentRequest)
         return;
     m_sentRequest = 0;
-    const bool acknowledged = outcome.kind == ExchangeOutcome::Kind::Acknowledged;
+    finish(outcome);
+}
+
+void SettingWrites::finish(const ExchangeOutcome& outcome)
+{
     if (m_globalWriteStep == 1 || m_globalWriteStep == 3)
-        finishGlobalStep(m_globalWriteStep == 1 ? 1 : 2, acknowledged);
+        finishGlobalStep(outcome);
     else
         finishSingleWrite(outcome);
     clearWritePending();
 }
 
-void SettingWrites::finishGlobalStep(int step, bool acknowledged)
+// Step 2 follows only an acknowledged step 1; the whole global write is told once.
+void SettingWrites::finishGlobalStep(const ExchangeOutcome& outcome)
 {
-    m_globalWriteStep = acknowledged && step == 1 ? 2 : 0;
-    if (m_globalWriteStep == 0)
-        m_globalValue.clear();
-    if (acknowledged)
+    const int step = m_globalWriteStep == 1 ? 1 : 2;
+    const bool acknowledged = outcome.kind == ExchangeOutcome::Kind::Acknowledged;
+    if (acknowledged && step == 1) {
+        m_globalWriteStep = 2;
         return;
-    emit beep();
-    m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle,
-                           QStringLiteral("The global write was unsuccessful.  (Step %1)").arg(step));
+    }
+    m_globalWriteStep = 0;
+    m_globalValue.clear();
+    if (acknowledged) {
+        emit statusText(panel::PollingStatus, kSuccessfulWrite);
+        emit writeFinished(true, kSuccessfulWrite);
+        return;
+    }
+    // The bell rings for every failed step, as for the unit's refusal of a single write.
+    reportFailure(outcome, true);
+    const QString text = QStringLiteral("The global write was unsuccessful.  (Step %1)").arg(step);
+    m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle, text);
+    emit writeFinished(false, text);
 }
 
 void SettingWrites::finishSingleWrite(const ExchangeOutcome& outcome)
@@ -110,15 +121,21 @@ void SettingWrites::finishSingleWrite(const ExchangeOutcome& outcome)
     const WriteResult result = WriteResult::of(outcome);
     if (result.success) {
         emit statusText(panel::PollingStatus, kSuccessfulWrite);
-    } else if (outcome.kind == ExchangeOutcome::Kind::Exception) {
-        emit beep();
-        emit statusText(panel::PollingStatus, kUnsuccessfulWrite);
-        m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle, kOutOfRangeMessage);
     } else {
-        emit statusText(panel::PollingStatus, kUnsuccessfulWrite);
-        emit statusText(panel::CommMsg, QStringLiteral("Write failed: ") + outcome.reason);
+        reportFailure(outcome, outcome.kind == ExchangeOutcome::Kind::Exception);
+        if (outcome.kind == ExchangeOutcome::Kind::Exception)
+            m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle, kOutOfRangeMessage);
     }
     emit writeFinished(result.success, result.message);
+}
+
+void SettingWrites::reportFailure(const ExchangeOutcome& outcome, bool bell)
+{
+    if (bell)
+        emit beep();
+    emit statusText(panel::PollingStatus, kUnsuccessfulWrite);
+    if (outcome.kind != ExchangeOutcome::Kind::Exception)
+        emit statusText(panel::CommMsg, QStringLiteral("Write failed: ") + outcome.reason);
 }
 
 // The write is over either way: polling, suspended for it, may run again.

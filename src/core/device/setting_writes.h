@@ -48,9 +48,10 @@ public:
     int GlobalWriteRegister() const { return m_globalWriteRegister; }
 
     Turn takeTick() override;
+    bool dueWhilePollingDisabled() const override { return m_due || m_globalWriteStep == 2; }
 
 signals:
-    // A single write ended: "Successful Write " or why it was not.
+    // A write ended, a global write after its last step: "Successful Write " or why it was not.
     void writeFinished(bool success, const QString& message);
     void statusText(const QString& panel, const QString& text);
     void beep();
@@ -59,8 +60,10 @@ private:
     bool busy() const { return m_writePending || m_due || m_globalWriteStep != 0; }
     Turn send(int reg, const QVector<int>& values);
     void onExchangeEnded(const ExchangeOutcome& outcome);
-    void finishGlobalStep(int step, bool acknowledged);
+    void finish(const ExchangeOutcome& outcome);
+    void finishGlobalStep(const ExchangeOutcome& outcome);
     void finishSingleWrite(const ExchangeOutcome& outcome);
+    void reportFailure(const ExchangeOutcome& outcome, bool bell);
     void clearWritePending();
 
     ModbusLink& m_link;

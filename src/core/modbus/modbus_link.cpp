@@ -13,6 +13,8 @@ namespace {
 
 const QString kSent = QStringLiteral("Sent");
 const QString kReceived = QStringLiteral("Recd");
+// The last register of the system information block (registers 1..63).
+constexpr int kLastSystemRegister = 63;
 
 QString exceptionText(int code)
 {
@@ -112,8 +114,11 @@ ModbusLink::RequestResult ModbusLink::TCPWriteQuery(int slaveID, qint64 reg, int
 {
     if (count < 1 || count > values.size())
         return refuseValueCount(count, values);
-    return send(frame::TCPWriteQuery(0, slaveID, reg, values.mid(0, count), m_panelOffset), m_tcp,
-                {0, kWriteMultipleRegisters, slaveID, int(reg - 1 + m_panelOffset), count, 0, true});
+    // A write lands where its register is read from: the system block read at step 0 (the
+    // global registers among it) without the panel offset, the meter blocks with it.
+    const int offset = reg >= 1 && reg <= kLastSystemRegister ? 0 : m_panelOffset;
+    return send(frame::TCPWriteQuery(0, slaveID, reg, values.mid(0, count), offset), m_tcp,
+                {0, kWriteMultipleRegisters, slaveID, int(reg - 1 + offset), count, 0, true});
 }
 
 ModbusLink::RequestResult ModbusLink::send(const RequestFrame& built, Transport* transport,

@@ -61,7 +61,8 @@ public:
     bool isTcp() const { return m_commMode == 1; }
     void setSlaveId(int slaveId) { m_slaveId = slaveId; }
     int BCM_SlaveID() const { return m_slaveId; }
-    // Panel number x 2000, added to TCP addresses (reads only off step 0 unless requested).
+    // Panel number x 2000, added to TCP addresses (reads only off step 0 unless requested,
+    // writes only outside the system block 1..63).
     void setPanelOffset(int offset) { m_panelOffset = offset; }
     int PanelOffset() const { return m_panelOffset; }
     // Back to 0 when the communication settings are saved.

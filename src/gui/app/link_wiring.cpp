@@ -6,6 +6,7 @@
 #include "core/modbus/connection_lifecycle.h"
 #include "core/modbus/modbus_link.h"
 #include "core/modbus/polling_control.h"
+#include "core/modbus/status_panels.h"
 #include "core/modbus/traffic_log.h"
 #include "core/modbus/transport.h"
 #include "core/device/sequencer.h"
@@ -56,7 +57,17 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
 
     SettingWrites& writes = session.writes();
     connect(&writes, &SettingWrites::beep, this, [] { QApplication::beep(); });
-    connect(&writes, &SettingWrites::statusText, &form, &MDIForm1::setStatusPanelText);
+    connect(&writes, &SettingWrites::statusText, this, [this](const QString& panelKey, const QString& text) {
+        if (panelKey == panel::CommMsg)
+            m_lifecycle.showCommMessage(text);
+        else
+            m_form.setStatusPanelText(panelKey, text);
+    });
+    // The next poll rewrites "PollingStatus" at once; the message panel keeps the outcome a while.
+    connect(&writes, &SettingWrites::writeFinished, this, [this](bool success, const QString& text) {
+        if (success)
+            m_lifecycle.showCommMessage(text);
+    });
     // The lifecycle passes the link's status texts on, and clears "CommMsg" after a while.
     connect(&m_lifecycle, &ConnectionLifecycle::statusText, &form, &MDIForm1::setStatusPanelText);
     connect(&m_lifecycle, &ConnectionLifecycle::statusPanelVisible, this, [this](const QString& key, bool visible) {

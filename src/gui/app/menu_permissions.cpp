@@ -4,7 +4,7 @@ namespace halvana {
 
 namespace {
 
-enum class Rule { LoggedIn, AdminOrSuper, AdminOrSuperOverRs485, SuperOnly, LoggedInNotDefault };
+enum class Rule { LoggedIn, AdminOrSuper, SuperOnly, LoggedInNotDefault };
 
 struct MenuRule {
     const char* menu;
@@ -23,15 +23,15 @@ constexpr MenuRule kRules[] = {
     {"mnuDeleteReg", Rule::AdminOrSuper},
     {"mnuOpenAppFolder", Rule::AdminOrSuper},
     {"mnuCommPortSettings", Rule::AdminOrSuper},
-    {"mnuBCM_Cal_Top", Rule::AdminOrSuperOverRs485},
-    {"mnuRunScript", Rule::AdminOrSuperOverRs485},
+    {"mnuBCM_Cal_Top", Rule::AdminOrSuper},
+    {"mnuRunScript", Rule::AdminOrSuper},
     {"mnuUpgrade", Rule::SuperOnly},
     {"mnuTerminal", Rule::SuperOnly},
     {"mnuReboot", Rule::SuperOnly},
     {"mnuService", Rule::SuperOnly},
 };
 
-bool allows(Rule rule, LoginLevel level, int commMode)
+bool allows(Rule rule, LoginLevel level, int)
 {
     const bool adminOrSuper = level == LoginLevel::Administrator || level == LoginLevel::Supervisor;
     switch (rule) {
@@ -41,8 +41,6 @@ bool allows(Rule rule, LoginLevel level, int commMode)
         return level != LoginLevel::LoggedOut && level != LoginLevel::Default;
     case Rule::AdminOrSuper:
         return adminOrSuper;
-    case Rule::AdminOrSuperOverRs485:
-        return adminOrSuper && commMode == 0;
     case Rule::SuperOnly:
         return level == LoginLevel::Supervisor;
     }

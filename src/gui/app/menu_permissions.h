@@ -15,9 +15,9 @@ struct MenuEnabled {
 };
 
 // What the login level allows: every menu item the level decides, in the order of the level
-// table. commMode is the "Mode" setting (0 RS-485, 1 TCP); calibration and the terminal script
-// runner are offered over RS-485 only. Covers `ApplyLoginLevel` and the status-text rule for
-// mnuLogout and mnuChangePassword.
+// table. commMode is the "Mode" setting (0 RS-485, 1 TCP); no item depends on it any more, since
+// writes, calibration and scripts go over TCP as well. Covers `ApplyLoginLevel` and the
+// status-text rule for mnuLogout and mnuChangePassword.
 QList<MenuEnabled> loginLevelMenuStates(LoginLevel level, int commMode);
 
 // Whether the level allows the menu item; true for items the level does not decide.

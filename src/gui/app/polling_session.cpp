@@ -11,6 +11,7 @@
 #include "gui/app/shell_services.h"
 #include "gui/capture/capture_commands.h"
 #include "gui/views/data_views.h"
+#include "gui/views/setting_editor.h"
 
 namespace halvana {
 
@@ -22,6 +23,7 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     m_wiring = std::make_unique<LinkWiring>(form, *m_session);
     m_views = new DataViews(form, m_session->data());
     m_captures = new CaptureCommands(form, data(), sequencer(), *m_views);
+    new SettingEditor(form, *m_session, *m_views);
 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,

@@ -221,6 +221,12 @@ void DataViews::onTableOpened(int index)
             [this, index](int, int, Qt::MouseButton button, const QPoint& globalPos) {
                 onMeterTablePressed(index, button, globalPos);
             });
+    connect(window->MSFlexGrid1(), &GridView::gridDoubleClicked, this,
+            [this, window, index](int row, int column) {
+                // Unselected, the cell shows the colour an edit gives it.
+                window->MSFlexGrid1()->clearSelection();
+                emit meterTableDoubleClicked(index, row, column);
+            });
     QMdiSubWindow* sub = slot->open(window, m_openTablesMinimised);
     sub->setMinimumHeight(twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
 }

@@ -60,6 +60,8 @@ public:
 
 signals:
     void panelOffsetChanged(int offset);
+    // A cell of a meter table's grid was double-clicked (grid coordinates).
+    void meterTableDoubleClicked(int table, int row, int column);
 
 private:
     void openSystemSettings();

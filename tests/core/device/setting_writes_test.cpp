@@ -1,7 +1,14 @@
+#include "core/device/polling_fixture.h"
 #include "core/modbus/link_fixture.h"
 
+#include "core/device/meter_types.h"
+#include "core/device/setting_edit.h"
 #include "core/device/setting_writes.h"
 #include "core/modbus/status_panels.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
 
 using namespace halvana;
 using namespace halvana::test;
@@ -100,15 +107,19 @@ TEST_F(SettingWritesTest, TheGlobalWriteSendsStepTwoOnlyAfterStepOneWasAcknowled
         QByteArray reply1;
         QByteArray reply2; // sent only after step 1 was acknowledged
         QStringList messageBox;
+        const char* finished;
     } cases[] = {
-        {"both acknowledged", ackStep1, ackStep2, {}},
-        {"step 1 refused", rtuFrame("0190 02"), {}, {step1}},
-        {"step 1 unanswered", {}, {}, {step1}},
-        {"step 2 refused", ackStep1, rtuFrame("0190 03"), {step2}},
+        {"both acknowledged", ackStep1, ackStep2, {}, "ok: Successful Write "},
+        {"step 1 refused", rtuFrame("0190 02"), {}, {step1}, "failed: The global write was unsuccessful.  (Step 1)"},
+        {"step 1 unanswered", {}, {}, {step1}, "failed: The global write was unsuccessful.  (Step 1)"},
+        {"step 2 refused", ackStep1, rtuFrame("0190 03"), {step2}, "failed: The global write was unsuccessful.  (Step 2)"},
+        {"step 2 unanswered", ackStep1, {}, {step2}, "failed: The global write was unsuccessful.  (Step 2)"},
     };
     for (const auto& c : cases) {
         messages.texts.clear();
         serial.written.clear();
+        reports.clear();
+        this->polling.disabled = true;
         ASSERT_TRUE(writes.requestGlobalWrite(2, 53, 480)) << c.name;
         tickAndAnswer(c.reply1);
         ASSERT_EQ(serial.written.first(), rtuFrame("0110 0032 0001 02 0002")) << c.name;
@@ -119,6 +130,92 @@ TEST_F(SettingWritesTest, TheGlobalWriteSendsStepTwoOnlyAfterStepOneWasAcknowled
         }
         EXPECT_EQ(writes.GlobalWriteStep(), 0) << c.name;
         EXPECT_EQ(messages.texts, c.messageBox) << c.name;
+        EXPECT_EQ(reports.filter(QRegularExpression(QStringLiteral("^(ok|failed): "))), QStringList{QLatin1String(c.finished)}) << c.name;
+        EXPECT_FALSE(writes.WritePending()) << c.name;
+        EXPECT_FALSE(this->polling.disabled) << c.name;
         EXPECT_EQ(writes.takeTick(), TickClient::Turn::Pass) << c.name;
+    }
+}
+
+namespace {
+
+// The setting writes as the sequencer's tick client, polling a unit over TCP.
+class WritesInTheCycle : public ::testing::Test, public PollingHarness {
+protected:
+    WritesInTheCycle() : writes(link, sequencer, messages)
+    {
+        sequencer.addTickClient(&writes);
+        QObject::connect(&writes, &SettingWrites::writeFinished,
+                         [this](bool, const QString& text) { finished << text; });
+        describeUnit({kTypeBranch, kTypeBranch});
+    }
+
+    int writesSent() const
+    {
+        return int(std::count_if(tcp.written.begin(), tcp.written.end(),
+                                 [](const QByteArray& f) { return f.size() > 7 && quint8(f[7]) == 16; }));
+    }
+
+    SettingWrites writes;
+    QStringList finished;
+};
+
+} // namespace
+
+// A write confirmed while a read is outstanding leaves on the tick after that read's reply,
+// though the dialog suspended polling, and only its own reply tells its outcome. Over TCP it
+// lands where its register is read: system registers without the panel offset.
+TEST_F(WritesInTheCycle, AWriteDuringAReadLeavesAfterItAndTellsItsOwnOutcome)
+{
+    const struct {
+        const char* name;
+        SettingEditTarget target;
+        int address;
+        const char* reply; // PDU after the MBAP header; empty: none
+        QString outcome;
+    } cases[] = {
+        {"branch setting", {SettingEditTarget::Kind::Single, 2170, kStepMeterStatus2, 0}, 2169 + 4000, "10", "Successful Write "},
+        {"refused", {SettingEditTarget::Kind::Single, 2170, kStepMeterStatus2, 0}, 2169 + 4000, "9003", kOutOfRange},
+        {"no reply", {SettingEditTarget::Kind::Single, 64001, kStepThermalSettings, 0}, 64000 - 0, "",
+         "Unsuccessful Write: no reply within 2000 ms."},
+        {"global", {SettingEditTarget::Kind::Global, 0, 0, 55}, 50, "10", "Successful Write "},
+    };
+    for (const auto& c : cases) {
+        link.setPanelOffset(c.target.WriteRegister == 64001 ? 0 : 4000);
+        finished.clear();
+        sequencer.setPollStep(kStepSystemInfo);
+        start();
+        clock.fireNext(); // a read goes out
+        ASSERT_TRUE(link.requestOutstanding()) << c.name;
+        sequencer.setPollingDisabled(true); // the dialog is open
+        sequencer.setMainTimerEnabled(false);
+        const int before = writesSent();
+        ASSERT_TRUE(SettingEdit::start(c.target, 20, 3, writes, sequencer)) << c.name;
+        clock.advance(5 * Sequencer::kTickMs);
+        EXPECT_EQ(writesSent(), before) << c.name << ": no write while the read is outstanding";
+        unit.answerPending();
+        clock.advance(Sequencer::kTickMs);
+        ASSERT_EQ(writesSent(), before + 1) << c.name;
+        const QByteArray request = tcp.written.last();
+        EXPECT_EQ(quint8(request[8]) << 8 | quint8(request[9]), c.address) << c.name;
+        if (*c.reply) {
+            QByteArray reply = request.left(7) + QByteArray::fromHex(c.reply);
+            if (reply.size() == 8)
+                reply += request.mid(8, 4);
+            reply[5] = char(reply.size() - 6);
+            tcp.receive(reply);
+        }
+        if (c.target.kind == SettingEditTarget::Kind::Global) {
+            clock.advance(Sequencer::kTickMs);
+            const QByteArray step2 = tcp.written.last();
+            EXPECT_EQ(quint8(step2[8]) << 8 | quint8(step2[9]), 54) << "register 55, no offset";
+            tcp.receive(step2.left(5) + char(6) + step2.mid(6, 6));
+        }
+        clock.advance(ModbusLink::kResponseTimeoutMs);
+        EXPECT_EQ(finished, QStringList{c.outcome}) << c.name;
+        EXPECT_FALSE(sequencer.PollingDisabled()) << c.name;
+        EXPECT_TRUE(sequencer.isMainTimerActive() || link.requestOutstanding()) << c.name << ": polling resumed";
+        sequencer.setMainTimerEnabled(false);
+        link.abandonRequest();
     }
 }
