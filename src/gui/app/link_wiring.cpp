@@ -64,6 +64,7 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
             panel->setVisible(visible);
     });
     connect(&m_lifecycle, &ConnectionLifecycle::secondStatusBarVisible, form.StatusBar2(), &QWidget::setVisible);
+    connect(&m_lifecycle, &ConnectionLifecycle::secondStatusBarText, &form, &MDIForm1::setStatusBar2Text);
     connect(&m_lifecycle, &ConnectionLifecycle::linkStatusChanged, &form, [this](const LinkStatus& status) {
         for (const MenuEnabled& item : connectionMenuStates(status))
             m_form.setMenuItemEnabled(item.menu, item.enabled);

@@ -218,6 +218,11 @@ void MDIForm1::setStatusPanelText(const QString& key, const QString& text)
         panel->setText(text);
 }
 
+void MDIForm1::setStatusBar2Text(const QString& text)
+{
+    m_statusBar2Text->setText(text);
+}
+
 bool MDIForm1::pollingDisabled() const
 {
     return m_polling ? m_polling->PollingDisabled() : m_flags.pollingDisabled;
@@ -233,8 +238,10 @@ void MDIForm1::setPollingDisabled(bool disabled)
     }
     setMenuChecked(QStringLiteral("mnuModbusPolling"), !disabled);
     m_statusBar2->setVisible(disabled);
-    if (disabled)
+    if (disabled) {
+        m_statusBar2Text->setText(kPollingDisabledText);
         setStatusPanelText(QStringLiteral("PollingStatus"), kPollingDisabledText + QStringLiteral("  "));
+    }
 }
 
 void MDIForm1::updateStatusText()

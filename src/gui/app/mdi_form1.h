@@ -60,6 +60,7 @@ public:
     QLabel* statusPanel(const QString& key) const;
     void setStatusPanelText(const QString& key, const QString& text);
     QStatusBar* StatusBar2() const { return m_statusBar2; }
+    void setStatusBar2Text(const QString& text);
     bool pollingDisabled() const;
     void setPollingDisabled(bool disabled);
     // The polling sequencer (tmrMain); PollingDisabled lives there once it is attached.

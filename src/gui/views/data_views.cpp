@@ -18,6 +18,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace halvana {
 
 namespace {
@@ -197,7 +199,9 @@ void DataViews::openSystemSettings()
 
     window->resize(window->sizeHint().width(), twipsToPixels(FrmSystemSettings::kLoadHeightTwips));
     QMdiSubWindow* sub = m_systemSettings->open(window);
-    sub->setMinimumHeight(twipsToPixels(FrmSystemSettings::kMinimumHeightTwips));
+    // Never lower than the boxes of its frames need, so they cannot overlap.
+    sub->setMinimumHeight(
+        std::max(twipsToPixels(FrmSystemSettings::kMinimumHeightTwips), sub->minimumSizeHint().height()));
     new NormalWidthLock(sub, sub->sizeHint().width());
 }
 
