@@ -100,9 +100,7 @@ TEST_F(PcSetupTest, OneDeviceForBothPortsOrABadAddressIsRefused)
 TEST(StoreFailures, APasswordThatCannotBeStoredIsNotChanged)
 {
     QTemporaryDir dir;
-    QFile blocker(dir.filePath("notadir"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(makeBlockingFile(dir.filePath("notadir")));
     AppSettings settings(dir.filePath("notadir/s.ini"));
     Passwords passwords = Passwords::load(settings);
     FakeShell shell;

@@ -110,9 +110,7 @@ TEST(ShellSettings, AStoreThatCannotBeWrittenIsReportedByPath)
     QTemporaryDir dir;
     RecordingMessages messages;
     // The store's folder is a file, so nothing can be written beneath it.
-    QFile blocker(dir.filePath("notadir"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(test::makeBlockingFile(dir.filePath("notadir")));
     AppSettings s(dir.filePath("notadir/s.ini"));
     s.setProperty("Mode", "1");
     s.setProperty("Password_Admin", "new");
