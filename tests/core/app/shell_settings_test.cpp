@@ -158,12 +158,10 @@ TEST(SerialPortChoice, EachPortKeepsItsOwnNumberAndDevice)
         bool refused;
     } cases[] = {
         {"untouched boxes keep the stored numbers", {"", "", 4}, {"", "", 3}, 4, 3, {}, false},
-        {"an emptied box keeps its number", {"ttyS0", "", 1}, {"/dev/pts/6", "/dev/pts/6", 6}, 1, 6, {}, false},
         {"a typed path never takes the service port's number", {"", "", 2}, {"", "/dev/pts/3", 3}, 2, 3,
          {{3, "/dev/pts/3"}}, false},
         {"past the list the other's number is skipped", {"", "", 2}, {"", "/dev/pts/9", 4}, 2, 3,
          {{3, "/dev/pts/9"}}, false},
-        {"a remembered device keeps its number", {"", "/dev/pts/6", 4}, {"", "", 3}, 6, 3, {}, false},
         {"one device for both is refused", {"ttyS0", "ttyS0", 1}, {"", " ttyS0", 3}, 0, 0, {}, true},
     };
     for (const auto& c : cases) {
