@@ -3,7 +3,7 @@
 #include "cli/cli_command.h"
 #include "core/app/app_settings.h"
 #include "core/modbus/link_settings.h"
-#include "io/tcp_endpoint.h"
+#include "core/modbus/tcp_endpoint.h"
 
 #include <QSet>
 

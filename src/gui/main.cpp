@@ -18,7 +18,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("HalvanaConfigTool"));
-    QApplication::setApplicationDisplayName(kAppTitle);
+    // No display name: the platform would append it to every window's caption.
     QApplication::setApplicationVersion(QStringLiteral(HALVANA_VERSION));
 
     QCommandLineParser parser;

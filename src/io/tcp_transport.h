@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/modbus/transport.h"
-#include "io/tcp_endpoint.h"
+#include "core/modbus/tcp_endpoint.h"
 
 #include <QTcpSocket>
 

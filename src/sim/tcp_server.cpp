@@ -1,6 +1,6 @@
 #include "sim/tcp_server.h"
 
-#include "io/tcp_endpoint.h"
+#include "core/modbus/tcp_endpoint.h"
 #include "sim/line_writer.h"
 #include "sim/modbus_slave.h"
 #include "sim/request_readers.h"

@@ -77,6 +77,8 @@ TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedSt
     };
 
     start();
+    // Room for the branch view, wider than the default window, at its place.
+    form->resize(1600, 1000);
     polling.tcp.completeConnect();
     std::vector<QRect> atExit;
     for (const auto& kind : kinds) {

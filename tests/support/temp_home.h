@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace halvana::test {
@@ -16,5 +17,13 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_oldHome;
 };
+
+// Puts an empty file at `path`, so that nothing can be made beneath it (a store or folder there
+// cannot be written); false when the file could not be made.
+inline bool makeBlockingFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
 
 } // namespace halvana::test

@@ -253,7 +253,10 @@ bool AppSettings::propertyFlag(const QString& key) const
 
 void AppSettings::setValue(const QString& section, const QString& key, const QString& value)
 {
-    m_settings->setValue(fullKey(section, key), value);
+    const QString full = fullKey(section, key);
+    if (!m_unsaved.contains(full))
+        m_unsaved.insert(full, m_settings->contains(full) ? std::optional(m_settings->value(full).toString()) : std::nullopt);
+    m_settings->setValue(full, value);
     m_valueProblems.remove(fullKey(section, key));
     m_changed = true;
 }
@@ -272,6 +275,7 @@ void AppSettings::clearAll()
 {
     m_settings->clear();
     m_valueProblems.clear();
+    m_unsaved.clear();
     m_changed = true;
 }
 
@@ -296,7 +300,19 @@ bool AppSettings::sync()
     // Read back afresh: the file holds the comments again, and the next sync's status is its own.
     openStore();
     m_changed = false;
+    m_unsaved.clear();
     return true;
+}
+
+void AppSettings::revertUnsaved()
+{
+    for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it) {
+        if (it.value())
+            m_settings->setValue(it.key(), *it.value());
+        else
+            m_settings->remove(it.key());
+    }
+    m_unsaved.clear();
 }
 
 bool AppSettings::fileHoldsStore() const

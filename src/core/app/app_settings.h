@@ -61,6 +61,9 @@ public:
     // What was wrong with the file when it was read does not count.
     bool sync();
     QString errorText() const;
+    // Puts back what the values set since the last successful sync held, after a failed one:
+    // what the program goes on with is what the file holds. Not after clearAll().
+    void revertUnsaved();
 
     // Empty when the file read cleanly or does not exist; otherwise what was wrong, naming it.
     QString loadProblem() const { return m_loadProblem; }
@@ -95,6 +98,8 @@ private:
     QString m_loadProblem;
     QList<Comment> m_comments;
     mutable QMap<QString, QString> m_valueProblems; // by full key
+    // The values before they were first set since the last sync; none for keys that were new.
+    QMap<QString, std::optional<QString>> m_unsaved;
 };
 
 } // namespace halvana

@@ -155,6 +155,7 @@ bool saveSettings(AppSettings& settings, MessageSink& messages)
 {
     if (settings.sync())
         return true;
+    settings.revertUnsaved();
     messages.showMessage(MessageSink::Severity::Warning, kAppTitle, settings.errorText());
     return false;
 }

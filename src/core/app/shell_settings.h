@@ -66,8 +66,8 @@ void createProgramFolders(const AppFolders& folders, const QString& downloadsFol
 // message with what the store could not use (the file, values that are not of their kind).
 void reportSettingsProblems(const AppSettings& settings, MessageSink& messages);
 
-// Writes the store to disk; when it cannot be written, says so naming the file. What the file
-// held before stays intact.
+// Writes the store to disk; when it cannot be written, says so naming the file, and the values
+// set since the last save go back to what the file still holds.
 bool saveSettings(AppSettings& settings, MessageSink& messages);
 
 } // namespace halvana

@@ -34,6 +34,34 @@ std::vector<std::optional<QPoint>> tileFlowLayout(const std::vector<TileWindow>&
     return positions;
 }
 
+std::vector<std::optional<QPoint>> cascadeLayout(const std::vector<TileWindow>& windows, const QSize& area, int step)
+{
+    std::vector<std::optional<QPoint>> positions(windows.size());
+    int k = 0;
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const TileWindow& w = windows[i];
+        if (!w.normal)
+            continue;
+        const int offset = k * step;
+        if (k > 0 && (offset + w.size.width() > area.width() || offset + w.size.height() > area.height()))
+            k = 0;
+        positions[i] = QPoint(k * step, k * step);
+        ++k;
+    }
+    return positions;
+}
+
+QRect keepInWorkArea(const QRect& window, const QSize& area, const QSize& minimum)
+{
+    if (area.isEmpty())
+        return window;
+    const int width = std::max(std::min(window.width(), area.width()), minimum.width());
+    const int height = std::max(std::min(window.height(), area.height()), minimum.height());
+    const int left = std::clamp(window.left(), 0, std::max(0, area.width() - width));
+    const int top = std::clamp(window.top(), 0, std::max(0, area.height() - height));
+    return QRect(left, top, width, height);
+}
+
 ScrollModeAction scrollModeActionForKey(int qtKey)
 {
     switch (qtKey) {

@@ -17,6 +17,47 @@ DeviceData::DeviceData(const QString& programFolder, MessageSink& messages, QObj
 {
 }
 
+namespace {
+
+void setViewStale(PanelboardView& view, bool stale)
+{
+    for (int g = 0; g < PanelboardView::kBranchGridCount; ++g)
+        view.branchGrid(g).setStale(stale);
+    for (int f = 0; f < PanelboardView::kMeterFrameCount; ++f)
+        view.meterGrid(f).setStale(stale);
+}
+
+} // namespace
+
+void DeviceData::markValuesStale()
+{
+    for (int k = 0; k < kTableCount; ++k) {
+        if (m_tables.isOpen(k))
+            m_tables.table(k).markStale();
+    }
+    m_systemSettings.grid().setStale(true);
+    for (int k = 0; k < kPanelViewCount; ++k)
+        setViewStale(m_panelboards.view(k), true);
+}
+
+void DeviceData::valuesReadAgain(int index)
+{
+    if (index == MeterTables::kSystemSettingsGrid) {
+        m_systemSettings.grid().setStale(false);
+        return;
+    }
+    if (!isTableIndex(index))
+        return;
+    m_tables.table(index).grid().setStale(false);
+    // The panelboard views show the readings tables' last pass (settings come just before).
+    if (index == kBranchReadingsTable) {
+        setViewStale(m_panelboards.view(kBranchPanelView), false);
+    } else if (index == kThreePhaseReadingsTable) {
+        for (int k : {kSubfeedPanelView, kPanelsView, kPduView})
+            setViewStale(m_panelboards.view(k), false);
+    }
+}
+
 void DeviceData::openTable(int index)
 {
     if (!isTableIndex(index))

@@ -45,6 +45,13 @@ public:
     // changed, when the reply cannot be decoded (fewer registers than requested, no step).
     bool ProcessDataReceived(const ReadContext& ctx, const RegData& regs);
 
+    // The link was lost: the values of every open table, of the System Configuration grid and
+    // of the panelboard views are old until their block is read again.
+    void markValuesStale();
+    // Table `index` completed a pass (kSystemSettingsGrid: the meter status was read): its
+    // values, and those of the views it feeds, are current again.
+    void valuesReadAgain(int index);
+
     // The "All Settings" collection: a pass is requested when table 11 opens, becomes active
     // at step 0 and ends when the cycle has passed the thermal settings step.
     bool AllSettingsRefreshRequested = false;

@@ -43,6 +43,13 @@ void MeterTable::markUpdated()
         setCaption(m_caption + kUpdatedMark);
 }
 
+void MeterTable::markStale()
+{
+    m_grid.setStale(true);
+    QString caption = m_caption;
+    setCaption(caption.remove(kUpdatedMark));
+}
+
 void MeterTable::setCaption(const QString& caption)
 {
     if (caption == m_caption)

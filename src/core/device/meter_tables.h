@@ -33,6 +33,8 @@ public:
     // True once a full pass has marked the caption (": Updated").
     bool isUpdated() const;
     void markUpdated();
+    // The link was lost: the values go grey and the caption loses ": Updated".
+    void markStale();
 
 signals:
     void captionChanged(const QString& caption);

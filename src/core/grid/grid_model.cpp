@@ -63,6 +63,14 @@ int GridModel::appendRow(const QStringList& cells)
     return row;
 }
 
+void GridModel::setStale(bool stale)
+{
+    if (stale == m_stale)
+        return;
+    m_stale = stale;
+    emit staleChanged(stale);
+}
+
 bool GridModel::contains(int row, int column) const
 {
     return row >= 0 && row < rowCount() && column >= 0 && column < m_columnCount;

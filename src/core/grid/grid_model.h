@@ -67,6 +67,11 @@ public:
     bool isRowHidden(int row) const;
     void setRowHidden(int row, bool hidden);
 
+    // The values are old: the link was lost after they were read. Views draw them greyed
+    // until the block has been read again.
+    bool isStale() const { return m_stale; }
+    void setStale(bool stale);
+
     // Gathers the cell changes made while it lives into one cellsChanged signal (the bounding
     // range), as the old grids suspended redraw around a group of writes. Batches nest.
     class UpdateBatch {
@@ -96,6 +101,7 @@ signals:
     void modelReset();
     void rowVisibilityChanged(int row);
     void columnFormatChanged(int column);
+    void staleChanged(bool stale);
 
 private:
     struct Cell {
@@ -123,6 +129,7 @@ private:
     int m_columnCount = 0;
     int m_fixedRows = 1;
     int m_fixedColumns = 1;
+    bool m_stale = false;
 
     int m_batchDepth = 0;
     bool m_batchDirty = false;

@@ -35,6 +35,7 @@ ConnectionLifecycle::ConnectionLifecycle(ModbusLink& link, Clock& clock, Message
     tmrCommMsg = makeTimer(2000, clearCommMsg);
     tmrClearCommStatus = makeTimer(3000, clearCommMsg);
 
+    connect(&link, &ModbusLink::exchangeEnded, this, &ConnectionLifecycle::onExchangeEnded);
     connect(&link, &ModbusLink::echoReceived, this, &ConnectionLifecycle::TestComm);
     connect(&link, &ModbusLink::startCommRequested, this, [this] {
         if (m_reopensLine)
@@ -188,6 +189,9 @@ void ConnectionLifecycle::Connect()
         polling->setPollingDisabled(false);
     }
     m_linkUp = false;
+    // A unit still lost after reconnecting is reported again after as many failures.
+    m_failures = 0;
+    m_lastAnswer = QDateTime();
     StartComm();
     emit applyLoginLevelRequested();
     emit enableButtonsRequested(true);
@@ -328,7 +332,8 @@ void ConnectionLifecycle::onSerialReceived()
     if (m_linkUp)
         return;
     m_linkUp = true;
-    Connected();
+    if (!m_lost)
+        Connected();
     emit applyLoginLevelRequested();
     emit enableButtonsRequested(true);
     emit linkUp();
@@ -336,8 +341,11 @@ void ConnectionLifecycle::onSerialReceived()
 
 void ConnectionLifecycle::onSocketConnected()
 {
-    emit statusText(panel::ConnectTime, QStringLiteral("Connected"));
-    Connected();
+    // A lost unit is back only when it answers, not when its port takes the connection.
+    if (!m_lost) {
+        emit statusText(panel::ConnectTime, QStringLiteral("Connected"));
+        Connected();
+    }
     emit statusText(panel::Baud, QString());
     emit statusPanelVisible(panel::Baud, false);
     reportStatus(LinkStatus::Connection::Open);
@@ -349,6 +357,49 @@ void ConnectionLifecycle::onSocketClosed()
 {
     m_linkUp = false;
     emit statusText(panel::ConnectTime, QStringLiteral("Closed"));
+    // Our own Disconnect stops polling first; any other close is the unit or the network.
+    const PollingControl* polling = m_link.pollingControl();
+    if (m_link.isTcp() && polling && !polling->PollingDisabled())
+        markLost();
+}
+
+void ConnectionLifecycle::onExchangeEnded(const ExchangeOutcome& outcome)
+{
+    if (outcome.kind == ExchangeOutcome::Kind::Abandoned)
+        return;
+    if (outcome.answered()) {
+        m_failures = 0;
+        m_lastAnswer = m_clock.currentDateTime();
+        if (m_lost) {
+            m_lost = false;
+            emit statusText(panel::ConnectTime, QStringLiteral("Connected"));
+            Connected();
+            emit communicationsRestored();
+        }
+        return;
+    }
+    if (++m_failures == kLostAfterFailures)
+        markLost();
+}
+
+void ConnectionLifecycle::markLost()
+{
+    if (!m_lost) {
+        m_lost = true;
+        m_lostSince = m_lastAnswer.isValid() ? m_lastAnswer : m_clock.currentDateTime();
+    }
+    tmrStatusBar->stop();
+    const Transport* tcp = m_link.tcpTransport();
+    const bool closed = m_link.isTcp() && !(tcp && tcp->isOpen());
+    emit statusText(panel::ConnectTime, closed ? QStringLiteral("Closed") : QStringLiteral("No reply"));
+    emit secondStatusBarText(commLostText(m_lostSince));
+    emit secondStatusBarVisible(true);
+    emit communicationsLost(m_lostSince);
+}
+
+QString ConnectionLifecycle::commLostText(const QDateTime& since)
+{
+    return QStringLiteral("Communications Lost since ") + since.toString(QStringLiteral("hh:mm:ss"));
 }
 
 void ConnectionLifecycle::tmrStatusBar_Timer()

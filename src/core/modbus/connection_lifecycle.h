@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/modbus/exchange.h"
 #include "core/modbus/link_settings.h"
 
 #include <QDateTime>
@@ -34,6 +35,9 @@ struct LinkStatus {
 class ConnectionLifecycle : public QObject {
     Q_OBJECT
 public:
+    // This many exchanges in a row without a usable reply, or a socket the unit closed, and the
+    // unit counts as lost until it answers again.
+    static constexpr int kLostAfterFailures = 3;
     static constexpr int kInvalidPortError = 8002;
     static constexpr int kPortInUseError = 8005;
     static constexpr int kPortOpenFault = 8010;
@@ -76,6 +80,11 @@ public:
     void enableConnectionWatchdog();
 
     bool LinkUp() const { return m_linkUp; }
+    // No usable reply for kLostAfterFailures exchanges, or the socket closed, and no reply since.
+    bool CommunicationsLost() const { return m_lost; }
+    QDateTime lostSince() const { return m_lostSince; }
+    // "Communications Lost since 14:05:09".
+    static QString commLostText(const QDateTime& since);
     QDateTime ConnectTime() const { return m_connectTime; }
     bool SocketNotConnected() const { return m_socketNotConnected; }
     // Seen by the next polling tick, which then calls Disconnect and clears it.
@@ -92,8 +101,15 @@ public:
 signals:
     void statusText(const QString& panel, const QString& text);
     void statusPanelVisible(const QString& panel, bool visible);
-    // The "Polling is Disabled" bar under the status bar.
+    // The "Polling is Disabled" bar under the status bar, which also says since when
+    // communication is lost.
     void secondStatusBarVisible(bool visible);
+    void secondStatusBarText(const QString& text);
+    // The unit stopped answering: what the windows show from it is old. Repeated after
+    // reconnecting when it still does not answer.
+    void communicationsLost(const QDateTime& since);
+    // The first usable reply after the loss.
+    void communicationsRestored();
     void linkStatusChanged(const halvana::LinkStatus& status);
     void applyLoginLevelRequested();
     void enableButtonsRequested(bool enabled);
@@ -103,6 +119,8 @@ signals:
     void upgradeStatusText(const QString& text);
 
 private:
+    void onExchangeEnded(const ExchangeOutcome& outcome);
+    void markLost();
     void onSerialReceived();
     void onSocketConnected();
     void onSocketClosed();
@@ -126,6 +144,11 @@ private:
     QDateTime m_connectTime;
     bool m_socketNotConnected = false;
     bool m_disconnectRequested = false;
+    int m_failures = 0;
+    bool m_lost = false;
+    QDateTime m_lostSince;
+    // The end of the last usable exchange since connecting; the loss counts from it.
+    QDateTime m_lastAnswer;
 
     std::unique_ptr<Timer> tmrConnection;
     std::unique_ptr<Timer> tmrTCP_OpenDelay;

@@ -2,6 +2,7 @@
 
 #include "core/calibration/calibration_sequence.h"
 #include "core/device/device_data.h"
+#include "core/device/register_map.h"
 #include "core/device/sequencer.h"
 #include "core/device/setting_writes.h"
 #include "core/device/table_readout.h"
@@ -23,6 +24,16 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
     m_sequencer->setConnectionLifecycle(m_lifecycle.get());
     m_sequencer->addTickClient(m_writes.get());
     m_sequencer->addTickClient(m_calibration.get());
+
+    // Values read before the unit was lost stay grey until their block is read again.
+    connect(m_lifecycle.get(), &ConnectionLifecycle::communicationsLost, m_data.get(), &DeviceData::markValuesStale);
+    connect(m_sequencer.get(), &Sequencer::passCompleted, m_data.get(), &DeviceData::valuesReadAgain);
+    connect(m_sequencer.get(), &Sequencer::replyHandled, m_data.get(), [data = m_data.get()](int step, bool decoded) {
+        // The System Configuration grid is whole once the meter status is read, or the meter
+        // list turned out empty.
+        if (decoded && (step == kStepMeterStatus1 || (step == kStepMeterInfo1 && data->model().NumMeters == 0)))
+            data->valuesReadAgain(MeterTables::kSystemSettingsGrid);
+    });
 }
 
 UnitSession::~UnitSession()

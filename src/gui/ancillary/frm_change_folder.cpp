@@ -84,7 +84,9 @@ void FrmChangeFolder::cmdSave_Click()
     const bool custom = optFolderSelection[1]->isChecked();
     m_locations.save(m_folderIndex, custom ? FolderLocations::CustomFolder : FolderLocations::DefaultFolder,
                      QDir::fromNativeSeparators(txtFolder[1]->text().trimmed()));
-    saveSettings(m_settings, m_shell);
+    // A folder that could not be stored stays as it was; the dialog stays open.
+    if (!saveSettings(m_settings, m_shell))
+        return;
     accept();
 }
 

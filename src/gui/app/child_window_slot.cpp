@@ -21,12 +21,15 @@ QWidget* ChildWindowSlot::widget() const
 QMdiSubWindow* ChildWindowSlot::open(QWidget* widget, bool minimised)
 {
     const QSize requested = widget->size();
+    const bool maximiseLikeTheOthers = m_main.childWindowMaximised();
     QMdiSubWindow* sub = m_main.addChildWindow(widget);
     sub->resize(m_defaultSize.value_or(requested.expandedTo(widget->sizeHint()) + (sub->size() - widget->size())));
     auto* placement = new WindowPlacement(*sub, m_main.settings(), m_keys);
     placement->restore(!minimised);
     if (minimised)
         sub->showMinimized();
+    else if (maximiseLikeTheOthers && !sub->isMinimized())
+        sub->showMaximized();
     placement->storeOnClose([slot = QPointer<ChildWindowSlot>(this)] {
         if (slot)
             slot->onClosed();

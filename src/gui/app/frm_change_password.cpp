@@ -63,6 +63,7 @@ FrmChangePassword::FrmChangePassword(LoginLevel currentLevel, Passwords& passwor
 void FrmChangePassword::cmdOK_Click()
 {
     const LoginLevel level = m_choices.value(cboUserName->currentIndex(), LoginLevel::LoggedOut);
+    const Passwords before = m_passwords;
     const PasswordChangeResult result =
         changePassword(m_passwords, level, txtCurrentPassword->text(), txtNewPassword->text(),
                        txtConfirmNewPassword->text(), m_settings);
@@ -77,8 +78,11 @@ void FrmChangePassword::cmdOK_Click()
         m_shell.showMessage(MessageSink::Severity::Warning, title, passwordChangeMessage(result));
         return;
     }
-    // The new password is in force now; a store that cannot be written is said separately.
-    saveSettings(m_settings, m_shell);
+    // A password that could not be stored is not changed: the next start would not know it.
+    if (!saveSettings(m_settings, m_shell)) {
+        m_passwords = before;
+        return;
+    }
     m_shell.showMessage(MessageSink::Severity::Information, title, passwordChangeMessage(result));
     accept();
 }

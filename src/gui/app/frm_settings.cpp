@@ -4,6 +4,7 @@
 #include "core/app/app_title.h"
 #include "core/app/serial_port_choice.h"
 #include "core/modbus/polling_control.h"
+#include "core/modbus/tcp_endpoint.h"
 #include "gui/app/shell_services.h"
 #include "io/serial_port_names.h"
 
@@ -55,7 +56,8 @@ FrmSettings::FrmSettings(AppSettings& settings, int& storedSlaveID, PollingContr
         m_polling->setMainTimerEnabled(false);
     }
 
-    const CommSettings stored = CommSettings::read(settings);
+    m_stored = CommSettings::read(settings);
+    const CommSettings& stored = m_stored;
 
     auto* modbus = new QGroupBox(QStringLiteral("Modbus Master Settings"), this);
     cboMode = comboBox("cboMode", modbus);
@@ -87,8 +89,9 @@ FrmSettings::FrmSettings(AppSettings& settings, int& storedSlaveID, PollingContr
     auto* serviceForm = new QFormLayout(service);
     serviceForm->addRow(lblCommPort, cboCommPort);
 
-    fillPorts(cboCommPort2, stored.commPort2);
     fillPorts(cboCommPort, stored.commPort);
+    fillPorts(cboCommPort2, stored.commPort2);
+    m_shownPorts = {cboCommPort->currentText(), cboCommPort2->currentText()};
 
     cmdDeviceMgr = new QPushButton(QStringLiteral("Device Mgr."), this);
     cmdDeviceMgr->setObjectName(QStringLiteral("cmdDeviceMgr"));
@@ -135,14 +138,6 @@ void FrmSettings::fillPorts(QComboBox* box, int number)
     if (!inUse.isEmpty() && box->findText(inUse) < 0)
         box->addItem(inUse);
     box->setCurrentText(inUse);
-}
-
-int FrmSettings::chosenPortNumber(QComboBox* box)
-{
-    const QString device = box->currentText().trimmed();
-    const int number = portNumberForDevice(device, rememberedPortNames(m_settings), SerialPortNames::available());
-    SerialPortNames::remember(m_settings, number, device);
-    return number;
 }
 
 void FrmSettings::cboMode_Click()
@@ -192,14 +187,40 @@ void FrmSettings::cmdSave_Click()
                                 .arg(kHighestSlaveId));
         return;
     }
+    const QString address = txtIP_Addr->text().trimmed();
+    if (const QString problem = TcpEndpoint::problem(address); !problem.isEmpty()) {
+        m_shell.showMessage(MessageSink::Severity::Warning, kAppTitle, problem);
+        return;
+    }
+    const PortChoice ports =
+        choosePortNumbers({m_shownPorts[0], cboCommPort->currentText(), m_stored.commPort},
+                          {m_shownPorts[1], cboCommPort2->currentText(), m_stored.commPort2},
+                          rememberedPortNames(m_settings), SerialPortNames::available());
+    if (!ports.refusal.isEmpty()) {
+        m_shell.showMessage(MessageSink::Severity::Warning, kAppTitle, ports.refusal);
+        return;
+    }
+    m_saved = m_stored;
     m_saved.commMode = cboMode->currentIndex();
-    m_saved.commPort = chosenPortNumber(cboCommPort);
-    m_saved.commPort2 = chosenPortNumber(cboCommPort2);
+    m_saved.commPort = ports.commPort;
+    m_saved.commPort2 = ports.commPort2;
     m_saved.baudIndex = cboBaud->currentIndex();
     m_saved.storedSlaveID = slaveId;
-    m_saved.ipAddress = txtIP_Addr->text();
+    m_saved.ipAddress = address;
+    // A port left as it was keeps its stored text, which may be a device path.
+    const auto storedText = [this](const char* key) { return m_settings.value(AppSettings::kProperties, QLatin1String(key)); };
+    const QString commPortText = storedText("CommPort");
+    const QString commPort2Text = storedText("CommPort2");
     m_saved.write(m_settings);
-    saveSettings(m_settings, m_shell);
+    if (ports.commPort == m_stored.commPort && !commPortText.isEmpty())
+        m_settings.setProperty(QStringLiteral("CommPort"), commPortText);
+    if (ports.commPort2 == m_stored.commPort2 && !commPort2Text.isEmpty())
+        m_settings.setProperty(QStringLiteral("CommPort2"), commPort2Text);
+    for (auto it = ports.remember.cbegin(); it != ports.remember.cend(); ++it)
+        SerialPortNames::remember(m_settings, it.key(), it.value());
+    // A store that cannot be written keeps the old settings, and the dialog stays open.
+    if (!saveSettings(m_settings, m_shell))
+        return;
     accept();
 }
 

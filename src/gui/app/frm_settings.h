@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -38,14 +40,16 @@ public:
 
 private:
     void fillPorts(QComboBox* box, int number);
-    int chosenPortNumber(QComboBox* box);
 
     AppSettings& m_settings;
     int& m_storedSlaveID;
     PollingControl* m_polling;
     ShellServices& m_shell;
     bool m_pollingWasDisabled = false;
+    CommSettings m_stored;
     CommSettings m_saved;
+    // What the service and Modbus port boxes showed when the dialog opened.
+    std::array<QString, 2> m_shownPorts;
 
     QComboBox* cboMode;
     QComboBox* cboCommPort2;

@@ -75,9 +75,10 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
             panel->setVisible(visible);
     });
     connect(&m_lifecycle, &ConnectionLifecycle::secondStatusBarVisible, form.StatusBar2(), &QWidget::setVisible);
+    connect(&m_lifecycle, &ConnectionLifecycle::secondStatusBarText, &form, &MDIForm1::setStatusBar2Text);
     connect(&m_lifecycle, &ConnectionLifecycle::linkStatusChanged, &form, [this](const LinkStatus& status) {
         for (const MenuEnabled& item : connectionMenuStates(status))
-            m_form.setMenuItemEnabled(item.menu, item.enabled);
+            m_form.setMenuItemEnabled(item.menu, item.enabled, item.reason);
     });
     connect(&m_lifecycle, &ConnectionLifecycle::applyLoginLevelRequested, &form, &MDIForm1::ApplyLoginLevel);
     connect(&m_lifecycle, &ConnectionLifecycle::enableButtonsRequested, &form,

@@ -7,6 +7,7 @@
 #include "core/app/window_arrangement.h"
 #include "core/modbus/polling_control.h"
 #include "gui/ancillary/frm_users_folder.h"
+#include "gui/app/disabled_item_tips.h"
 #include "gui/app/frm_about.h"
 #include "gui/app/frm_change_password.h"
 #include "gui/app/frm_login.h"
@@ -24,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -75,6 +77,7 @@ MDIForm1::MDIForm1(AppSettings& settings, AppFolders folders, ShellServices& she
             action->setStatusTip(kNotAvailableTip);
         }
     }
+    new DisabledItemTips(menuBar());
     buildStatusBars();
     connectMenuCommands();
     setGeometry(kDefaultGeometry);
@@ -164,7 +167,6 @@ void MDIForm1::setMenuCommand(const QString& name, std::function<void()> command
         return;
     connect(action, &QAction::triggered, this, [command = std::move(command)] { command(); });
     m_unavailable.remove(name);
-    action->setStatusTip(QString());
     setMenuEnabled(name, menuAllowedAtLevel(name, m_loginLevel, m_comm.commMode));
 }
 
@@ -175,15 +177,27 @@ void MDIForm1::registerMenuAction(QAction* action)
     setMenuEnabled(name, menuAllowedAtLevel(name, m_loginLevel, m_comm.commMode));
 }
 
-void MDIForm1::setMenuItemEnabled(const QString& name, bool enabled)
+void MDIForm1::setMenuItemEnabled(const QString& name, bool enabled, const QString& reason)
 {
-    setMenuEnabled(name, enabled && menuAllowedAtLevel(name, m_loginLevel, m_comm.commMode));
+    setMenuEnabled(name, enabled && menuAllowedAtLevel(name, m_loginLevel, m_comm.commMode), reason);
 }
 
-void MDIForm1::setMenuEnabled(const QString& name, bool allowed)
+void MDIForm1::setMenuEnabled(const QString& name, bool allowed, const QString& reason)
 {
-    if (QAction* action = m_actions.value(name))
-        action->setEnabled(allowed && !m_unavailable.contains(name));
+    QAction* action = m_actions.value(name);
+    if (!action)
+        return;
+    const bool enabled = allowed && !m_unavailable.contains(name);
+    action->setEnabled(enabled);
+    // A disabled item says why (shown as its tooltip); the login level's reason comes first.
+    QString tip;
+    if (m_unavailable.contains(name))
+        tip = kNotAvailableTip;
+    else if (!enabled)
+        tip = menuLevelReason(name, m_loginLevel, m_comm.commMode);
+    if (!enabled && tip.isEmpty())
+        tip = reason;
+    action->setStatusTip(tip);
 }
 
 void MDIForm1::setMenuChecked(const QString& name, bool checked)
@@ -203,7 +217,7 @@ void MDIForm1::EnableButtons(bool flag, bool waitAfterConfigRunning)
 {
     for (const MenuEnabled& state :
          enableButtonsMenuStates(flag, m_loginLevel, m_comm.commMode, waitAfterConfigRunning))
-        setMenuEnabled(state.menu, state.enabled);
+        setMenuEnabled(state.menu, state.enabled, state.reason);
     emit buttonsEnabledChanged(flag);
 }
 
@@ -216,6 +230,11 @@ void MDIForm1::setStatusPanelText(const QString& key, const QString& text)
 {
     if (QLabel* panel = m_panels.value(key))
         panel->setText(text);
+}
+
+void MDIForm1::setStatusBar2Text(const QString& text)
+{
+    m_statusBar2Text->setText(text);
 }
 
 bool MDIForm1::pollingDisabled() const
@@ -233,8 +252,10 @@ void MDIForm1::setPollingDisabled(bool disabled)
     }
     setMenuChecked(QStringLiteral("mnuModbusPolling"), !disabled);
     m_statusBar2->setVisible(disabled);
-    if (disabled)
+    if (disabled) {
+        m_statusBar2Text->setText(kPollingDisabledText);
         setStatusPanelText(QStringLiteral("PollingStatus"), kPollingDisabledText + QStringLiteral("  "));
+    }
 }
 
 void MDIForm1::updateStatusText()
@@ -333,6 +354,14 @@ void MDIForm1::closeEvent(QCloseEvent* event)
         saveSettings(m_settings, m_shell);
     }
     event->accept();
+}
+
+void MDIForm1::changeEvent(QEvent* event)
+{
+    // A maximised child window would add its own caption to ours; the title stays the program's.
+    if (event->type() == QEvent::WindowTitleChange && windowTitle() != kAppTitle)
+        setWindowTitle(kAppTitle);
+    QMainWindow::changeEvent(event);
 }
 
 void MDIForm1::mnuLogin_Click()
@@ -436,10 +465,22 @@ void MDIForm1::mnuAbout_Click()
 
 QMdiSubWindow* MDIForm1::addChildWindow(QWidget* widget)
 {
+    // A new window comes up normal and laid out even while another one is maximised; the
+    // caller maximises it once it has its size and place.
+    const bool keep = m_mdiArea->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
     QMdiSubWindow* sub = m_mdiArea->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     widget->show();
+    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, keep);
+    sub->setGeometry(keepInWorkArea(sub->geometry(), m_mdiArea->viewport()->size(), sub->minimumSizeHint()));
     return sub;
+}
+
+bool MDIForm1::childWindowMaximised() const
+{
+    const QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    return active && active->isMaximized();
 }
 
 QMdiSubWindow* MDIForm1::findChildWindow(const QString& objectName) const
@@ -453,7 +494,25 @@ QMdiSubWindow* MDIForm1::findChildWindow(const QString& objectName) const
 
 void MDIForm1::mnuWindowCascade_Click()
 {
-    m_mdiArea->cascadeSubWindows();
+    // As desktop cascading does: each window keeps its size, one title bar further down.
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow* w : windows) {
+        if (w->isMaximized())
+            w->showNormal();
+    }
+    std::vector<TileWindow> cascade;
+    for (const QMdiSubWindow* w : windows)
+        cascade.push_back({w->size(), w->isVisible() && !w->isMinimized()});
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const auto positions = cascadeLayout(cascade, m_mdiArea->viewport()->size(), step);
+    for (int i = 0; i < windows.size(); ++i) {
+        if (positions[size_t(i)]) {
+            windows[i]->move(*positions[size_t(i)]);
+            windows[i]->raise();
+        }
+    }
+    if (!windows.isEmpty() && positions.back())
+        m_mdiArea->setActiveSubWindow(windows.back());
 }
 
 void MDIForm1::mnuTile_Click()

@@ -48,7 +48,7 @@ public:
     void registerMenuAction(QAction* action);
     // Enables an item as far as the login level allows (the link switches Connect, Disconnect,
     // Reboot and Terminal as it goes up and down).
-    void setMenuItemEnabled(const QString& name, bool enabled);
+    void setMenuItemEnabled(const QString& name, bool enabled, const QString& reason = QString());
 
     LoginLevel loginLevel() const { return m_loginLevel; }
     void ApplyLoginLevel();
@@ -60,6 +60,7 @@ public:
     QLabel* statusPanel(const QString& key) const;
     void setStatusPanelText(const QString& key, const QString& text);
     QStatusBar* StatusBar2() const { return m_statusBar2; }
+    void setStatusBar2Text(const QString& text);
     bool pollingDisabled() const;
     void setPollingDisabled(bool disabled);
     // The polling sequencer (tmrMain); PollingDisabled lives there once it is attached.
@@ -68,6 +69,8 @@ public:
     QMdiArea* mdiArea() const { return m_mdiArea; }
     // Shows a widget as a child window of the work area; it is deleted when closed.
     QMdiSubWindow* addChildWindow(QWidget* widget);
+    // The active child window is maximised (a new one should be too).
+    bool childWindowMaximised() const;
     // The open child window whose widget has this object name.
     QMdiSubWindow* findChildWindow(const QString& objectName) const;
     // Set before the child windows close at shutdown, so they know not to clear their
@@ -120,11 +123,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildStatusBars();
     void connectMenuCommands();
-    void setMenuEnabled(const QString& name, bool allowed);
+    void setMenuEnabled(const QString& name, bool allowed, const QString& reason = QString());
     void setMenuChecked(const QString& name, bool checked);
     void updateStatusText();
     void applyCommPanels();

@@ -47,7 +47,38 @@ bool allows(Rule rule, LoginLevel level, int)
     return false;
 }
 
+const MenuRule* ruleOf(const QString& menu)
+{
+    for (const MenuRule& r : kRules) {
+        if (menu == QLatin1String(r.menu))
+            return &r;
+    }
+    return nullptr;
+}
+
+QString ruleText(Rule rule)
+{
+    switch (rule) {
+    case Rule::LoggedIn:
+        return QStringLiteral("Log in first (File > Login).");
+    case Rule::LoggedInNotDefault:
+    case Rule::AdminOrSuper:
+        return QStringLiteral("Log in as Administrator or Supervisor to use this.");
+    case Rule::AdminOrSuperOverRs485:
+        return QStringLiteral("For the Administrator and the Supervisor, in RS-485 mode only.");
+    case Rule::SuperOnly:
+        return QStringLiteral("Log in as Supervisor to use this.");
+    }
+    return {};
+}
+
 } // namespace
+
+QString menuLevelReason(const QString& menu, LoginLevel level, int commMode)
+{
+    const MenuRule* rule = ruleOf(menu);
+    return rule && !allows(rule->rule, level, commMode) ? ruleText(rule->rule) : QString();
+}
 
 QList<MenuEnabled> loginLevelMenuStates(LoginLevel level, int commMode)
 {
@@ -59,11 +90,8 @@ QList<MenuEnabled> loginLevelMenuStates(LoginLevel level, int commMode)
 
 bool menuAllowedAtLevel(const QString& menu, LoginLevel level, int commMode)
 {
-    for (const MenuRule& r : kRules) {
-        if (menu == QLatin1String(r.menu))
-            return allows(r.rule, level, commMode);
-    }
-    return true;
+    const MenuRule* rule = ruleOf(menu);
+    return !rule || allows(rule->rule, level, commMode);
 }
 
 QList<MenuEnabled> enableButtonsMenuStates(bool enable, LoginLevel level, int commMode,
@@ -74,24 +102,27 @@ QList<MenuEnabled> enableButtonsMenuStates(bool enable, LoginLevel level, int co
         const QString name = QString::fromLatin1(menu);
         if (waitAfterConfigRunning && name == QLatin1String("mnuView"))
             continue;
-        states.append({name, enable && menuAllowedAtLevel(name, level, commMode)});
+        states.append({name, enable && menuAllowedAtLevel(name, level, commMode),
+                       enable ? QString() : QStringLiteral("Not while the program is busy with the unit.")});
     }
     return states;
 }
 
 QList<MenuEnabled> connectionMenuStates(const LinkStatus& status)
 {
+    const QString open = QStringLiteral("Connected already: Polling > Disconnect first.");
+    const QString closed = QStringLiteral("Not connected: Polling > Connect first.");
     switch (status.connection) {
     case LinkStatus::Connection::Open:
-        return {{QStringLiteral("mnuConnect"), false}, {QStringLiteral("mnuDisconnect"), true},
+        return {{QStringLiteral("mnuConnect"), false, open}, {QStringLiteral("mnuDisconnect"), true},
                 {QStringLiteral("mnuReboot"), true}};
     case LinkStatus::Connection::Closed:
-        return {{QStringLiteral("mnuDisconnect"), false}, {QStringLiteral("mnuTerminal"), false},
-                {QStringLiteral("mnuReboot"), false}, {QStringLiteral("mnuConnect"), true}};
+        return {{QStringLiteral("mnuDisconnect"), false, closed}, {QStringLiteral("mnuTerminal"), false, closed},
+                {QStringLiteral("mnuReboot"), false, closed}, {QStringLiteral("mnuConnect"), true}};
     case LinkStatus::Connection::Rebooting:
         break;
     }
-    return {{QStringLiteral("mnuConnect"), false}};
+    return {{QStringLiteral("mnuConnect"), false, QStringLiteral("The unit is rebooting.")}};
 }
 
 } // namespace halvana

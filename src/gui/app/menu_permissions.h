@@ -12,6 +12,8 @@ namespace halvana {
 struct MenuEnabled {
     QString menu;
     bool enabled;
+    // Why a disabled item cannot be used, shown on it; empty to let the login level say.
+    QString reason = {};
 };
 
 // What the login level allows: every menu item the level decides, in the order of the level
@@ -22,6 +24,8 @@ QList<MenuEnabled> loginLevelMenuStates(LoginLevel level, int commMode);
 
 // Whether the level allows the menu item; true for items the level does not decide.
 bool menuAllowedAtLevel(const QString& menu, LoginLevel level, int commMode);
+// Why the level does not allow the item ("Log in first ..."); empty when it does.
+QString menuLevelReason(const QString& menu, LoginLevel level, int commMode);
 
 // `EnableButtons`: switches mnuFile, mnuView, mnuConnect_Top and mnuWindow off as a group while a
 // long operation runs, and back to what the level allows (so level 0 never gets mnuConnect_Top).

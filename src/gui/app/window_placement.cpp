@@ -1,6 +1,9 @@
 #include "gui/app/window_placement.h"
 
+#include "core/app/window_arrangement.h"
+
 #include <QEvent>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace halvana {
@@ -14,7 +17,9 @@ WindowPlacement::WindowPlacement(QMdiSubWindow& window, AppSettings& settings, G
 void WindowPlacement::restore(bool applyState)
 {
     const StoredGeometry stored = readGeometry(m_settings, m_keys);
-    m_window.setGeometry(stored.applyTo(m_window.geometry()));
+    // A place stored on a larger screen, or below the area after a Tile, is brought into view.
+    const QSize area = m_window.mdiArea() ? m_window.mdiArea()->viewport()->size() : QSize();
+    m_window.setGeometry(keepInWorkArea(stored.applyTo(m_window.geometry()), area, m_window.minimumSizeHint()));
     m_normal = m_window.geometry();
 
     if (!applyState)

@@ -17,6 +17,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace halvana {
 
@@ -89,6 +92,16 @@ private:
     QMdiSubWindow* m_window;
     int m_width;
 };
+
+// The least height of a window in the normal state, frame included. It is the widget's, so a
+// minimised window shrinks to its title bar.
+void setMinimumWindowHeight(QMdiSubWindow* window, int height)
+{
+    const QStyle* style = window->style();
+    const int frame = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window)
+                      + 2 * style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    window->widget()->setMinimumHeight(std::max(0, height - frame));
+}
 
 } // namespace
 
@@ -197,7 +210,9 @@ void DataViews::openSystemSettings()
 
     window->resize(window->sizeHint().width(), twipsToPixels(FrmSystemSettings::kLoadHeightTwips));
     QMdiSubWindow* sub = m_systemSettings->open(window);
-    sub->setMinimumHeight(twipsToPixels(FrmSystemSettings::kMinimumHeightTwips));
+    // Never lower than the boxes of its frames need, so they cannot overlap.
+    setMinimumWindowHeight(sub, std::max(twipsToPixels(FrmSystemSettings::kMinimumHeightTwips),
+                                         sub->minimumSizeHint().height()));
     new NormalWidthLock(sub, sub->sizeHint().width());
 }
 
@@ -228,7 +243,7 @@ void DataViews::onTableOpened(int index)
                 emit meterTableDoubleClicked(index, row, column);
             });
     QMdiSubWindow* sub = slot->open(window, m_openTablesMinimised);
-    sub->setMinimumHeight(twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
+    setMinimumWindowHeight(sub, twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
 }
 
 void DataViews::onMeterTablePressed(int index, Qt::MouseButton button, const QPoint& globalPos)

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QVBoxLayout>
 
 namespace halvana {
@@ -77,7 +78,19 @@ FrmSystemSettings::FrmSystemSettings(SystemSettingsView& view, QWidget* parent)
     layout->addLayout(column);
 
     connect(&view, &SystemSettingsView::fieldsChanged, this, &FrmSystemSettings::refreshFields);
+    connect(&view.grid(), &GridModel::staleChanged, this, &FrmSystemSettings::showStale);
     refreshFields();
+    showStale(view.grid().isStale());
+}
+
+void FrmSystemSettings::showStale(bool stale)
+{
+    // The boxes go grey with the grid while their values are old.
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Text, stale ? QColor(128, 128, 128) : this->palette().color(QPalette::Text));
+        box->setPalette(palette);
+    }
 }
 
 QLineEdit* FrmSystemSettings::addBox(QGroupBox* frame, const QString& label, const QString& name)

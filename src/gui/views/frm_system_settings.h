@@ -33,6 +33,7 @@ public:
     void refreshFields();
 
 private:
+    void showStale(bool stale);
     QLineEdit* addBox(QGroupBox* frame, const QString& label, const QString& name);
 
     SystemSettingsView& m_view;

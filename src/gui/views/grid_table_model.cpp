@@ -12,6 +12,14 @@ QColor toColor(Rgb rgb)
 {
     return QColor(rgb.red, rgb.green, rgb.blue);
 }
+
+// Old values are drawn in grey, their status colours faded towards white.
+const QColor kStaleText(128, 128, 128);
+
+QColor faded(const QColor& colour)
+{
+    return QColor((colour.red() + 255) / 2, (colour.green() + 255) / 2, (colour.blue() + 255) / 2);
+}
 } // namespace
 
 GridTableModel::GridTableModel(GridModel& grid, QObject* parent)
@@ -37,6 +45,11 @@ GridTableModel::GridTableModel(GridModel& grid, QObject* parent)
     connect(&grid, &GridModel::columnsRemoved, this, [this](int first, int) { onColumnsChanged(first); });
     connect(&grid, &GridModel::cellsChanged, this, &GridTableModel::onCellsChanged);
     connect(&grid, &GridModel::columnFormatChanged, this, &GridTableModel::onColumnFormatChanged);
+    connect(&grid, &GridModel::staleChanged, this, [this] {
+        if (rowCount() > 0 && columnCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                             {Qt::ForegroundRole, Qt::BackgroundRole});
+    });
 }
 
 void GridTableModel::setBaseFont(const QFont& font)
@@ -64,7 +77,14 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    return cellData(gridRow(index.row()), gridColumn(index.column()), role);
+    const QVariant value = cellData(gridRow(index.row()), gridColumn(index.column()), role);
+    if (!m_grid.isStale())
+        return value;
+    if (role == Qt::ForegroundRole)
+        return QBrush(kStaleText);
+    if (role == Qt::BackgroundRole && value.isValid())
+        return QBrush(faded(value.value<QBrush>().color()));
+    return value;
 }
 
 QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const

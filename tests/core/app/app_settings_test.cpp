@@ -1,5 +1,7 @@
 #include "core/app/app_settings.h"
 
+#include "support/temp_home.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -112,9 +114,7 @@ TEST(AppSettings, ClearAllForgetsEverything)
 TEST(AppSettings, StoreInAFolderThatCannotExistIsReported)
 {
     QTemporaryDir dir;
-    QFile blocker(dir.filePath("not-a-folder"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(halvana::test::makeBlockingFile(dir.filePath("not-a-folder")));
     AppSettings s(dir.filePath("not-a-folder/s.ini"));
     s.setProperty("Mode", "1");
     EXPECT_FALSE(s.sync());

@@ -110,14 +110,18 @@ TEST(ShellSettings, AStoreThatCannotBeWrittenIsReportedByPath)
     QTemporaryDir dir;
     RecordingMessages messages;
     // The store's folder is a file, so nothing can be written beneath it.
-    QFile blocker(dir.filePath("notadir"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(test::makeBlockingFile(dir.filePath("notadir")));
     AppSettings s(dir.filePath("notadir/s.ini"));
     s.setProperty("Mode", "1");
+    s.setProperty("Password_Admin", "new");
+    s.setProperty("Password_Admin", "newer");
     EXPECT_FALSE(saveSettings(s, messages));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(dir.filePath("notadir/s.ini")));
+    // What the program goes on with is what the next start reads: the defaults.
+    EXPECT_EQ(s.property("Mode"), "0");
+    EXPECT_EQ(s.property("Password_Admin"), "Otter");
+    EXPECT_FALSE(s.contains(AppSettings::kProperties, "Mode"));
 }
 
 TEST(SerialPortChoice, NumbersStayStableAndNeverStealAnotherDevicesNumber)
@@ -128,13 +132,45 @@ TEST(SerialPortChoice, NumbersStayStableAndNeverStealAnotherDevicesNumber)
         QString device;
         QMap<int, QString> remembered;
         int expected;
+        QSet<int> reserved = {};
     } cases[] = {
         {"listed device takes its place in the list", "ttyUSB0", {}, 2},
         {"a remembered device keeps its number", "ttyUSB0", {{7, "ttyUSB0"}}, 7},
         {"a listed place held by another device is not taken", "ttyUSB1", {{3, "/dev/pts/4"}}, 4},
         {"a typed path goes past the list", "/dev/pts/5", {}, 4},
         {"past the list, taken numbers are skipped", "/dev/pts/5", {{4, "/dev/pts/4"}, {5, "ttyACM0"}}, 6},
+        {"the other port's number is skipped", "/dev/pts/5", {}, 5, {4}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(portNumberForDevice(c.device, c.remembered, available), c.expected) << c.name;
+        EXPECT_EQ(portNumberForDevice(c.device, c.remembered, available, c.reserved), c.expected) << c.name;
+}
+
+TEST(SerialPortChoice, EachPortKeepsItsOwnNumberAndDevice)
+{
+    const QStringList available = {"ttyS0"};
+    const QMap<int, QString> remembered = {{6, "/dev/pts/6"}};
+    const struct {
+        const char* name;
+        PortBox service;
+        PortBox modbus;
+        int commPort, commPort2;
+        QMap<int, QString> remember;
+        bool refused;
+    } cases[] = {
+        {"untouched boxes keep the stored numbers", {"", "", 4}, {"", "", 3}, 4, 3, {}, false},
+        {"a typed path never takes the service port's number", {"", "", 2}, {"", "/dev/pts/3", 3}, 2, 3,
+         {{3, "/dev/pts/3"}}, false},
+        {"past the list the other's number is skipped", {"", "", 2}, {"", "/dev/pts/9", 4}, 2, 3,
+         {{3, "/dev/pts/9"}}, false},
+        {"one device for both is refused", {"ttyS0", "ttyS0", 1}, {"", " ttyS0", 3}, 0, 0, {}, true},
+    };
+    for (const auto& c : cases) {
+        const PortChoice choice = choosePortNumbers(c.service, c.modbus, remembered, available);
+        EXPECT_EQ(!choice.refusal.isEmpty(), c.refused) << c.name;
+        if (c.refused)
+            continue;
+        EXPECT_EQ(choice.commPort, c.commPort) << c.name;
+        EXPECT_EQ(choice.commPort2, c.commPort2) << c.name;
+        EXPECT_EQ(choice.remember, c.remember) << c.name;
+    }
 }

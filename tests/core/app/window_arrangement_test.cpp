@@ -46,6 +46,33 @@ TEST(TileLayout, FlowsIntoRowsAndSkipsWindowsThatAreNotNormal)
         EXPECT_EQ(tileFlowLayout(c.windows, c.width), c.expected) << c.name;
 }
 
+TEST(WindowPlacement, WindowsAreKeptInTheWorkAreaAndCascadeKeepsTheirSizes)
+{
+    const QSize area(1000, 600);
+    const struct {
+        const char* name;
+        QRect window;
+        QSize minimum;
+        QRect expected;
+    } cases[] = {
+        {"a window in view stays", {10, 20, 300, 200}, {}, {10, 20, 300, 200}},
+        {"past the right edge it moves left", {900, 20, 300, 200}, {}, {700, 20, 300, 200}},
+        {"below the area (after a Tile) it moves up", {0, 1400, 300, 200}, {}, {0, 400, 300, 200}},
+        {"above and left of the area", {-50, -10, 300, 200}, {}, {0, 0, 300, 200}},
+        {"larger than the area it shrinks to it", {100, 100, 1500, 900}, {}, {0, 0, 1000, 600}},
+        {"not below its minimum height", {0, 0, 300, 900}, {0, 700}, {0, 0, 300, 700}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(keepInWorkArea(c.window, area, c.minimum), c.expected) << c.name;
+    EXPECT_EQ(keepInWorkArea({900, 900, 50, 50}, QSize()), QRect(900, 900, 50, 50)) << "no area yet";
+
+    const std::vector<TileWindow> windows = {
+        {{400, 300}, true}, {{400, 300}, false}, {{400, 300}, true}, {{400, 300}, true}, {{950, 300}, true}};
+    EXPECT_EQ(cascadeLayout(windows, area, 30),
+              Positions({QPoint(0, 0), std::nullopt, QPoint(30, 30), QPoint(60, 60), QPoint(0, 0)}))
+        << "a window that would reach past the area starts again at the corner";
+}
+
 TEST(ScrollMode, OnlyTheSixNavigationKeysAndEscapeDoAnything)
 {
     const std::pair<int, ScrollModeAction> cases[] = {

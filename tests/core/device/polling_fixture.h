@@ -97,6 +97,20 @@ private:
     int m_seen = 0;
 };
 
+// Runs the clock for `ms`, the unit answering as it goes.
+inline void runAnswering(ManualClock& clock, FakeUnit& unit, qint64 ms)
+{
+    const qint64 end = clock.nowMs() + ms;
+    for (;;) {
+        unit.answerPending();
+        const qint64 next = clock.msToNextTimer();
+        if (next < 0 || clock.nowMs() + next > end)
+            break;
+        clock.fireNext();
+    }
+    clock.advance(end - clock.nowMs());
+}
+
 // The link, the device data and the sequencer on a manual clock, polling a FakeUnit.
 struct PollingHarness {
     PollingHarness()
@@ -133,18 +147,7 @@ struct PollingHarness {
     }
 
     // Runs the clock for `ms`, answering as it goes.
-    void runFor(qint64 ms)
-    {
-        const qint64 end = clock.nowMs() + ms;
-        for (;;) {
-            unit.answerPending();
-            const qint64 next = clock.msToNextTimer();
-            if (next < 0 || clock.nowMs() + next > end)
-                break;
-            clock.fireNext();
-        }
-        clock.advance(end - clock.nowMs());
-    }
+    void runFor(qint64 ms) { runAnswering(clock, unit, ms); }
 
     // Just the start registers of the reads so far.
     std::vector<int> readRegisters() const

@@ -31,6 +31,31 @@ protected:
         QObject::connect(&lifecycle, &ConnectionLifecycle::linkUp, [this] { ++linkUps; });
         QObject::connect(&lifecycle, &ConnectionLifecycle::upgradeStatusText,
                          [this](const QString& text) { upgradeStatus << text; });
+        QObject::connect(&lifecycle, &ConnectionLifecycle::secondStatusBarText,
+                         [this](const QString& text) { secondBar = text; });
+        QObject::connect(&lifecycle, &ConnectionLifecycle::secondStatusBarVisible,
+                         [this](bool visible) { secondBarVisible = visible; });
+        QObject::connect(&lifecycle, &ConnectionLifecycle::communicationsLost, [this] { ++losses; });
+        QObject::connect(&lifecycle, &ConnectionLifecycle::communicationsRestored, [this] { ++restores; });
+    }
+
+    // One read of register 1: answered with a value, or left to time out.
+    void exchange(bool answered)
+    {
+        link.ReadQuery(1, 1);
+        // An RTU request after a time-out waits until the line has been quiet.
+        clock.advance(ModbusLink::kLateReplyGuardMs + 100);
+        if (!answered) {
+            clock.advance(ModbusLink::kResponseTimeoutMs);
+        } else if (link.isTcp()) {
+            QByteArray reply = QByteArray::fromHex("0000 0000 0005 01 03 02 0007");
+            reply[0] = char(link.TransactionCounter() >> 8);
+            reply[1] = char(link.TransactionCounter() & 0xFF);
+            tcp.receive(reply);
+        } else {
+            serial.receive(readReply({7}));
+            clock.advance(ModbusLink::kFrameGapMs);
+        }
     }
 
     void useTcp()
@@ -46,6 +71,10 @@ protected:
     std::optional<LinkStatus::Connection> connection;
     int linkUps = 0;
     QStringList upgradeStatus;
+    QString secondBar;
+    std::optional<bool> secondBarVisible;
+    int losses = 0;
+    int restores = 0;
 };
 
 } // namespace
@@ -225,4 +254,69 @@ TEST_F(LifecycleTest, CommunicationMessagesClearAfterThreeSeconds)
     EXPECT_TRUE(panels.value(panel::CommMsg).contains(QLatin1String("exception 2 (Illegal Data Address)")));
     clock.advance(3000);
     EXPECT_EQ(panels.value(panel::CommMsg), QString());
+}
+
+TEST_F(LifecycleTest, AUnitThatStopsAnsweringIsShownLostUntilItsFirstGoodReply)
+{
+    const struct {
+        const char* name;
+        bool tcp;
+        bool socketCloses;
+        const char* lostPanel;
+    } cases[] = {
+        {"RS-485, nobody answers", false, false, "No reply"},
+        {"TCP, the unit stays connected but silent", true, false, "No reply"},
+        {"TCP, the unit closes the socket", true, true, "Closed"},
+    };
+    for (const auto& c : cases) {
+        if (c.tcp) {
+            useTcp();
+            lifecycle.requestConnect();
+            tcp.completeConnect();
+        } else {
+            LinkSettings settings = lifecycle.settings();
+            settings.CommMode = 0;
+            lifecycle.setSettings(settings);
+            lifecycle.requestConnect();
+        }
+        exchange(true);
+        const QDateTime lastAnswer = clock.currentDateTime();
+        clock.advance(5000);
+        EXPECT_TRUE(panels.value(panel::ConnectTime).startsWith(QLatin1String("Connected: 0 Days - 00:00:0")))
+            << c.name;
+
+        if (c.socketCloses) {
+            tcp.drop();
+        } else {
+            exchange(false);
+            exchange(false);
+            EXPECT_FALSE(lifecycle.CommunicationsLost()) << c.name << ": two time-outs are not a loss yet";
+            exchange(false);
+        }
+        EXPECT_EQ(losses, 1) << c.name;
+        EXPECT_EQ(panels.value(panel::ConnectTime), QLatin1String(c.lostPanel)) << c.name;
+        EXPECT_EQ(secondBar, "Communications Lost since " + lastAnswer.toString("hh:mm:ss")) << c.name;
+        EXPECT_TRUE(secondBarVisible.value_or(false)) << c.name;
+        clock.advance(10000);
+        EXPECT_EQ(panels.value(panel::ConnectTime), QLatin1String(c.lostPanel)) << c.name << ": no time counts on";
+
+        // The port taking a connection again is not an answer.
+        if (c.socketCloses) {
+            lifecycle.StartComm();
+            tcp.completeConnect();
+            EXPECT_EQ(panels.value(panel::ConnectTime), QLatin1String(c.lostPanel)) << c.name;
+            EXPECT_TRUE(secondBarVisible.value_or(false)) << c.name;
+        }
+        exchange(true);
+        EXPECT_EQ(restores, 1) << c.name;
+        EXPECT_FALSE(secondBarVisible.value_or(true)) << c.name;
+        EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected")) << c.name;
+        clock.advance(1000);
+        EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected: 0 Days - 00:00:01  ")) << c.name;
+        losses = restores = 0;
+    }
+    // Our own Disconnect closes the socket: no loss.
+    lifecycle.Disconnect();
+    tcp.drop();
+    EXPECT_EQ(losses, 0);
 }

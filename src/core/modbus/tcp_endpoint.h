@@ -14,8 +14,11 @@ struct TcpEndpoint {
     QString host;
     quint16 port = kModbusPort;
 
-    // Nothing when the text has no host or a port outside 1..65535.
+    // Nothing when the host is neither an IP address nor a valid host name, or the port is not
+    // a number from 1 to 65535.
     static std::optional<TcpEndpoint> parse(const QString& text, quint16 defaultPort = kModbusPort);
+    // Why `text` cannot be used as an address, for a message; empty when it can.
+    static QString problem(const QString& text);
     QString toString() const;
 };
 

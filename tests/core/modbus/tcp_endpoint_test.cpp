@@ -1,4 +1,4 @@
-#include "io/tcp_endpoint.h"
+#include "core/modbus/tcp_endpoint.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,8 @@ TEST(TcpEndpoint, ParsesWhatUsersWriteInIpAddress)
         {"[fe80::2]", "fe80::2", 502},
         {"::1", "::1", 502},
         {"host:65535", "host", 65535},
+        {"[::ffff:10.0.0.7]:502", "::ffff:10.0.0.7", 502},
+        {"1:2:3:4:5:6:7:8", "1:2:3:4:5:6:7:8", 502},
     };
     for (const Case& c : cases) {
         const auto endpoint = TcpEndpoint::parse(QString::fromLatin1(c.text));
@@ -32,6 +34,10 @@ TEST(TcpEndpoint, ParsesWhatUsersWriteInIpAddress)
 
 TEST(TcpEndpoint, RefusesWhatCannotBeReached)
 {
-    for (const char* text : {"", ":502", "host:", "host:0", "host:65536", "host:50x", "[::1", "[::1]x", "a b:502"})
+    for (const char* text : {"", ":502", "host:", "host:0", "host:65536", "host:50x", "127.0.0.1:1s", "[::1",
+                             "[::1]x", "a b:502", "256.1.1.1", "10.0.0", "-unit.local", "unit_1", "[1::2::3]",
+                             "[12345::1]", "[1:2:3:4:5:6:7]"})
         EXPECT_FALSE(TcpEndpoint::parse(QString::fromLatin1(text)).has_value()) << text;
+    EXPECT_TRUE(TcpEndpoint::problem(QStringLiteral("127.0.0.1:1s")).contains(QLatin1String("from 1 to 65535")));
+    EXPECT_TRUE(TcpEndpoint::problem(QStringLiteral("unit-7.local:502")).isEmpty());
 }

@@ -1,0 +1,137 @@
+#include "main_window_fixture.h"
+
+#include "core/app/app_title.h"
+#include "core/app/login_level.h"
+#include "core/app/serial_port_choice.h"
+#include "gui/app/child_window_slot.h"
+#include "gui/app/frm_change_password.h"
+#include "gui/app/frm_settings.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolTip>
+
+using namespace halvana;
+using namespace halvana::test;
+
+namespace {
+
+// PC Setup over a store in TCP mode whose service port has a remembered device and whose
+// Modbus line is a device path, as a user who typed one leaves it.
+class PcSetupTest : public ::testing::Test {
+protected:
+    PcSetupTest() : settings(dir.filePath("s.ini"))
+    {
+        settings.setProperty("Mode", "1");
+        settings.setProperty("CommPort", "5");
+        settings.setProperty("CommPort2", "/dev/pts/77");
+        settings.setValue("SerialPortNames", "5", "/dev/ttyS77");
+        EXPECT_TRUE(settings.sync());
+    }
+
+    // Opens the dialog, lets `change` edit it, presses Save; true when it was accepted.
+    bool save(const std::function<void(FrmSettings&)>& change)
+    {
+        FrmSettings dialog(settings, storedSlaveID, nullptr, shell);
+        change(dialog);
+        dialog.cmdSave_Click();
+        return dialog.result() == QDialog::Accepted;
+    }
+    static void type(FrmSettings& d, const char* box, const QString& text)
+    {
+        d.findChild<QComboBox*>(box)->setCurrentText(text);
+    }
+
+    QTemporaryDir dir;
+    AppSettings settings;
+    FakeShell shell;
+    int storedSlaveID = 1;
+};
+
+} // namespace
+
+TEST_F(PcSetupTest, UntouchedBoxesKeepTheirValuesAndTheTwoPortsStayApart)
+{
+    ASSERT_TRUE(save([](FrmSettings&) {}));
+    AppSettings disk(dir.filePath("s.ini"));
+    EXPECT_EQ(disk.property("CommPort"), "5");
+    EXPECT_EQ(disk.property("CommPort2"), "/dev/pts/77");
+    EXPECT_EQ(rememberedPortNames(disk), (QMap<int, QString>{{5, "/dev/ttyS77"}}));
+
+    ASSERT_TRUE(save([](FrmSettings& d) { type(d, "cboCommPort2", "/dev/pts/88"); }));
+    AppSettings after(dir.filePath("s.ini"));
+    const int modbus = after.property("CommPort2").toInt();
+    EXPECT_NE(modbus, 5);
+    EXPECT_EQ(after.value("SerialPortNames", QString::number(modbus)), "/dev/pts/88");
+    EXPECT_EQ(after.property("CommPort"), "5") << "the service port keeps its own device";
+    EXPECT_TRUE(shell.texts.isEmpty()) << shell.texts.join('\n').toStdString();
+}
+
+TEST_F(PcSetupTest, OneDeviceForBothPortsOrABadAddressIsRefused)
+{
+    EXPECT_FALSE(save([](FrmSettings& d) { type(d, "cboCommPort2", "/dev/ttyS77"); }));
+    EXPECT_FALSE(save([](FrmSettings& d) { d.findChild<QLineEdit*>("txtIP_Addr")->setText("127.0.0.1:1s"); }));
+    ASSERT_EQ(shell.texts.size(), 2);
+    EXPECT_TRUE(shell.texts[0].contains(QLatin1String("cannot both be '/dev/ttyS77'")));
+    EXPECT_TRUE(shell.texts[1].contains(QLatin1String("'127.0.0.1:1s' is not an address")));
+    EXPECT_EQ(AppSettings(dir.filePath("s.ini")).property("CommPort2"), "/dev/pts/77");
+}
+
+TEST(StoreFailures, APasswordThatCannotBeStoredIsNotChanged)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(makeBlockingFile(dir.filePath("notadir")));
+    AppSettings settings(dir.filePath("notadir/s.ini"));
+    Passwords passwords = Passwords::load(settings);
+    FakeShell shell;
+    FrmChangePassword dialog(LoginLevel::Administrator, passwords, settings, shell);
+    dialog.findChild<QComboBox*>("cboUserName")->setCurrentIndex(1);
+    dialog.findChild<QLineEdit*>("txtCurrentPassword")->setText("Otter");
+    dialog.findChild<QLineEdit*>("txtNewPassword")->setText("Badger");
+    dialog.findChild<QLineEdit*>("txtConfirmNewPassword")->setText("Badger");
+    dialog.findChild<QPushButton*>("cmdOK")->click();
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_FALSE(shell.texts[0].contains(QLatin1String("successfully")));
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(passwords.matches(LoginLevel::Administrator, "Otter"));
+    EXPECT_EQ(settings.property("Password_Admin"), "Otter");
+}
+
+TEST_F(MainWindowTest, ANewWindowBesideAMaximisedOneOpensMaximisedAndLaidOut)
+{
+    storeBeforeStart("Properties", "LoginLevel", "2");
+    MDIForm1& f = start();
+    QMdiSubWindow* first = openChild("First", {300, 200});
+    first->showMaximized();
+    EXPECT_EQ(f.windowTitle(), kAppTitle) << "the caption names the program once, as given";
+
+    ChildWindowSlot slot(f, GeometryKeys::numbered("TestPos", 0, 1, 2, 3, 4));
+    auto* widget = new QWidget;
+    widget->resize(300, 200);
+    QMdiSubWindow* second = slot.open(widget);
+    EXPECT_TRUE(second->isMaximized());
+    EXPECT_GT(widget->width(), f.mdiArea()->viewport()->width() - 20);
+    EXPECT_EQ(f.windowTitle(), kAppTitle);
+}
+
+TEST_F(MainWindowTest, AGreyedItemSaysWhyInItsTooltip)
+{
+    storeBeforeStart("Properties", "LoginLevel", "0");
+    MDIForm1& f = start();
+    QAction* setup = f.menuAction("mnuChangePassword");
+    ASSERT_FALSE(setup->isEnabled());
+    EXPECT_EQ(setup->statusTip(), "Log in as Administrator or Supervisor to use this.");
+
+    QMenu* file = f.menuAction("mnuFile")->menu();
+    file->popup(QPoint(0, 0));
+    const QRect item = file->actionGeometry(setup);
+    QHelpEvent hover(QEvent::ToolTip, item.center(), file->mapToGlobal(item.center()));
+    QApplication::sendEvent(file, &hover);
+    EXPECT_EQ(QToolTip::text(), setup->statusTip());
+    file->hide();
+}
