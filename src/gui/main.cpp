@@ -40,9 +40,11 @@ int main(int argc, char* argv[])
     QtClock clock;
     SerialTransport serial(&settings);
     TcpTransport tcp;
+    SerialTransport service(&settings);
     MDIForm1 form(settings, AppFolders::fromSystem(parser.value(dataDirOption)), shell);
     shell.setParentWidget(&form);
-    new PollingSession(form, clock, &serial, &tcp);
+    auto* polling = new PollingSession(form, clock, &serial, &tcp);
+    polling->session().setServiceTransport(&service);
 
     form.load();
     form.showStartState();
