@@ -13,7 +13,6 @@ class SimulatedUnit;
 // The unit's service port: the service shell on a serial device or one end of a
 // pseudo-terminal pair, its answers leaving at the line's speed as on a real port.
 class ServiceConsole : public QObject {
-    Q_OBJECT
 public:
     explicit ServiceConsole(SimulatedUnit& unit, QObject* parent = nullptr);
 

@@ -79,7 +79,7 @@ QString ServiceShell::login(const QString& line)
 {
     if (devicePasswords().contains(line)) {
         m_loggedIn = true;
-        return QStringLiteral("Halvana PDU service console. Type help for the commands.") + kLineEnd;
+        return QStringLiteral("Halvana PDU service console. Type help for the commands.") + kLineEnd + kPrompt;
     }
     if (line.isEmpty())
         return kPasswordPrompt;
