@@ -2,6 +2,7 @@
 #include "core/app/app_settings.h"
 #include "core/app/app_title.h"
 #include "core/app/shell_settings.h"
+#include "core/session/unit_session.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/polling_session.h"
 #include "gui/app/shell_services.h"

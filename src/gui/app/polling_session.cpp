@@ -9,6 +9,7 @@
 #include "gui/app/link_wiring.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
+#include "gui/terminal/terminal_wiring.h"
 #include "gui/views/data_views.h"
 
 namespace halvana {
@@ -20,6 +21,7 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     m_session->setTransports(serial, tcp);
     m_wiring = std::make_unique<LinkWiring>(form, *m_session);
     m_views = new DataViews(form, m_session->data());
+    m_terminal = new TerminalWiring(form, clock, *m_session);
 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,

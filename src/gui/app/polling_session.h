@@ -12,6 +12,7 @@ class DeviceData;
 class LinkWiring;
 class MDIForm1;
 class Sequencer;
+class TerminalWiring;
 class Transport;
 class UnitSession;
 
@@ -30,11 +31,13 @@ public:
     DeviceData& data();
     Sequencer& sequencer();
     DataViews& views() { return *m_views; }
+    TerminalWiring& terminal() { return *m_terminal; }
 
 private:
     std::unique_ptr<UnitSession> m_session;
     std::unique_ptr<LinkWiring> m_wiring;
     DataViews* m_views;
+    TerminalWiring* m_terminal;
 };
 
 } // namespace halvana
