@@ -35,8 +35,9 @@ int runService(CliContext& ctx)
     StreamMasker masker;
     bool answered = false;
     bool allSent = false;
+    // Line ends as LF: the unit's CR LF may come split over two blocks.
     const auto print = [&ctx](QString text) {
-        ctx.out() << text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        ctx.out() << text.remove(QLatin1Char('\r'));
         ctx.out().flush();
     };
     std::unique_ptr<Timer> silence = clock.createTimer(kSilenceMs);

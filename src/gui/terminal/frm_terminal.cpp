@@ -26,8 +26,8 @@ namespace {
 
 // `cmdRead_Next` moves the list selection by this many entries.
 constexpr int kReadNextStep = 5;
-// The list's tab stops, 98 and 140 dialog units, as column widths in pixels.
-constexpr int kTabStopPixels[] = {98 * 7 / 4, (140 - 98) * 7 / 4};
+// The list's first tab stop, 98 dialog units, in pixels; the commands' column fits its longest.
+constexpr int kTabStopPixels = 98 * 7 / 4;
 constexpr int kDefaultListLeftTwips = 8580;
 
 const QString kCommandListLeftKey = QStringLiteral("_fraSP_Cmd_List_Left");
@@ -87,19 +87,21 @@ void FrmTerminal::buildControls()
     shpConnected->setObjectName(QStringLiteral("shpConnected"));
     shpConnected->setFixedSize(14, 14);
     shpConnected->setStyleSheet(QStringLiteral("border: 1px solid gray;"));
-    auto* buttons = new QHBoxLayout;
+    cmdExpand = button(QStringLiteral("cmdExpand"), QString(), this);
+    auto* top = new QHBoxLayout;
+    top->setSpacing(4);
+    top->addWidget(cmdConnect);
+    top->addWidget(shpConnected);
+    top->addStretch(1);
+    top->addWidget(cmdExpand);
+    // The command buttons in two rows of five, so their captions fit the window's default width.
+    auto* buttons = new QGridLayout;
     buttons->setSpacing(2);
-    buttons->addWidget(cmdConnect);
-    buttons->addWidget(shpConnected);
-    buttons->addSpacing(8);
     for (int i = 0; i < int(cmdSP_Commands.size()); ++i) {
         cmdSP_Commands[size_t(i)] = button(QStringLiteral("cmdSP_Commands%1").arg(i), QString(), this);
-        buttons->addWidget(cmdSP_Commands[size_t(i)]);
+        buttons->addWidget(cmdSP_Commands[size_t(i)], i / 5, i % 5);
         connect(cmdSP_Commands[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdSP_Commands_Click(i); });
     }
-    buttons->addStretch(1);
-    cmdExpand = button(QStringLiteral("cmdExpand"), QString(), this);
-    buttons->addWidget(cmdExpand);
 
     rtbTerm = new ConsoleView(m_console.console(), this);
     m_split = new QSplitter(Qt::Horizontal, this);
@@ -144,6 +146,7 @@ void FrmTerminal::buildControls()
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 0);
     layout->setSpacing(4);
+    layout->addLayout(top);
     layout->addLayout(buttons);
     layout->addWidget(m_split, 1);
     layout->addLayout(commandLine);
@@ -169,8 +172,8 @@ QWidget* FrmTerminal::buildCommandList()
     lstSP_Cmds->setHeaderHidden(true);
     lstSP_Cmds->setRootIsDecorated(false);
     lstSP_Cmds->setColumnCount(3);
-    lstSP_Cmds->setColumnWidth(0, kTabStopPixels[0]);
-    lstSP_Cmds->setColumnWidth(1, kTabStopPixels[1]);
+    lstSP_Cmds->setColumnWidth(0, kTabStopPixels);
+    lstSP_Cmds->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     lstSP_Cmds->setMinimumWidth(200);
     cmdSend_tlm[0] = button(QStringLiteral("cmdSend_tlm0"), QStringLiteral("Send"), fraSP_Cmd_List);
     cmdSend_tlm[1] = button(QStringLiteral("cmdSend_tlm1"), QStringLiteral("Send with:"), fraSP_Cmd_List);
