@@ -57,7 +57,9 @@ private:
     bool m_byEvent = false;
 };
 
-QString openFailure(const Transport& transport)
+} // namespace
+
+QString openFailureText(const Transport& transport)
 {
     switch (transport.lastOpenError()) {
     case Transport::OpenError::NoSuchPort:
@@ -71,8 +73,6 @@ QString openFailure(const Transport& transport)
         return QStringLiteral("cannot open %1: %2").arg(transport.description(), transport.errorString());
     }
 }
-
-} // namespace
 
 CliSession::CliSession(const LinkTarget& target, const AppSettings& settings, MessageSink& messages,
                        const QString& programFolder, QObject* parent)
@@ -106,7 +106,7 @@ CliSession::~CliSession()
 bool CliSession::open(QString* error)
 {
     if (!m_transport->open()) {
-        *error = openFailure(*m_transport);
+        *error = openFailureText(*m_transport);
         return false;
     }
     if (!m_target.tcp)

@@ -22,6 +22,9 @@ class Transport;
 
 namespace halvana::cli {
 
+// Why a port did not open, naming the device: "there is no serial port /dev/ttyUSB3".
+QString openFailureText(const Transport& transport);
+
 // The unit session over a real serial port or socket, for commands that talk to the unit. The
 // helpers wait for each exchange in a local event loop; the link ends every exchange with one
 // outcome.

@@ -2,6 +2,7 @@
 #include "core/app/app_settings.h"
 #include "core/app/app_title.h"
 #include "core/app/shell_settings.h"
+#include "core/session/unit_session.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/polling_session.h"
 #include "gui/app/shell_services.h"
@@ -40,9 +41,11 @@ int main(int argc, char* argv[])
     QtClock clock;
     SerialTransport serial(&settings);
     TcpTransport tcp;
+    SerialTransport service(&settings);
     MDIForm1 form(settings, AppFolders::fromSystem(parser.value(dataDirOption)), shell);
     shell.setParentWidget(&form);
-    new PollingSession(form, clock, &serial, &tcp);
+    auto* polling = new PollingSession(form, clock, &serial, &tcp);
+    polling->session().setServiceTransport(&service);
 
     form.load();
     form.showStartState();

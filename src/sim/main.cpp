@@ -1,4 +1,5 @@
 #include "sim/rtu_server.h"
+#include "sim/service_console.h"
 #include "sim/signal_watcher.h"
 #include "sim/sim_options.h"
 #include "sim/simulated_unit.h"
@@ -40,7 +41,7 @@ int main(int argc, char* argv[])
         unit.addFeature(std::move(feature));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("A simulated power-distribution unit: a Modbus RTU and TCP slave."));
+    parser.setApplicationDescription(QStringLiteral("A simulated power-distribution unit: a Modbus RTU and TCP slave with a service-port console."));
     parser.addHelpOption();
     SimOptions::addTo(parser);
     parser.addOptions(unit.featureOptions());
@@ -83,6 +84,16 @@ int main(int argc, char* argv[])
                      .arg(options->rtuDevice)
                      .arg(options->baud)
                      .arg(options->pace ? QStringLiteral(", paced") : QString()));
+    }
+
+    std::unique_ptr<ServiceConsole> console;
+    if (!options->serviceDevice.isEmpty()) {
+        console = std::make_unique<ServiceConsole>(unit);
+        if (!console->open(options->serviceDevice, options->serviceBaud, &error)) {
+            std::fprintf(stderr, "halvana-sim: %s\n", qPrintable(error));
+            return 1;
+        }
+        announce(QStringLiteral("service console on %1 at %2 baud").arg(options->serviceDevice).arg(options->serviceBaud));
     }
 
     SignalWatcher termination;

@@ -62,6 +62,10 @@ void SimOptions::addTo(QCommandLineParser& parser)
          QStringLiteral("DEVICE")},
         {QStringLiteral("baud"), QStringLiteral("Line speed of --rtu (default 115200)."), QStringLiteral("BPS")},
         {QStringLiteral("pace"), QStringLiteral("Send RTU replies at the line's real speed.")},
+        {QStringLiteral("service"), QStringLiteral("Serve the service-port console on a serial device or pseudo-terminal."),
+         QStringLiteral("DEVICE")},
+        {QStringLiteral("service-baud"), QStringLiteral("Line speed of --service (default 57600)."),
+         QStringLiteral("BPS")},
         {QStringLiteral("slave"), QStringLiteral("Slave id of the unit, 1..247 (default 1)."), QStringLiteral("N")},
         {QStringLiteral("map"), QStringLiteral("Register map version, 1 or 2 (default 2)."), QStringLiteral("1|2")},
         {QStringLiteral("faults"),
@@ -97,10 +101,13 @@ std::optional<SimOptions> SimOptions::fromParser(const QCommandLineParser& parse
         options.tcpPort = quint16(*port);
     }
     options.rtuDevice = parser.value(QStringLiteral("rtu"));
-    if (!options.tcp && options.rtuDevice.isEmpty())
-        return fail(QStringLiteral("give --tcp [HOST:]PORT and/or --rtu DEVICE"));
+    options.serviceDevice = parser.value(QStringLiteral("service"));
+    if (!options.tcp && options.rtuDevice.isEmpty() && options.serviceDevice.isEmpty())
+        return fail(QStringLiteral("give --tcp [HOST:]PORT, --rtu DEVICE and/or --service DEVICE"));
 
     if (!readInt(parser, QStringLiteral("baud"), 300, 4000000, QStringLiteral("a line speed"), &options.baud, error)
+        || !readInt(parser, QStringLiteral("service-baud"), 300, 4000000, QStringLiteral("a line speed"),
+                    &options.serviceBaud, error)
         || !readInt(parser, QStringLiteral("slave"), 1, 247, QStringLiteral("a slave id from 1 to 247"),
                     &options.slaveId, error)
         || !readInt(parser, QStringLiteral("map"), 1, 2, QStringLiteral("1 or 2"), &options.mapVersion, error)

@@ -26,6 +26,8 @@ struct SimOptions {
     QString rtuDevice;
     qint32 baud = 115200;
     bool pace = false;
+    QString serviceDevice;
+    qint32 serviceBaud = 57600;
     int slaveId = 1;
     int mapVersion = 2;
     std::optional<FaultOptions> faults;

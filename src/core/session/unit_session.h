@@ -32,6 +32,10 @@ public:
 
     // Either may be null; both must outlive the session.
     void setTransports(Transport* serial, Transport* tcp);
+    // The unit's service port ("CommPort": the terminal, the upload), apart from the Modbus
+    // line; may be null, must outlive the session.
+    void setServiceTransport(Transport* service) { m_service = service; }
+    Transport* serviceTransport() const { return m_service; }
 
     ModbusLink& link() { return *m_link; }
     ConnectionLifecycle& lifecycle() { return *m_lifecycle; }
@@ -49,6 +53,7 @@ private:
     std::unique_ptr<SettingWrites> m_writes;
     std::unique_ptr<CalibrationSequence> m_calibration;
     std::unique_ptr<TableReadout> m_readout;
+    Transport* m_service = nullptr;
 };
 
 } // namespace halvana

@@ -76,6 +76,8 @@ public:
     // Set before the child windows close at shutdown, so they know not to clear their
     // "reopen at next start" flags.
     bool isShuttingDown() const { return m_shuttingDown; }
+    // "MainFormPosition" key 5: the service terminal is open.
+    void setTerminalWindowOpen(bool open) { m_terminalWindowOpen = open; }
 
     AppSettings& settings() { return m_settings; }
     const AppFolders& folders() const { return m_folders; }

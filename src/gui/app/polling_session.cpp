@@ -10,6 +10,7 @@
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
 #include "gui/capture/capture_commands.h"
+#include "gui/terminal/terminal_wiring.h"
 #include "gui/views/data_views.h"
 #include "gui/views/setting_editor.h"
 
@@ -24,6 +25,7 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     m_views = new DataViews(form, m_session->data());
     m_captures = new CaptureCommands(form, data(), sequencer(), *m_views);
     new SettingEditor(form, *m_session, *m_views);
+    m_terminal = new TerminalWiring(form, clock, *m_session);
 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,

@@ -13,6 +13,7 @@ class DeviceData;
 class LinkWiring;
 class MDIForm1;
 class Sequencer;
+class TerminalWiring;
 class Transport;
 class UnitSession;
 
@@ -32,12 +33,14 @@ public:
     Sequencer& sequencer();
     DataViews& views() { return *m_views; }
     CaptureCommands& captures() { return *m_captures; }
+    TerminalWiring& terminal() { return *m_terminal; }
 
 private:
     std::unique_ptr<UnitSession> m_session;
     std::unique_ptr<LinkWiring> m_wiring;
     DataViews* m_views;
     CaptureCommands* m_captures;
+    TerminalWiring* m_terminal;
 };
 
 } // namespace halvana
