@@ -74,7 +74,8 @@ TEST_F(MainWindowTest, AStoreThatCannotBeWrittenIsNamedAtClose)
     EXPECT_TRUE(shell.texts[0].contains(storePath())) << shell.texts[0].toStdString();
 }
 
-TEST_F(MainWindowTest, DefaultSettingsAnsweredNoKeepsEverything)
+// What a Yes leaves in the store: data_views_placement_test.
+TEST_F(MainWindowTest, DefaultSettingsAskFirstAndAYesClosesTheProgram)
 {
     storeBeforeStart("Properties", "Password_Admin", "Secret");
     storeBeforeStart("Properties", "LoginLevel", "1");
@@ -85,7 +86,7 @@ TEST_F(MainWindowTest, DefaultSettingsAnsweredNoKeepsEverything)
 
     MDIForm1& f = start();
     f.show();
-    shell.answers = {false};
+    shell.answers = {false, true};
     f.menuAction("mnuDeleteReg")->trigger();
     ASSERT_EQ(shell.questions.size(), 1);
     EXPECT_EQ(shell.questions[0],
@@ -96,25 +97,13 @@ TEST_F(MainWindowTest, DefaultSettingsAnsweredNoKeepsEverything)
     QFile after(storePath());
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), stored);
-}
 
-TEST_F(MainWindowTest, DefaultSettingsAnsweredYesEmptiesTheStoreAndWritesNothingBack)
-{
-    storeBeforeStart("Properties", "Password_Admin", "Secret");
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    MDIForm1& f = start();
-    f.show();
-    shell.answers = {true};
     f.menuAction("mnuDeleteReg")->trigger();
     EXPECT_FALSE(f.isVisible());
-    auto s = storeOnDisk();
-    EXPECT_FALSE(s->contains("Properties", "Password_Admin"));
-    EXPECT_FALSE(s->contains("Properties", "LoginLevel"));
-    EXPECT_FALSE(s->contains("MainFormPosition", "0"));
-    EXPECT_FALSE(s->contains("Properties", "PollingDisabled"));
+    EXPECT_FALSE(storeOnDisk()->contains("Properties", "Password_Admin"));
 }
 
-TEST_F(MainWindowTest, TileMovesOnlyNormalWindowsInFlowOrder)
+TEST_F(MainWindowTest, TileMovesOnlyNormalWindowsAndNormalizeAllRestoresMinimisedOnes)
 {
     MDIForm1& f = start();
     f.resize(1000, 700);
@@ -131,19 +120,11 @@ TEST_F(MainWindowTest, TileMovesOnlyNormalWindowsInFlowOrder)
     EXPECT_EQ(second->pos(), QPoint(300, 0));
     EXPECT_EQ(minimised->pos(), minimisedAt);
     EXPECT_TRUE(minimised->isMinimized());
-}
 
-TEST_F(MainWindowTest, NormalizeAllRestoresMinimisedWindows)
-{
-    MDIForm1& f = start();
-    f.show();
-    QMdiSubWindow* a = openChild("A", {300, 200});
-    QMdiSubWindow* b = openChild("B", {300, 200});
-    a->showMinimized();
-    b->showMaximized();
+    second->showMaximized();
     f.menuAction("mnuNormalizeAll")->trigger();
-    EXPECT_FALSE(a->isMinimized());
-    EXPECT_TRUE(b->isMaximized());
+    EXPECT_FALSE(minimised->isMinimized());
+    EXPECT_TRUE(second->isMaximized());
 }
 
 TEST_F(MainWindowTest, CloseAllKeepsTheLoginWindow)

@@ -1,3 +1,4 @@
+#include "core/device/device_data.h"
 #include "core/modbus/connection_lifecycle.h"
 #include "core/modbus/modbus_link.h"
 #include "core/device/sequencer.h"
@@ -5,6 +6,8 @@
 #include "core/time/manual_clock.h"
 #include "gui/app/link_wiring.h"
 #include "gui/app/polling_session.h"
+#include "gui/views/data_views.h"
+#include "core/session/unit_session.h"
 #include "main_window_fixture.h"
 #include "support/fake_transport.h"
 
@@ -81,7 +84,7 @@ TEST_F(LinkWindowsTest, PcSetupCancelStoresNothingAndRestoresThePollingItFound)
     }
 }
 
-TEST_F(LinkWindowsTest, PcSetupShowsTheStoredValuesAndATypedSlaveIdAfterCancel)
+TEST_F(LinkWindowsTest, PcSetupShowsTheStoredValuesKeepsATypedSlaveIdAndRefusesOneOutOfRange)
 {
     storeBeforeStart("Properties", "LoginLevel", "1");
     storeBeforeStart("Properties", "Mode", "1");
@@ -103,11 +106,21 @@ TEST_F(LinkWindowsTest, PcSetupShowsTheStoredValuesAndATypedSlaveIdAfterCancel)
     EXPECT_EQ(seen, (QStringList{"TCP", "38400", "17", "127.0.0.1:1502", "baud off"}));
     EXPECT_EQ(f.BCM_SlaveID(), 17);
 
+    // Shown again next time; a slave ID out of range is refused and the dialog stays open.
     QString shownNext;
-    shell.onDialog = pcSetup([&shownNext](QDialog& d) { shownNext = d.findChild<QComboBox*>("cboBCM_SlaveID")->currentText(); },
-                             "cmdCancel");
+    bool stayedOpen = false;
+    shell.onDialog = [&](QDialog& d) {
+        shownNext = d.findChild<QComboBox*>("cboBCM_SlaveID")->currentText();
+        d.findChild<QComboBox*>("cboBCM_SlaveID")->setEditText("0");
+        d.findChild<QPushButton*>("cmdSave")->click();
+        stayedOpen = d.result() != QDialog::Accepted;
+        return QDialog::Rejected;
+    };
     f.menuAction("mnuCommPortSettings")->trigger();
     EXPECT_EQ(shownNext, "33");
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_TRUE(shell.texts[0].contains("1 to 247"));
     EXPECT_EQ(storeOnDisk()->property("BCM_SlaveID"), "17");
 }
 
@@ -140,24 +153,6 @@ TEST_F(LinkWindowsTest, PcSetupSaveStoresReconnectsAndLetsGoOfTheSerialLine)
     EXPECT_FALSE(f.statusPanel("Baud")->isVisibleTo(&f));
     // Calibration and the terminal script runner are RS-485 only.
     EXPECT_FALSE(f.menuAction("mnuRunScript")->isEnabled());
-}
-
-TEST_F(LinkWindowsTest, PcSetupRefusesASlaveIdOutsideTheRange)
-{
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    MDIForm1& f = start();
-    bool stayedOpen = false;
-    shell.onDialog = [&stayedOpen](QDialog& d) {
-        d.findChild<QComboBox*>("cboBCM_SlaveID")->setEditText("0");
-        d.findChild<QPushButton*>("cmdSave")->click();
-        stayedOpen = d.result() != QDialog::Accepted;
-        return QDialog::Rejected;
-    };
-    f.menuAction("mnuCommPortSettings")->trigger();
-    EXPECT_TRUE(stayedOpen);
-    ASSERT_EQ(shell.texts.size(), 1);
-    EXPECT_TRUE(shell.texts[0].contains("1 to 247"));
-    EXPECT_FALSE(storeOnDisk()->contains("Properties", "BCM_SlaveID"));
 }
 
 TEST_F(LinkWindowsTest, DataSpyShowsTrafficAndItsCloseBoxStopsIt)
@@ -209,7 +204,7 @@ TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
     EXPECT_EQ(rebootCommands(), 1);
 }
 
-TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevel)
+TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevelAndLinkTextsReachTheStatusBar)
 {
     storeBeforeStart("Properties", "LoginLevel", "1");
     MDIForm1& f = start();
@@ -222,11 +217,6 @@ TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevel)
     EXPECT_TRUE(f.menuAction("mnuDisconnect")->isEnabled());
     // The terminal stays a Supervisor's, whatever the link says.
     EXPECT_FALSE(f.menuAction("mnuTerminal")->isEnabled());
-}
-
-TEST_F(LinkWindowsTest, LinkMessagesReachTheStatusPanels)
-{
-    MDIForm1& f = start();
     emit wiring->link().statusText("CommMsg", "Successful Write ");
     EXPECT_EQ(f.statusPanel("CommMsg")->text(), "Successful Write ");
 }
@@ -262,4 +252,16 @@ TEST_F(LinkWindowsTest, ModbusPollingSwitchesPollingAndTheLineOffAndOn)
     EXPECT_TRUE(polling().isMainTimerActive());
     EXPECT_TRUE(serial.isOpen());
     EXPECT_FALSE(again.StatusBar2()->isVisibleTo(&again));
+}
+
+// The session joins the data windows and the status bar to the polling; the windows themselves
+// poll in data_views_test and data_views_placement_test.
+TEST_F(LinkWindowsTest, TheSessionGivesTheDecodersTheChannelNamesAndTheLinkThePanelOffset)
+{
+    MDIForm1& f = start();
+    EXPECT_EQ(session->data().channelNames().nameOfChannel(2), "Panel 1 CB 2");
+    emit session->views().panelOffsetChanged(4000);
+    EXPECT_EQ(session->session().link().PanelOffset(), 4000);
+    emit polling().pollingStatusChanged("Getting System Info");
+    EXPECT_EQ(f.statusPanel("PollingStatus")->text(), "Getting System Info");
 }

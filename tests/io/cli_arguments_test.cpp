@@ -37,6 +37,9 @@ TEST(CliArguments, RefusesBadUsageWithAReason)
         {"--tcp 127.0.0.1 --baud 9600 read 1", "--baud goes with --rtu"},
         {"read 1 --colour", "colour"},
         {"--tcp 127.0.0.1 read 5001 126", "count \"126\""},
+        {"table 12", "\"12\" is not a table"},
+        {"table 3 --format xlsx", "--format: \"xlsx\" is not tsv, csv or json"},
+        {"table 1 2", "usage: halvana-cli table INDEX"},
     };
     for (const Case& c : cases) {
         CliArguments arguments;

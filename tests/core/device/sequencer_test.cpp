@@ -275,18 +275,6 @@ TEST_F(SequencerTest, AllSettingsPassCollectsOneCycleAndEndsEvenWithThermalSetti
     EXPECT_EQ(std::count(tables.begin(), tables.end(), int(kAllSettingsTable)), 1);
 }
 
-TEST_F(SequencerTest, SystemAndMeterInfoTablesCompleteAPassOncePerCycle)
-{
-    describeUnit({kTypeBranch});
-    data.openTable(kSystemSettingsTable);
-    data.openTable(kMeterInfoTable);
-    SignalRecorder<int> passes(&sequencer, &Sequencer::passCompleted);
-    start();
-    runRequests(3);
-    EXPECT_EQ(passes.firsts(), (std::vector<int>{kSystemSettingsTable, kMeterInfoTable}));
-    EXPECT_EQ(data.tables().table(kMeterInfoTable).grid().text(1, 2), QString::number(kTypeBranch << 12 | 1));
-}
-
 TEST_F(SequencerTest, ResettingThePollStepRestartsTheCycleAndDropsTheMeterPosition)
 {
     describeUnit({kTypeBranch, kTypeBranch});
