@@ -64,8 +64,6 @@ QString ruleText(Rule rule)
     case Rule::LoggedInNotDefault:
     case Rule::AdminOrSuper:
         return QStringLiteral("Log in as Administrator or Supervisor to use this.");
-    case Rule::AdminOrSuperOverRs485:
-        return QStringLiteral("For the Administrator and the Supervisor, in RS-485 mode only.");
     case Rule::SuperOnly:
         return QStringLiteral("Log in as Supervisor to use this.");
     }
