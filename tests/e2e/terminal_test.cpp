@@ -1,4 +1,5 @@
 #include "core/app/app_settings.h"
+#include "core/terminal/terminal_capture.h"
 #include "core/terminal/terminal_console.h"
 #include "e2e/e2e_support.h"
 #include "e2e/wait.h"
@@ -38,7 +39,7 @@ protected:
 
 } // namespace
 
-TEST_F(ServicePortJourney, TheConsoleLogsInAndWritesARegisterTheNextPollReads)
+TEST_F(ServicePortJourney, TheConsoleLogsInWritesARegisterAndCapturesWhatTheUnitSent)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
@@ -48,12 +49,16 @@ TEST_F(ServicePortJourney, TheConsoleLogsInAndWritesARegisterTheNextPollReads)
     RecordingMessages messages;
     TerminalConsole console(clock, messages);
     console.setPort(&port, kServicePort);
+    TerminalCapture capture(messages);
     QByteArray sent;
     QObject::connect(&port, &Transport::bytesReceived, [&](const QByteArray& bytes) { sent += bytes; });
+    QObject::connect(&console, &TerminalConsole::received,
+                     [&](const QString& block) { capture.write(block, console.console().isMasking()); });
     const auto shows = [&](const char* text) {
         return waitUntil([&] { return console.console().text().contains(QLatin1String(text)); });
     };
 
+    ASSERT_TRUE(capture.start(dir.filePath(QStringLiteral("Downloads"))));
     console.load();
     ASSERT_TRUE(shows("Password: ")) << qPrintable(messages.all() + console.console().text());
     console.Send_SP_Command(QStringLiteral("plover"));
@@ -64,7 +69,13 @@ TEST_F(ServicePortJourney, TheConsoleLogsInAndWritesARegisterTheNextPollReads)
     const RunResult poll = cli({QStringLiteral("--tcp"), m_sim.address(), QStringLiteral("read"), QStringLiteral("2003")});
     EXPECT_EQ(poll.out, QStringLiteral("2003\t4321\n")) << qPrintable(poll.err);
 
+    ASSERT_TRUE(capture.stop());
+    EXPECT_EQ(capture.fileName(), QStringLiteral("Download_001.txt"));
+    QFile file(capture.filePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray captured = file.readAll();
     EXPECT_TRUE(sent.contains("plover")) << "the unit echoes the password";
+    EXPECT_EQ(captured, QByteArray(sent).replace("plover", "******"));
     EXPECT_FALSE(console.console().text().contains(QStringLiteral("plover")));
     EXPECT_TRUE(messages.texts.isEmpty()) << qPrintable(messages.all());
 }

@@ -7,6 +7,7 @@
 #include "gui/terminal/console_view.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,7 +18,9 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace halvana {
@@ -51,7 +54,8 @@ QLineEdit* lineEdit(const QString& name, QWidget* parent)
 } // namespace
 
 FrmTerminal::FrmTerminal(Context context, QWidget* parent)
-    : QWidget(parent), m_context(std::move(context)), m_console(m_context.clock, m_context.shell)
+    : QWidget(parent), m_context(std::move(context)), m_console(m_context.clock, m_context.shell),
+      m_capture(m_context.shell)
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QStringLiteral("Terminal"));
@@ -68,6 +72,8 @@ FrmTerminal::FrmTerminal(Context context, QWidget* parent)
                                         : QStringLiteral("border: 1px solid gray;"));
     });
     connect(&m_console, &TerminalConsole::commandLineChanged, txtCommandLine, &QLineEdit::setText);
+    connect(&m_console, &TerminalConsole::received, this,
+            [this](const QString& block) { m_capture.write(block, m_console.console().isMasking()); });
 
     GetSP_Commands();
     GetSP_Cmd_List();
@@ -151,6 +157,7 @@ void FrmTerminal::buildControls()
     layout->addWidget(m_split, 1);
     layout->addLayout(commandLine);
     layout->addLayout(rows);
+    layout->addLayout(buildCaptureRow());
     layout->addWidget(sbrStatus);
 
     connect(cmdConnect, &QPushButton::clicked, this, &FrmTerminal::cmdConnect_Click);
@@ -199,6 +206,93 @@ QWidget* FrmTerminal::buildCommandList()
         lstSP_Cmds->setToolTip(item ? service_commands::listToolTip(item->data(0, Qt::UserRole).toString()) : QString());
     });
     return fraSP_Cmd_List;
+}
+
+QLayout* FrmTerminal::buildCaptureRow()
+{
+    cmdStart = button(QStringLiteral("cmdStart"), QStringLiteral("Start"), this);
+    lblFilename = new QLabel(this);
+    lblFilename->setObjectName(QStringLiteral("lblFilename"));
+    cmdOpenFile = button(QStringLiteral("cmdOpenFile"), QStringLiteral("Open File"), this);
+    cmdOpenFolder = button(QStringLiteral("cmdOpenFolder"), QStringLiteral("Open Folder"), this);
+    cmdRename = button(QStringLiteral("cmdRename"), QStringLiteral("Rename"), this);
+    cmdCompare = button(QStringLiteral("cmdCompare"), QStringLiteral("Compare"), this);
+    tmrBlink = new QTimer(this);
+    tmrBlink->setInterval(500);
+    connect(tmrBlink, &QTimer::timeout, this, [this] {
+        lblFilename->setStyleSheet(lblFilename->styleSheet().isEmpty() ? QStringLiteral("color: red;") : QString());
+    });
+
+    // The status text has a line of its own, so a long file name is never cut.
+    auto* row = new QGridLayout;
+    row->setHorizontalSpacing(4);
+    row->addWidget(new QLabel(QStringLiteral("Capture:"), this), 0, 0);
+    row->addWidget(cmdStart, 0, 1);
+    int column = 2;
+    for (QPushButton* b : {cmdOpenFile, cmdOpenFolder, cmdRename, cmdCompare})
+        row->addWidget(b, 0, column++);
+    row->setColumnStretch(column, 1);
+    row->addWidget(lblFilename, 1, 0, 1, column + 1);
+    connect(cmdStart, &QPushButton::clicked, this, &FrmTerminal::cmdStart_Click);
+    connect(cmdOpenFile, &QPushButton::clicked, this, &FrmTerminal::cmdOpenFile_Click);
+    connect(cmdOpenFolder, &QPushButton::clicked, this, &FrmTerminal::cmdOpenFolder_Click);
+    connect(cmdRename, &QPushButton::clicked, this, &FrmTerminal::cmdRename_Click);
+    connect(cmdCompare, &QPushButton::clicked, this, &FrmTerminal::cmdCompare_Click);
+    showCaptureState();
+    return row;
+}
+
+// The capture row follows the capture: not yet made, running (blinking), or made.
+void FrmTerminal::showCaptureState()
+{
+    const bool capturing = m_capture.isCapturing();
+    const bool made = !capturing && !m_capture.filePath().isEmpty();
+    cmdStart->setText(capturing ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    lblFilename->setText(capturing ? TerminalCapture::capturingText(m_capture.fileName())
+                         : made    ? TerminalCapture::capturedText(m_capture.fileName())
+                                   : QString());
+    for (QPushButton* b : {cmdOpenFile, cmdOpenFolder, cmdRename})
+        b->setEnabled(made);
+    cmdCompare->setEnabled(!capturing && bool(m_context.showComparison));
+    if (capturing) {
+        tmrBlink->start();
+    } else {
+        tmrBlink->stop();
+        lblFilename->setStyleSheet(QString());
+    }
+}
+
+void FrmTerminal::cmdStart_Click()
+{
+    if (m_capture.isCapturing())
+        m_capture.stop();
+    else
+        m_capture.start(m_context.downloadsFolder());
+    showCaptureState();
+}
+
+void FrmTerminal::cmdOpenFile_Click()
+{
+    m_context.shell.openUrl(QUrl::fromLocalFile(m_capture.filePath()));
+}
+
+void FrmTerminal::cmdOpenFolder_Click()
+{
+    m_context.shell.openUrl(QUrl::fromLocalFile(QFileInfo(m_capture.filePath()).path()));
+}
+
+void FrmTerminal::cmdRename_Click()
+{
+    const std::optional<QString> name = m_context.shell.inputText(
+        QStringLiteral("Rename File"), QStringLiteral("Please enter a new filename . . ."), m_capture.fileName());
+    if (name && m_capture.rename(*name))
+        showCaptureState();
+}
+
+void FrmTerminal::cmdCompare_Click()
+{
+    if (m_context.showComparison)
+        m_context.showComparison();
 }
 
 void FrmTerminal::GetSP_Commands()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/terminal/terminal_capture.h"
 #include "core/terminal/terminal_console.h"
 
 #include <QHash>
@@ -9,10 +10,12 @@
 #include <functional>
 
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSplitter;
 class QStatusBar;
+class QTimer;
 class QTreeWidget;
 class QGroupBox;
 
@@ -61,6 +64,11 @@ public:
     void cmdExpand_Click();
     void GetSP_Commands();
     void GetSP_Cmd_List();
+    void cmdStart_Click();
+    void cmdOpenFile_Click();
+    void cmdOpenFolder_Click();
+    void cmdRename_Click();
+    void cmdCompare_Click();
 
     static constexpr int kCommandRows = 2;
 
@@ -71,6 +79,8 @@ protected:
 private:
     void buildControls();
     QWidget* buildCommandList();
+    QLayout* buildCaptureRow();
+    void showCaptureState();
     void setCommandListExpanded(bool expanded);
     void restoreLayout();
     void storeLayout();
@@ -78,6 +88,8 @@ private:
 
     Context m_context;
     TerminalConsole m_console;
+    TerminalCapture m_capture;
+    QTimer* tmrBlink;
     int m_historyIndex = 0;
     int m_commandListLeft = 0;
 
@@ -96,6 +108,12 @@ private:
     std::array<QLineEdit*, kCommandRows> txtCommand{};
     std::array<QLineEdit*, kCommandRows> txtArgument{};
     std::array<QPushButton*, kCommandRows> cmdWrite{};
+    QPushButton* cmdStart;
+    QLabel* lblFilename;
+    QPushButton* cmdOpenFile;
+    QPushButton* cmdOpenFolder;
+    QPushButton* cmdRename;
+    QPushButton* cmdCompare;
     QStatusBar* sbrStatus;
     QHash<QString, QLabel*> m_panels;
 };

@@ -8,6 +8,7 @@
 #include "gui/terminal/frm_terminal.h"
 
 #include <QAction>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace halvana {
@@ -61,7 +62,12 @@ void TerminalWiring::open()
 {
     std::function<void()> showComparison;
     if (m_form.isMenuAvailable(kCompareMenu)) {
+        // Closed first, so the list comes back afresh from its file.
         showComparison = [form = &m_form] {
+            for (QMdiSubWindow* sub : form->mdiArea()->subWindowList()) {
+                if (sub->widget() && sub->widget()->objectName() == QLatin1String("frmCompareFileSelect"))
+                    sub->close();
+            }
             if (QAction* item = form->menuAction(kCompareMenu))
                 item->trigger();
         };
