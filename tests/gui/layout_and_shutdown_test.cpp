@@ -8,19 +8,6 @@
 using namespace halvana;
 using halvana::test::MainWindowTest;
 
-TEST_F(MainWindowTest, StoredLayoutIsRestoredAndEmptyKeysAreSkipped)
-{
-    storeBeforeStart("MainFormPosition", "0", "1500");
-    storeBeforeStart("MainFormPosition", "1", "");
-    storeBeforeStart("MainFormPosition", "2", "12000");
-    storeBeforeStart("MainFormPosition", "3", "9000");
-    MDIForm1& f = start();
-    EXPECT_EQ(f.geometry().x(), 100);
-    EXPECT_EQ(f.geometry().width(), 800);
-    EXPECT_EQ(f.geometry().height(), 600);
-    EXPECT_NE(f.geometry().y(), 0); // the default top stays
-}
-
 TEST_F(MainWindowTest, ClosingWhileMaximisedStoresStateTwoAndTheNormalGeometry)
 {
     MDIForm1& f = start();

@@ -93,22 +93,6 @@ TEST_F(MainWindowTest, LogoutAsksFirstThenClearsTheLevelDisconnectsAndCloses)
     EXPECT_EQ(s->property("LoginLevel"), "");
 }
 
-// The choices themselves: login_level_test.
-TEST_F(MainWindowTest, ChangePasswordOffersOnlyDefaultAndTheOwnLevel)
-{
-    storeBeforeStart("Properties", "LoginLevel", "2");
-    MDIForm1& f = start();
-    QStringList offered;
-    shell.onDialog = [&offered](QDialog& dialog) {
-        auto* combo = dialog.findChild<QComboBox*>("cboUserName");
-        for (int i = 0; i < combo->count(); ++i)
-            offered << combo->itemText(i);
-        return QDialog::Rejected;
-    };
-    f.menuAction("mnuChangePassword")->trigger();
-    EXPECT_EQ(offered, (QStringList{"Default", "Supervisor"}));
-}
-
 TEST_F(MainWindowTest, ChangedPasswordIsStoredAndUsedByTheNextLogin)
 {
     storeBeforeStart("Properties", "LoginLevel", "1");

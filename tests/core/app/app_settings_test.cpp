@@ -98,29 +98,6 @@ TEST(AppSettings, ReadOnlyStoreReportsItsPathAndKeepsWhatWasStored)
     }
 }
 
-TEST(AppSettings, ClearAllForgetsEverything)
-{
-    QTemporaryDir dir;
-    AppSettings s(dir.filePath("s.ini"));
-    s.setProperty("Password_Super", "x");
-    s.setFlag("MeterTableWindowOpenFlag", "3", true);
-    s.clearAll();
-    ASSERT_TRUE(s.sync());
-    AppSettings reopened(dir.filePath("s.ini"));
-    EXPECT_EQ(reopened.property("Password_Super"), "Heron");
-    EXPECT_FALSE(reopened.contains("MeterTableWindowOpenFlag", "3"));
-}
-
-TEST(AppSettings, StoreInAFolderThatCannotExistIsReported)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(halvana::test::makeBlockingFile(dir.filePath("not-a-folder")));
-    AppSettings s(dir.filePath("not-a-folder/s.ini"));
-    s.setProperty("Mode", "1");
-    EXPECT_FALSE(s.sync());
-    EXPECT_TRUE(s.errorText().contains("not-a-folder/s.ini"));
-}
-
 // What is wrong with the file is named once, at load; a malformed file is written anew at the
 // next save, one that cannot be read (a FIFO must not block) is left alone.
 TEST(AppSettings, AFileThatCannotBeReadAsItStandsIsNamedAtLoadAndDoesNotFailTheSave)

@@ -20,19 +20,6 @@ AppFolders testFolders()
 
 } // namespace
 
-TEST(FolderLocations, DefaultsUntilTheUserChooses)
-{
-    QTemporaryDir dir;
-    AppSettings s(dir.filePath("s.ini"));
-    FolderLocations f(s, testFolders());
-    EXPECT_EQ(f.folderInUse(0), "/home/u/Documents/Maldorn/HalvanaConfigTool/Downloads");
-    EXPECT_EQ(f.folderInUse(1), "/home/u/Documents/Maldorn/HalvanaConfigTool/Scripts");
-    EXPECT_EQ(f.folderInUse(2), "/home/u/.local/share/Maldorn/HalvanaConfigTool");
-    EXPECT_EQ(f.storedOption(0), FolderLocations::DefaultFolder);
-    EXPECT_EQ(FolderLocations::changeCaption(0), "Change Downloads Folder");
-    EXPECT_EQ(FolderLocations::changeCaption(1), "Change Scripts Folder");
-}
-
 TEST(FolderLocations, SwitchingToDefaultKeepsTheCustomFolderForLater)
 {
     QTemporaryDir dir;

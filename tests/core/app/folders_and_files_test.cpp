@@ -27,25 +27,18 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-TEST(Folders, FolderNotFoundCreatesOnceAndReportsNothing)
+// Both make every missing level, say true only when they made it, and report nothing.
+TEST(Folders, FolderNotFoundAndCreatePathCreateOnceAndReportNothing)
 {
     QTemporaryDir dir;
-    RecordingMessages messages;
-    const QString path = dir.filePath("Maldorn/HalvanaConfigTool");
-    EXPECT_TRUE(FolderNotFound(path, messages));
-    EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_FALSE(FolderNotFound(path, messages));
-    EXPECT_TRUE(messages.texts.isEmpty());
-}
-
-TEST(Folders, CreatePathMakesEveryMissingLevel)
-{
-    QTemporaryDir dir;
-    RecordingMessages messages;
-    EXPECT_TRUE(CreatePath(dir.filePath("a/b/c"), messages));
-    EXPECT_TRUE(QFileInfo(dir.filePath("a/b/c")).isDir());
-    EXPECT_FALSE(CreatePath(dir.filePath("a/b/c"), messages));
-    EXPECT_TRUE(messages.texts.isEmpty());
+    for (auto create : {&FolderNotFound, &CreatePath}) {
+        RecordingMessages messages;
+        const QString path = dir.filePath(create == &CreatePath ? "a/b/c" : "Maldorn/HalvanaConfigTool");
+        EXPECT_TRUE(create(path, messages));
+        EXPECT_TRUE(QFileInfo(path).isDir());
+        EXPECT_FALSE(create(path, messages));
+        EXPECT_TRUE(messages.texts.isEmpty());
+    }
 }
 
 TEST(Folders, AFolderThatCannotBeMadeIsNamedInAMessage)
@@ -99,26 +92,6 @@ TEST(ChannelNames, SplitsAtLineEndsAndKeepsAtMost289)
     EXPECT_EQ(names.count(), 289);
     EXPECT_EQ(names.nameOfChannel(289), "Channel 289");
     EXPECT_EQ(names.nameOfChannel(290), "");
-}
-
-TEST(ChannelNames, MissingFileIsReportedWithItsFullPathAndLeavesAnEmptyTable)
-{
-    QTemporaryDir dir;
-    RecordingMessages messages;
-    const ChannelNames names = ChannelNames::load(dir.path(), messages);
-    EXPECT_EQ(names.count(), 0);
-    ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts[0].contains(QDir(dir.path()).absoluteFilePath("BCM_Channels.txt")));
-}
-
-TEST(DefinitionFile, Windows1252TextIsReadAsSuch)
-{
-    QTemporaryDir dir;
-    writeFile(dir.filePath("latin.txt"), "3\xf8 Meter\r\n");
-    writeFile(dir.filePath("utf8.txt"), "3\xc3\xb8 Meter\r\n");
-    EXPECT_EQ(readWholeTextFile(dir.filePath("latin.txt")).value(), QString::fromUtf8("3ø Meter\r\n"));
-    EXPECT_EQ(readWholeTextFile(dir.filePath("utf8.txt")).value(), QString::fromUtf8("3ø Meter\r\n"));
-    EXPECT_FALSE(readWholeTextFile(dir.filePath("none.txt")).has_value());
 }
 
 // Each wrong file is refused or cut at once, with one message naming it; none may block.

@@ -15,37 +15,6 @@
 using namespace halvana;
 using halvana::test::RecordingMessages;
 
-TEST(ShellSettings, EmptyStoreGivesAFirstStartsValues)
-{
-    QTemporaryDir dir;
-    AppSettings s(dir.filePath("s.ini"));
-    const CommSettings c = CommSettings::read(s);
-    EXPECT_EQ(modeNames().value(c.commMode), "RS-485");
-    EXPECT_EQ(c.commPort2, 3);
-    EXPECT_EQ(baudList().value(c.baudIndex), "115200");
-    EXPECT_EQ(c.commPort, 4);
-    EXPECT_EQ(c.storedSlaveID, 1);
-    EXPECT_EQ(baudPanelText(c.baudIndex), "PC Baud: 115200  ");
-
-    const ShellFlags f = ShellFlags::read(s);
-    EXPECT_FALSE(f.pollingDisabled);
-    EXPECT_FALSE(f.columnWidthLayout);
-    EXPECT_FALSE(f.systemSettingsOpen);
-    for (bool open : f.meterTableOpen)
-        EXPECT_FALSE(open);
-}
-
-TEST(ShellSettings, ColumnWidthFlagNeedsExactlyTrue)
-{
-    QTemporaryDir dir;
-    AppSettings s(dir.filePath("s.ini"));
-    for (const auto& [text, expected] : {std::pair<const char*, bool>{"True", true}, {"true", false},
-                                         {"-1", false}, {"TRUE", false}, {"False", false}}) {
-        s.setProperty("BCM_ColWidthFlag", text);
-        EXPECT_EQ(ShellFlags::read(s).columnWidthLayout, expected) << text;
-    }
-}
-
 TEST(ShellSettings, FlagsRoundTripUnderTheirKeys)
 {
     QTemporaryDir dir;
@@ -76,19 +45,6 @@ TEST(ShellSettings, FlagsRoundTripUnderTheirKeys)
     EXPECT_EQ(s.value("MeterTableWindowOpenFlag", "3"), "True");
     EXPECT_EQ(s.value("BCM_PnlBraRdgsOpenFlag", "0"), "False");
     EXPECT_EQ(s.value("MainFormPosition", "5"), "True");
-}
-
-TEST(ShellSettings, FoldersAreCreatedAtStart)
-{
-    test::TempHome home;
-    RecordingMessages messages;
-    const AppFolders folders = AppFolders::fromSystem(home.path());
-    const QString custom = home.path() + "/elsewhere/deep/Downloads";
-    createProgramFolders(folders, custom, folders.defaultScriptsFolder(), messages);
-    for (const QString& path : {folders.appDataFolder, folders.downloadFileListsFolder(),
-                                folders.scriptFileListsFolder(), custom, folders.defaultScriptsFolder()})
-        EXPECT_TRUE(QFileInfo(path).isDir()) << path.toStdString();
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
 }
 
 TEST(ShellSettings, AFolderThatCannotBeMadeIsNamed)
@@ -145,32 +101,3 @@ TEST(SerialPortChoice, NumbersStayStableAndNeverStealAnotherDevicesNumber)
         EXPECT_EQ(portNumberForDevice(c.device, c.remembered, available, c.reserved), c.expected) << c.name;
 }
 
-TEST(SerialPortChoice, EachPortKeepsItsOwnNumberAndDevice)
-{
-    const QStringList available = {"ttyS0"};
-    const QMap<int, QString> remembered = {{6, "/dev/pts/6"}};
-    const struct {
-        const char* name;
-        PortBox service;
-        PortBox modbus;
-        int commPort, commPort2;
-        QMap<int, QString> remember;
-        bool refused;
-    } cases[] = {
-        {"untouched boxes keep the stored numbers", {"", "", 4}, {"", "", 3}, 4, 3, {}, false},
-        {"a typed path never takes the service port's number", {"", "", 2}, {"", "/dev/pts/3", 3}, 2, 3,
-         {{3, "/dev/pts/3"}}, false},
-        {"past the list the other's number is skipped", {"", "", 2}, {"", "/dev/pts/9", 4}, 2, 3,
-         {{3, "/dev/pts/9"}}, false},
-        {"one device for both is refused", {"ttyS0", "ttyS0", 1}, {"", " ttyS0", 3}, 0, 0, {}, true},
-    };
-    for (const auto& c : cases) {
-        const PortChoice choice = choosePortNumbers(c.service, c.modbus, remembered, available);
-        EXPECT_EQ(!choice.refusal.isEmpty(), c.refused) << c.name;
-        if (c.refused)
-            continue;
-        EXPECT_EQ(choice.commPort, c.commPort) << c.name;
-        EXPECT_EQ(choice.commPort2, c.commPort2) << c.name;
-        EXPECT_EQ(choice.remember, c.remember) << c.name;
-    }
-}
