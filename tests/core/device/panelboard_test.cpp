@@ -26,21 +26,6 @@ TEST(PanelboardLayout, BranchesMapToGridCellsAndBack)
     }
 }
 
-TEST(PanelboardLayout, CircuitLabelsAndCaptionsFollowTheLayout)
-{
-    PanelboardViews views;
-    PanelboardView& view = views.view(kBranchPanelView);
-    views.setColumnWidthLayout(false);
-    EXPECT_EQ(view.branchGrid(1).text(0, 0), QStringLiteral("B2"));
-    EXPECT_EQ(view.branchGrid(2).text(1, 0), QStringLiteral("B3"));
-    EXPECT_EQ(view.caption(), QStringLiteral("Branch Panelboard (Standard) View"));
-    views.setColumnWidthLayout(true);
-    EXPECT_EQ(view.branchGrid(1).text(0, 0), QStringLiteral("B22"));
-    EXPECT_EQ(view.caption(), QStringLiteral("Branch Panelboard (Column-Width) View"));
-    EXPECT_EQ(PanelboardViews::groupCaption(1, PanelboardViews::kVoltageLabels),
-              QStringLiteral("Group 2: Voltage / Mapping (Ch#) / Parent ID"));
-}
-
 class PanelboardDecodeTest : public DecoderTest {
 protected:
     PanelboardDecodeTest()

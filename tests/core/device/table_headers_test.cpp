@@ -83,27 +83,5 @@ TEST(MeterTableBuild, AMissingHeaderFileIsReportedAndTheTableStillOpensEmpty)
     EXPECT_EQ(g.rowCount(), 2);
 }
 
-TEST_F(DecoderTest, TablesHaveTheirCaptionsHeadingsWidthsAndPassMark)
-{
-    data.openTable(kBranchSettingsTable);
-    data.openTable(kAllSettingsTable);
-    MeterTable& t0 = data.tables().table(kBranchSettingsTable);
-    EXPECT_EQ(t0.grid().text(0, 0), QStringLiteral("Reg"));
-    EXPECT_EQ(t0.grid().text(0, 1), QStringLiteral("Description"));
-    EXPECT_TRUE(t0.grid().isBold(0, 1));
-    EXPECT_EQ(t0.grid().columnWidth(0), 940);
-    EXPECT_EQ(t0.grid().columnWidth(1), 3400);
-    EXPECT_EQ(data.tables().ActiveTableIndex, int(kAllSettingsTable));
-    t0.markUpdated();
-    t0.markUpdated();
-    EXPECT_EQ(t0.caption(), QStringLiteral("1\u00f8 Branch Meter Settings: Updated"));
-
-    const GridModel& all = grid(kAllSettingsTable);
-    EXPECT_EQ(all.columnCount(), 3);
-    EXPECT_EQ(all.text(0, 2), QStringLiteral("Value"));
-    EXPECT_EQ(all.rowCount(), 1);
-    EXPECT_TRUE(data.AllSettingsRefreshRequested);
-}
-
 } // namespace
 } // namespace halvana::test
