@@ -50,14 +50,6 @@ TEST(MenuPermissions, EveryMenuFollowsTheLevelTableInBothModes)
     }
 }
 
-TEST(MenuPermissions, ItemsOutsideTheTableAreAlwaysAllowed)
-{
-    for (LoginLevel level : kLevels) {
-        EXPECT_TRUE(menuAllowedAtLevel("mnuFile", level, 0));
-        EXPECT_TRUE(menuAllowedAtLevel("mnuLogin", level, 1));
-    }
-}
-
 TEST(MenuPermissions, EnableButtonsSwitchesTheGroupAndRestoresTheLevel)
 {
     const struct {

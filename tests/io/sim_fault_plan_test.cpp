@@ -100,15 +100,6 @@ TEST(FaultPlan, SplitRepliesKeepEveryByteAndPauseWithinTheGap)
     EXPECT_GT(delays.size(), 5);
 }
 
-TEST(FaultPlan, WithoutFaultsTheReplyLeavesWhole)
-{
-    FaultPlan plan(FaultOptions(), 1);
-    const ReplyShape shape = plan.shape(kTcpReply, FrameKind::Tcp);
-    EXPECT_EQ(std::make_tuple(shape.dropped, shape.delayMs, int(shape.chunks.size())), std::make_tuple(false, 0, 1));
-    EXPECT_EQ(joined(shape), kTcpReply);
-    EXPECT_FALSE(plan.injectException());
-}
-
 TEST(SimOptions, ReadsTheCommandLine)
 {
     struct Case {

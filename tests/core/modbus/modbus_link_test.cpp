@@ -183,21 +183,6 @@ TEST_F(LinkTest, ResponseTimeOutOverTcpSendsNoWakeUpButReconnectsALostSocket)
     EXPECT_EQ(events, (QStringList{"not sent", "start comm"}));
 }
 
-TEST_F(LinkTest, WhileTheUnitRebootsReceivedDataIsDiscardedUntilTheRequestIsAbandoned)
-{
-    link.ReadQuery(1, 2);
-    link.state().IgnoreReceive = true;
-    serial.receive(rtuFrame("0103 04 1111 2222"));
-    clock.advance(ModbusLink::kResponseTimeoutMs * 2);
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(polling.resumes, 0);
-    EXPECT_TRUE(link.ReceiveText().isEmpty());
-    link.abandonRequest();
-    EXPECT_EQ(events, (QStringList{"abandoned"}));
-    EXPECT_EQ(polling.resumes, 0) << "abandoning does not restart polling";
-    EXPECT_FALSE(link.requestOutstanding());
-}
-
 TEST_F(LinkTest, DuringAFirmwareTransferTheTimeOutOnlyStopsItself)
 {
     link.ReadQuery(1, 2);
@@ -205,40 +190,6 @@ TEST_F(LinkTest, DuringAFirmwareTransferTheTimeOutOnlyStopsItself)
     clock.advance(ModbusLink::kResponseTimeoutMs * 3);
     EXPECT_TRUE(events.isEmpty());
     EXPECT_EQ(polling.resumes, 0);
-}
-
-// Every write ends in exactly one outcome; what it means is the caller's (setting_writes_test).
-TEST_F(LinkTest, EveryWriteEndsInOneOutcome)
-{
-    const QByteArray ack = rtuFrame("0110 0359 0001");
-    QByteArray badAck = ack;
-    badAck[6] = char(badAck[6] ^ 1);
-    const struct {
-        const char* name;
-        bool portOpen;
-        QByteArray reply; // empty: none comes
-        QString outcome;
-    } cases[] = {
-        {"acknowledged", true, ack, "ack"},
-        {"exception", true, rtuFrame("0190 03"), "exception 3"},
-        {"ack with bad CRC", true, badAck, "rejected"},
-        {"no reply", true, {}, "timed out"},
-        {"port closed", false, {}, "not sent"},
-    };
-    for (const auto& c : cases) {
-        outcomes.clear();
-        if (!c.portOpen)
-            serial.close();
-        const auto result = link.WriteQuery(858, {1});
-        EXPECT_EQ(result, c.portOpen ? ModbusLink::RequestResult::Sent : ModbusLink::RequestResult::NotSent) << c.name;
-        if (!c.reply.isEmpty())
-            serial.receive(c.reply);
-        clock.advance(ModbusLink::kResponseTimeoutMs + ModbusLink::kLateReplyGuardMs);
-        ASSERT_EQ(outcomes.size(), 1) << c.name;
-        EXPECT_EQ(outcomeText(outcomes.front()), c.outcome) << c.name;
-        EXPECT_TRUE(outcomes.front().isWrite()) << c.name;
-        serial.open();
-    }
 }
 
 TEST_F(LinkTest, ARefusedRequestChangesNothing)
