@@ -112,7 +112,7 @@ bool PtyPair::open()
     return match.hasMatch();
 }
 
-bool SimProcess::start(Wire wire, const QStringList& extraArgs)
+bool SimProcess::start(Wire wire, const QStringList& extraArgs, const QString& program)
 {
     static const QRegularExpression ready(QStringLiteral("listening on (\\S+)\\n|serving \\S+ at \\d+ baud"));
     QStringList args = extraArgs;
@@ -123,7 +123,7 @@ bool SimProcess::start(Wire wire, const QStringList& extraArgs)
             return false;
         args << QStringLiteral("--rtu") << m_pty.unitSide() << QStringLiteral("--baud") << QStringLiteral("115200");
     }
-    const QRegularExpressionMatch match = m_program.start(binaryPath(QStringLiteral("halvana-sim")), args, ready);
+    const QRegularExpressionMatch match = m_program.start(binaryPath(program), args, ready);
     if (wire == Wire::Tcp) {
         m_address = match.captured(1);
         m_connection = {QStringLiteral("--tcp"), m_address};

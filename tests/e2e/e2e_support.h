@@ -75,12 +75,12 @@ private:
     QString m_toolSide;
 };
 
-// halvana-sim on a free localhost port or on a pty pair at 115200 baud, waited for until it says
-// it is ready.
+// halvana-sim (or a server that takes its options) on a free localhost port or on a pty pair at
+// 115200 baud, waited for until it says it is ready.
 class SimProcess {
 public:
     // Returns false when it did not come up; output() tells why.
-    bool start(Wire wire, const QStringList& extraArgs = {});
+    bool start(Wire wire, const QStringList& extraArgs = {}, const QString& program = QStringLiteral("halvana-sim"));
     bool startTcp(const QStringList& extraArgs = {}) { return start(Wire::Tcp, extraArgs); }
     bool stop() { return m_program.stop(); }
     void crash() { m_program.crash(); }

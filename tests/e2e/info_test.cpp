@@ -78,20 +78,6 @@ INSTANTIATE_TEST_SUITE_P(Wires, InfoAgainstSim,
                                  + std::to_string(info.param.map);
                          });
 
-// The built-in unit: two panels' worth of branches, each branch in its own panel's group.
-TEST(InfoDefaultUnit, ListsEveryMeterWithItsPanel)
-{
-    SimProcess sim;
-    ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
-    const RunResult r = runCli(sim.connection(), QStringLiteral("info"));
-    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
-    const QStringList meters = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QStringLiteral("Meter "));
-    ASSERT_EQ(meters.size(), int(UnitProfile::defaultProfile().meters.size()));
-    for (const char* line : {"Meter 9\t1) Branch\t3\t1\tOK\tActive", "Meter 20\t1) Branch\t14\t1\tActive\tOK",
-                             "Meter 48\t1) Branch\t42\t1\tOK\tOK", "Meter 49\t1) Branch\t43\t2\tOK\tOK"})
-        EXPECT_TRUE(meters.contains(QString::fromUtf8(line))) << line;
-}
-
 TEST(InfoProfile, ABadProfileLineIsNamedAndTheSimulatorDoesNotStart)
 {
     QTemporaryDir dir;

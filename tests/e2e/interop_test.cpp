@@ -13,26 +13,11 @@ class OurLinkAgainstLibmodbus : public ::testing::TestWithParam<Wire> {
 protected:
     void SetUp() override
     {
-        const QString server = binaryPath(QStringLiteral("libmodbus_server"));
-        if (GetParam() == Wire::Tcp) {
-            const auto match = m_server.start(server, {QStringLiteral("tcp")},
-                                              QRegularExpression(QStringLiteral("listening on (\\S+)\\n")));
-            ASSERT_TRUE(match.hasMatch()) << qPrintable(m_server.output());
-            m_connection = {QStringLiteral("--tcp"), match.captured(1)};
-        } else {
-            ASSERT_TRUE(m_pty.open()) << qPrintable(m_pty.error());
-            const auto match = m_server.start(server, {QStringLiteral("rtu"), m_pty.unitSide(), QStringLiteral("115200")},
-                                              QRegularExpression(QStringLiteral("serving ")));
-            ASSERT_TRUE(match.hasMatch()) << qPrintable(m_server.output());
-            m_connection = {QStringLiteral("--rtu"), m_pty.toolSide(), QStringLiteral("--baud"), QStringLiteral("115200")};
-        }
+        ASSERT_TRUE(m_server.start(GetParam(), {}, QStringLiteral("libmodbus_server"))) << qPrintable(m_server.output());
     }
+    RunResult cli(const QString& command) { return runCli(m_server.connection(), command); }
 
-    RunResult cli(const QString& command) { return runCli(m_connection, command); }
-
-    PtyPair m_pty;
-    BackgroundProgram m_server;
-    QStringList m_connection;
+    SimProcess m_server;
 };
 
 } // namespace

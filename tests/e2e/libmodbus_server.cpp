@@ -1,6 +1,7 @@
 // An independent Modbus slave for the interoperability tests, built on libmodbus:
-//   libmodbus_server tcp                  listens on a free localhost port
-//   libmodbus_server rtu DEVICE BAUD      serves slave 1 on a serial device (8N1)
+//   libmodbus_server --tcp 127.0.0.1:0              listens on a free localhost port
+//   libmodbus_server --rtu DEVICE --baud BAUD       serves slave 1 on a serial device (8N1)
+// (the simulator's options, so that the tests start either the same way)
 // Holding registers 5001..5010 (wire addresses 5000..5009) start as 0, 111, 222, ...; any other
 // register is answered with exception 2. It prints one line when ready and serves until killed.
 #include <modbus.h>
@@ -84,10 +85,10 @@ int serveRtu(const char* device, int baud)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::strcmp(argv[1], "tcp") == 0)
+    if (argc == 3 && std::strcmp(argv[1], "--tcp") == 0)
         return serveTcp();
-    if (argc == 4 && std::strcmp(argv[1], "rtu") == 0)
-        return serveRtu(argv[2], std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: libmodbus_server tcp | rtu DEVICE BAUD\n");
+    if (argc == 5 && std::strcmp(argv[1], "--rtu") == 0 && std::strcmp(argv[3], "--baud") == 0)
+        return serveRtu(argv[2], std::atoi(argv[4]));
+    std::fprintf(stderr, "usage: libmodbus_server --tcp 127.0.0.1:0 | --rtu DEVICE --baud BAUD\n");
     return 2;
 }
