@@ -48,13 +48,6 @@ protected:
         start();
     }
 
-    void menu(const QString& name) { form->menuAction(name)->trigger(); }
-    bool checked(const QString& name) const { return form->menuAction(name)->isChecked(); }
-
-    QMdiSubWindow* subWindowOf(QWidget* window) const
-    {
-        return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
-    }
     FrmMeterTable* table(int index) const { return views->meterTableWindow(index); }
 
     // Polls until `table` has been read through (its caption says so) or `limitMs` has passed.

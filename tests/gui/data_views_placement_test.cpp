@@ -10,11 +10,6 @@
 namespace halvana::test {
 namespace {
 
-QMdiSubWindow* subWindow(QWidget* window)
-{
-    return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
-}
-
 // The program as main() builds it, polling a FakeUnit over the harness's in-memory socket.
 class ChildWindowsTest : public MainWindowTest {
 protected:
@@ -37,8 +32,6 @@ protected:
         polling.tcp.completeConnect();
         polling.runFor(500);
     }
-    void menu(const char* name) { form->menuAction(name)->trigger(); }
-    bool checked(const char* name) const { return form->menuAction(name)->isChecked(); }
     DataViews& views() { return session->views(); }
 
     PollingHarness polling;
@@ -54,17 +47,17 @@ TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedSt
         QRect placed; // an empty size only moves the window
         Keys stored;  // section, key, value; the open-at-exit flag last
     } kinds[] = {
-        {"mnuMeterTable3", [this] { return subWindow(views().meterTableWindow(3)); }, QRect(30, 40, 500, 300),
+        {"mnuMeterTable3", [this] { return subWindowOf(views().meterTableWindow(3)); }, QRect(30, 40, 500, 300),
          {{"MeterTableLeft", "3", "450"}, {"MeterTableTop", "3", "600"}, {"MeterTablePosition", "03_Width", "7500"},
           {"MeterTablePosition", "03_Height", "4500"}, {"MeterTableState", "3", "0"},
           {"MeterTableWindowOpenFlag", "3", "True"}}},
         // Its width is that of its contents, not the user's.
-        {"mnuSystemandPanelSettings", [this] { return subWindow(views().systemSettingsWindow()); },
+        {"mnuSystemandPanelSettings", [this] { return subWindowOf(views().systemSettingsWindow()); },
          QRect(20, 10, 900, 520),
          {{"frmSystemSettingsPos", "0", "300"}, {"frmSystemSettingsPos", "1", "150"}, {"frmSystemSettingsPos", "2", "0"},
           {"frmSystemSettingsPos", "3", "7800"}, {"frmSystemSettingsPos", "4", nullptr},
           {"Properties", "frmSystemSettingsFlag", "True"}}},
-        {"mnuBCM_Panel_CB_View0", [this] { return subWindow(views().panelWindow(kBranchPanelView)); },
+        {"mnuBCM_Panel_CB_View0", [this] { return subWindowOf(views().panelWindow(kBranchPanelView)); },
          QRect(100, 60, 0, 0),
          {{"BCM_PnlBraRdgs_Left", "0", "1500"}, {"BCM_PnlBraRdgs_Top", "0", "900"}, {"BCM_PnlBraRdgs_State", "0", "0"},
           {"BCM_PnlBraRdgsOpenFlag", "0", "True"}}},
@@ -113,7 +106,7 @@ TEST_F(ChildWindowsTest, AWindowOpenAtExitReturnsWhereItWasAndOneTheUserClosedSt
     }
     // The branch view opened the branch tables; they stayed open and reopen once per run.
     ASSERT_NE(views().meterTableWindow(0), nullptr);
-    subWindow(views().meterTableWindow(0))->close();
+    subWindowOf(views().meterTableWindow(0))->close();
     polling.runFor(2000);
     EXPECT_EQ(views().meterTableWindow(0), nullptr);
 }

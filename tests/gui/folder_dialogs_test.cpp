@@ -11,8 +11,7 @@ using halvana::test::MainWindowTest;
 
 TEST_F(MainWindowTest, FolderLocationsChangeTheDownloadsFolder)
 {
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "1"}});
     f.menuAction("mnuUsersFolders")->trigger();
     f.menuAction("mnuUsersFolders")->trigger(); // a second click shows the same window
     ASSERT_EQ(f.mdiArea()->subWindowList().size(), 1);
@@ -39,9 +38,7 @@ TEST_F(MainWindowTest, FolderLocationsChangeTheDownloadsFolder)
 
 TEST_F(MainWindowTest, OpeningAMissingFolderSaysSo)
 {
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    storeBeforeStart("Properties", "Downloads_Folder", home.path() + "/gone");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "1"}, {"Downloads_Folder", home.path() + "/gone"}});
     QDir(home.path() + "/gone").removeRecursively();
     f.menuAction("mnuUsersFolders")->trigger();
     auto* window = f.findChildWindow("frmUsersFolder")->findChild<FrmUsersFolder*>();

@@ -33,9 +33,7 @@ TEST_F(MainWindowTest, ClosingStoresTheFlagsAndKeepsThoseOfWindowsNotBuiltYet)
 {
     storeBeforeStart("MeterTableWindowOpenFlag", "3", "True");
     storeBeforeStart("MainFormPosition", "5", "True");
-    storeBeforeStart("Properties", "BCM_ColWidthFlag", "true");
-    storeBeforeStart("Properties", "PollingDisabled", "True");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"BCM_ColWidthFlag", "true"}, {"PollingDisabled", "True"}});
     f.close();
     auto s = storeOnDisk();
     EXPECT_EQ(s->value("MeterTableWindowOpenFlag", "3"), "True");
@@ -49,8 +47,7 @@ TEST_F(MainWindowTest, ClosingStoresTheFlagsAndKeepsThoseOfWindowsNotBuiltYet)
 
 TEST_F(MainWindowTest, AStoreThatCannotBeWrittenIsNamedAtClose)
 {
-    storeBeforeStart("Properties", "Mode", "1");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"Mode", "1"}});
     // Replace the store's folder by a file so nothing can be written there.
     QDir(home.path() + "/store").removeRecursively();
     QFile blocker(home.path() + "/store");
@@ -144,8 +141,7 @@ TEST_F(MainWindowTest, ManualAndApplicationFolderOpenOrSayWhatIsMissing)
     ASSERT_EQ(shell.opened.size(), 1);
     EXPECT_EQ(shell.opened[0].toLocalFile(), manual);
 
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    MDIForm1& admin = start();
+    MDIForm1& admin = start({{"LoginLevel", "1"}});
     admin.menuAction("mnuOpenAppFolder")->trigger();
     ASSERT_EQ(shell.opened.size(), 2);
     EXPECT_EQ(QDir(shell.opened[1].toLocalFile()), QDir(programFolder()));

@@ -86,12 +86,8 @@ TEST_F(LinkWindowsTest, PcSetupCancelStoresNothingAndRestoresThePollingItFound)
 
 TEST_F(LinkWindowsTest, PcSetupShowsTheStoredValuesKeepsATypedSlaveIdAndRefusesOneOutOfRange)
 {
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    storeBeforeStart("Properties", "Mode", "1");
-    storeBeforeStart("Properties", "Baud", "2");
-    storeBeforeStart("Properties", "BCM_SlaveID", "17");
-    storeBeforeStart("Properties", "IP_Address", "127.0.0.1:1502");
-    MDIForm1& f = start();
+    MDIForm1& f = start(
+        {{"LoginLevel", "1"}, {"Mode", "1"}, {"Baud", "2"}, {"BCM_SlaveID", "17"}, {"IP_Address", "127.0.0.1:1502"}});
     QStringList seen;
     shell.onDialog = pcSetup(
         [&seen](QDialog& d) {
@@ -126,8 +122,7 @@ TEST_F(LinkWindowsTest, PcSetupShowsTheStoredValuesKeepsATypedSlaveIdAndRefusesO
 
 TEST_F(LinkWindowsTest, PcSetupSaveStoresReconnectsAndLetsGoOfTheSerialLine)
 {
-    storeBeforeStart("Properties", "LoginLevel", "2");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "2"}});
     ASSERT_TRUE(serial.isOpen()) << "a logged-in start opens the RS-485 line";
     polling().setPollStep(5);
     shell.onDialog = pcSetup(
@@ -157,8 +152,7 @@ TEST_F(LinkWindowsTest, PcSetupSaveStoresReconnectsAndLetsGoOfTheSerialLine)
 
 TEST_F(LinkWindowsTest, DataSpyShowsTrafficAndItsCloseBoxStopsIt)
 {
-    storeBeforeStart("Properties", "LoginLevel", "2");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "2"}});
     f.menuAction("mnuDataSpy")->trigger();
     ASSERT_NE(wiring->dataSpyWindow(), nullptr);
     EXPECT_TRUE(f.menuAction("mnuDataSpy")->isChecked());
@@ -185,8 +179,7 @@ TEST_F(LinkWindowsTest, DataSpyShowsTrafficAndItsCloseBoxStopsIt)
 
 TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
 {
-    storeBeforeStart("Properties", "LoginLevel", "2");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "2"}});
     ASSERT_TRUE(f.menuAction("mnuReboot")->isEnabled());
     // Function 16 to register 858 (address 857 = 0x0359) of slave 1, among the polling reads.
     const auto rebootCommands = [this] {
@@ -206,8 +199,7 @@ TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
 
 TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevelAndLinkTextsReachTheStatusBar)
 {
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "1"}});
     f.menuAction("mnuDisconnect")->trigger();
     EXPECT_TRUE(f.menuAction("mnuConnect")->isEnabled());
     EXPECT_FALSE(f.menuAction("mnuDisconnect")->isEnabled());
@@ -223,8 +215,7 @@ TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevelAndLinkTexts
 
 TEST_F(LinkWindowsTest, ModbusPollingSwitchesPollingAndTheLineOffAndOn)
 {
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "1"}});
     QAction* item = f.menuAction("mnuModbusPolling");
     ASSERT_TRUE(item->isEnabled());
     ASSERT_TRUE(item->isChecked());

@@ -29,8 +29,7 @@ std::function<int(QDialog&)> loginWith(int levelIndex, QStringList passwords)
 
 TEST_F(MainWindowTest, CancelledLoginLeavesPollingOffAndTheLevelAsItWas)
 {
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "1"}});
     startCommRequests = 0;
     f.menuAction("mnuLogin")->trigger();
     EXPECT_EQ(shell.dialogs, QStringList{"frmLogin"});
@@ -70,8 +69,7 @@ TEST_F(MainWindowTest, LoginStoresTheLevelAndStartsCommunication)
 
 TEST_F(MainWindowTest, LogoutAsksFirstThenClearsTheLevelDisconnectsAndCloses)
 {
-    storeBeforeStart("Properties", "LoginLevel", "2");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "2"}});
     f.show();
     int disconnects = 0;
     QObject::connect(&f, &MDIForm1::DisconnectRequested, [&disconnects] { ++disconnects; });
@@ -95,8 +93,7 @@ TEST_F(MainWindowTest, LogoutAsksFirstThenClearsTheLevelDisconnectsAndCloses)
 
 TEST_F(MainWindowTest, ChangedPasswordIsStoredAndUsedByTheNextLogin)
 {
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "1"}});
     shell.onDialog = [](QDialog& dialog) {
         dialog.findChild<QComboBox*>("cboUserName")->setCurrentIndex(1);
         dialog.findChild<QLineEdit*>("txtCurrentPassword")->setText("Otter");

@@ -15,6 +15,7 @@
 #include <QMdiSubWindow>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 namespace halvana::test {
@@ -41,6 +42,14 @@ protected:
         ASSERT_TRUE(s.sync());
     }
 
+    // Stores these properties (key, value), then starts.
+    MDIForm1& start(std::initializer_list<std::pair<QString, QString>> properties)
+    {
+        for (const auto& [key, value] : properties)
+            storeBeforeStart(AppSettings::kProperties, key, value);
+        return start();
+    }
+
     MDIForm1& start()
     {
         form.reset();
@@ -55,6 +64,13 @@ protected:
 
     // The store as the next start would read it.
     std::unique_ptr<AppSettings> storeOnDisk() const { return std::make_unique<AppSettings>(storePath()); }
+
+    void menu(const QString& name) { form->menuAction(name)->trigger(); }
+    bool checked(const QString& name) const { return form->menuAction(name)->isChecked(); }
+    static QMdiSubWindow* subWindowOf(QWidget* window)
+    {
+        return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+    }
 
     QMdiSubWindow* openChild(const QString& title, const QSize& size)
     {

@@ -12,9 +12,7 @@ using halvana::test::MainWindowTest;
 // The level's rules reach the real menus at start, a popup item handed over later included.
 TEST_F(MainWindowTest, MenusFollowTheStoredLoginLevel)
 {
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    storeBeforeStart("Properties", "Mode", "1");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "1"}, {"Mode", "1"}});
     auto* popupItem = new QAction("Enable", &f);
     popupItem->setObjectName("mnuEnable");
     f.registerMenuAction(popupItem);
@@ -26,10 +24,7 @@ TEST_F(MainWindowTest, MenusFollowTheStoredLoginLevel)
 
 TEST_F(MainWindowTest, ItemsWithoutTheirWindowStayDisabledAndSaySo)
 {
-    storeBeforeStart("Properties", "LoginLevel", "2");
-    storeBeforeStart("Properties", "DataSpyEnabled", "True");
-    storeBeforeStart("Properties", "frmSystemSettingsFlag", "True");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "2"}, {"DataSpyEnabled", "True"}, {"frmSystemSettingsFlag", "True"}});
     for (const char* name : {"mnuMeterTable0", "mnuMeterTable10", "mnuBCM_Panel_CB_View3", "mnuUpgrade", "mnuDataSpy"}) {
         ASSERT_FALSE(f.isMenuAvailable(name)) << name;
         EXPECT_FALSE(f.menuAction(name)->isEnabled()) << name;

@@ -104,8 +104,7 @@ TEST(StoreFailures, APasswordThatCannotBeStoredIsNotChanged)
 
 TEST_F(MainWindowTest, ANewWindowBesideAMaximisedOneOpensMaximisedAndLaidOut)
 {
-    storeBeforeStart("Properties", "LoginLevel", "2");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "2"}});
     QMdiSubWindow* first = openChild("First", {300, 200});
     first->showMaximized();
     EXPECT_EQ(f.windowTitle(), kAppTitle) << "the caption names the program once, as given";
@@ -121,8 +120,7 @@ TEST_F(MainWindowTest, ANewWindowBesideAMaximisedOneOpensMaximisedAndLaidOut)
 
 TEST_F(MainWindowTest, AGreyedItemSaysWhyInItsTooltip)
 {
-    storeBeforeStart("Properties", "LoginLevel", "0");
-    MDIForm1& f = start();
+    MDIForm1& f = start({{"LoginLevel", "0"}});
     QAction* setup = f.menuAction("mnuChangePassword");
     ASSERT_FALSE(setup->isEnabled());
     EXPECT_EQ(setup->statusTip(), "Log in as Administrator or Supervisor to use this.");
