@@ -66,6 +66,19 @@ TEST_P(SetAgainstSim, AGlobalWriteReachesEveryBranchOfThePanelOnly)
 
 INSTANTIATE_TEST_SUITE_P(Wires, SetAgainstSim, ::testing::Values(Wire::Tcp, Wire::Rtu), wireName);
 
+// A unit that stays silent: the write is reported unsuccessful, never as done.
+TEST(SilentUnit, WriteWithoutAReplyFails)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.start(Wire::Rtu, {QStringLiteral("--set"), QStringLiteral("65101=0"), QStringLiteral("--faults"),
+                                      QStringLiteral("drop=1")}))
+        << qPrintable(sim.output());
+    const RunResult r = runCli(sim.connection(), QStringLiteral("write 65101 7"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, QString());
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Unsuccessful Write: no reply"))) << qPrintable(r.err);
+}
+
 // Lost and corrupt replies and refused requests: a write is reported done only when the table
 // read back from the unit shows it.
 TEST(SetUnderFaults, NoWriteIsReportedDoneThatTheUnitDidNotApply)
