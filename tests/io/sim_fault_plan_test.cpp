@@ -107,9 +107,7 @@ TEST(SimOptions, ReadsTheCommandLine)
         bool ok;
         const char* errorNames;
     } cases[] = {
-        {{"--tcp", "5020"}, true, ""},
         {{"--tcp", "[::1]:5020", "--set", "5001=1,2", "--set", "7=9"}, true, ""},
-        {{"--tcp", "0.0.0.0:0", "--rtu", "/dev/pts/3", "--pace"}, true, ""},
         {{"--map", "2"}, false, "--tcp"},
         {{"--tcp", "70000"}, false, "70000"},
         {{"--tcp", "0", "--map", "3"}, false, "--map"},
