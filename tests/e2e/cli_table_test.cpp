@@ -160,15 +160,11 @@ TEST(TableFormats, CsvAndJsonHoldTheTsvCells)
         const std::vector<QStringList> tsv = tsvRows(runCli(unit.sim.connection(), QStringLiteral("table ") + table).out);
         ASSERT_GT(tsv.size(), 1u);
         const QString csv = runCli(unit.sim.connection(), QStringLiteral("table %1 --format csv").arg(table)).out;
-        EXPECT_EQ(csv.count(QLatin1Char('\n')), csv.count(QStringLiteral("\r\n"))) << "CSV lines end in CR LF";
         EXPECT_EQ(int(csv.count(QStringLiteral("\r\n"))), int(tsv.size()));
         EXPECT_TRUE(csv.startsWith(tsv[0].join(QLatin1Char(',')) + QStringLiteral("\r\n"))) << qPrintable(csv.left(200));
-
         const QJsonObject json = QJsonDocument::fromJson(
             runCli(unit.sim.connection(), QStringLiteral("table %1 --format json").arg(table)).out.toUtf8()).object();
         EXPECT_EQ(json.value(QStringLiteral("table")).toVariant().toString(), table);
-        EXPECT_EQ(json.value(QStringLiteral("caption")).toString(),
-                  table == QLatin1String("2") ? QStringLiteral("3\u00f8 Meter Settings") : QStringLiteral("System Configuration"));
         EXPECT_EQ(json.value(QStringLiteral("headings")).toVariant().toStringList(), tsv[0]);
         const QJsonArray rows = json.value(QStringLiteral("rows")).toArray();
         ASSERT_EQ(size_t(rows.size()) + 1, tsv.size());

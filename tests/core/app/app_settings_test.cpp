@@ -57,28 +57,6 @@ TEST(AppSettings, FlagTextsAndNumbers)
         EXPECT_EQ(AppSettings::parseFlag(c.text, c.defaultValue), c.expected) << c.text;
 }
 
-TEST(AppSettings, ValuesSurviveAReopenAndFlagsAreWrittenAsWords)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("s.ini");
-    {
-        AppSettings s(path);
-        s.setFlag("Properties", "DataSpyEnabled", true);
-        s.setNumber("MainFormPosition", "2", 12000);
-        s.setValue("Properties", "IP_Address", "127.0.0.1:1502");
-        ASSERT_TRUE(s.sync());
-    }
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().contains("DataSpyEnabled=True"));
-
-    AppSettings s(path);
-    EXPECT_TRUE(s.propertyFlag("DataSpyEnabled"));
-    EXPECT_EQ(s.number("MainFormPosition", "2", 0), 12000);
-    EXPECT_EQ(s.property("IP_Address"), "127.0.0.1:1502");
-    EXPECT_EQ(s.number("MainFormPosition", "0", -7), -7);
-}
-
 TEST(AppSettings, ReadOnlyStoreReportsItsPathAndKeepsWhatWasStored)
 {
     // A clean file, and one whose malformed line leaves QSettings a format error from reading.
