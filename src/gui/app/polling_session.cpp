@@ -25,7 +25,8 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     m_views = new DataViews(form, m_session->data());
     m_captures = new CaptureCommands(form, data(), sequencer(), *m_views);
     new SettingEditor(form, *m_session, *m_views);
-    m_terminal = new TerminalWiring(form, clock, *m_session);
+    m_terminal = new TerminalWiring(form, clock, *m_session,
+                                    [captures = m_captures] { captures->showCompareFileListAfresh(); });
 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,

@@ -92,6 +92,12 @@ void CaptureCommands::mnuCaptureAllSettings_Click()
     m_compareFiles->Add_New_File(result.path);
 }
 
+void CaptureCommands::showCompareFileListAfresh()
+{
+    m_compareSlot->close();
+    mnuCompareSettings_Click();
+}
+
 void CaptureCommands::mnuCompareSettings_Click()
 {
     if (QMdiSubWindow* open = m_compareSlot->window()) {

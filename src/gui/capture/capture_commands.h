@@ -35,6 +35,8 @@ public:
     void mnuCopyAllSettings_Click();
     void mnuCaptureAllSettings_Click();
     void mnuCompareSettings_Click();
+    // Closes the comparison file list if it is open and shows it again.
+    void showCompareFileListAfresh();
 
 private:
     const GridModel* activeGrid() const;

@@ -7,9 +7,8 @@
 #include "gui/app/mdi_form1.h"
 #include "gui/terminal/frm_terminal.h"
 
-#include <QAction>
-#include <QMdiArea>
 #include <QMdiSubWindow>
+
 
 namespace halvana {
 
@@ -23,15 +22,15 @@ GeometryKeys terminalGeometryKeys()
     return {key("_Left"), key("_Top"), key("_Width"), key("_Height"), key("_State")};
 }
 
-const QString kCompareMenu = QStringLiteral("mnuCompareSettings");
-
 } // namespace
 
-TerminalWiring::TerminalWiring(MDIForm1& form, Clock& clock, UnitSession& session)
+TerminalWiring::TerminalWiring(MDIForm1& form, Clock& clock, UnitSession& session,
+                               std::function<void()> showComparison)
     : QObject(&form),
       m_form(form),
       m_clock(clock),
       m_session(session),
+      m_showComparison(std::move(showComparison)),
       m_slot(new ChildWindowSlot(form, terminalGeometryKeys(), QStringLiteral("mnuTerminal"),
                                  &form.flags().terminalEnabled))
 {
@@ -60,18 +59,6 @@ FrmTerminal* TerminalWiring::terminal() const
 
 void TerminalWiring::open()
 {
-    std::function<void()> showComparison;
-    if (m_form.isMenuAvailable(kCompareMenu)) {
-        // Closed first, so the list comes back afresh from its file.
-        showComparison = [form = &m_form] {
-            for (QMdiSubWindow* sub : form->mdiArea()->subWindowList()) {
-                if (sub->widget() && sub->widget()->objectName() == QLatin1String("frmCompareFileSelect"))
-                    sub->close();
-            }
-            if (QAction* item = form->menuAction(kCompareMenu))
-                item->trigger();
-        };
-    }
     MDIForm1* form = &m_form;
     FrmTerminal::Context context{m_form.settings(),
                                  m_form.shell(),
@@ -82,7 +69,7 @@ void TerminalWiring::open()
                                      return FolderLocations(form->settings(), form->folders())
                                          .folderInUse(FolderLocations::Downloads);
                                  },
-                                 showComparison};
+                                 m_showComparison};
     m_slot->open(new FrmTerminal(std::move(context)));
     m_form.setTerminalWindowOpen(true);
 }

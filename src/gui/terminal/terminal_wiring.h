@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 namespace halvana {
 
 class ChildWindowSlot;
@@ -15,8 +17,9 @@ class UnitSession;
 class TerminalWiring : public QObject {
     Q_OBJECT
 public:
-    // The clock and the session must outlive this object.
-    TerminalWiring(MDIForm1& form, Clock& clock, UnitSession& session);
+    // The clock and the session must outlive this object. showComparison is the terminal's
+    // Compare: it shows the comparison file list afresh.
+    TerminalWiring(MDIForm1& form, Clock& clock, UnitSession& session, std::function<void()> showComparison);
 
     void mnuTerminal_Click();
     // The open terminal window, if any.
@@ -28,6 +31,7 @@ private:
     MDIForm1& m_form;
     Clock& m_clock;
     UnitSession& m_session;
+    std::function<void()> m_showComparison;
     ChildWindowSlot* m_slot;
 };
 
