@@ -37,15 +37,19 @@ QString TerminalCapture::capturedText(const QString& fileName)
     return QStringLiteral("Data was captured to: ") + fileName;
 }
 
+void TerminalCapture::showWriteFailure(const QString& path, const QString& reason)
+{
+    m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle,
+                           QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
 bool TerminalCapture::start(const QString& folder)
 {
     FolderNotFound(folder, m_messages);
     const QString path = NumberedFileName::terminalCapture().nextFreePath(folder);
     auto file = std::make_unique<QSaveFile>(path);
     if (!file->open(QIODevice::WriteOnly)) {
-        m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle,
-                               QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path),
-                                                                              file->errorString()));
+        showWriteFailure(path, file->errorString());
         return false;
     }
     m_file = std::move(file);
@@ -67,9 +71,7 @@ bool TerminalCapture::stop()
     m_file->write(toWindows1252(m_masker.flush()));
     const bool written = m_file->commit();
     if (!written)
-        m_messages.showMessage(MessageSink::Severity::Warning, kAppTitle,
-                               QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(m_path),
-                                                                              m_file->errorString()));
+        showWriteFailure(m_path, m_file->errorString());
     m_file.reset();
     return written;
 }

@@ -41,6 +41,8 @@ public:
     bool rename(const QString& newName);
 
 private:
+    void showWriteFailure(const QString& path, const QString& reason);
+
     MessageSink& m_messages;
     std::unique_ptr<QSaveFile> m_file;
     StreamMasker m_masker;
