@@ -3,6 +3,7 @@
 #include "core/terminal/terminal_console.h"
 #include "e2e/e2e_support.h"
 #include "e2e/wait.h"
+#include "support/file_bytes.h"
 #include "io/qt_clock.h"
 #include "io/serial_port_names.h"
 #include "io/serial_transport.h"
@@ -71,11 +72,8 @@ TEST_F(ServicePortJourney, TheConsoleLogsInWritesARegisterAndCapturesWhatTheUnit
 
     ASSERT_TRUE(capture.stop());
     EXPECT_EQ(capture.fileName(), QStringLiteral("Download_001.txt"));
-    QFile file(capture.filePath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray captured = file.readAll();
     EXPECT_TRUE(sent.contains("plover")) << "the unit echoes the password";
-    EXPECT_EQ(captured, QByteArray(sent).replace("plover", "******"));
+    EXPECT_EQ(fileBytes(capture.filePath()), QByteArray(sent).replace("plover", "******"));
     EXPECT_FALSE(console.console().text().contains(QStringLiteral("plover")));
     EXPECT_TRUE(messages.texts.isEmpty()) << qPrintable(messages.all());
 }

@@ -3,6 +3,7 @@
 #include "gui/capture/capture_commands.h"
 #include "gui/capture/compare_file_list.h"
 #include "gui/capture/frm_compare_file_select.h"
+#include "support/file_bytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,10 +47,8 @@ TEST_F(CaptureCommandsTest, ACaptureLandsInTheCompareFileListAndTheListIsKept)
     captures->mnuAllSettingsPopup()->hide();
 
     const QString path = downloads() + "/Settings_001.txt";
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
     const GridModel& grid = polling->data.tables().table(0).grid();
-    EXPECT_EQ(file.readAll(), toWindows1252(SettingsCapture::fileText(grid, 0)));
+    EXPECT_EQ(fileBytes(path), toWindows1252(SettingsCapture::fileText(grid, 0)));
     popupItem("mnuCopyAllSettings")->trigger();
     EXPECT_EQ(shell.clipboard, SettingsCapture::fileText(grid, 0));
 

@@ -2,6 +2,7 @@
 #include "core/device/meter_tables.h"
 #include "core/files/text_codec.h"
 #include "core/grid/grid_model.h"
+#include "support/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -74,9 +75,7 @@ TEST(SettingsCapture, FilesAndClipboardByteForByte)
         SettingsCaptureFiles files;
         const SettingsCaptureFiles::Result result = files.write(dir.filePath("Downloads"), text);
         ASSERT_TRUE(result.ok()) << result.error.toStdString();
-        QFile written(result.path);
-        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-        EXPECT_EQ(written.readAll(), expected) << c.file;
+        EXPECT_EQ(test::fileBytes(result.path), expected) << c.file;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "core/terminal/terminal_capture.h"
+#include "support/file_bytes.h"
 #include "support/recording_messages.h"
 
 #include <QDir>
@@ -16,11 +17,6 @@ void touch(const QString& path)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
 }
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 TEST(TerminalCapture, WritesWhatCameWithPasswordsMaskedWhileMasking)
 {
@@ -34,7 +30,7 @@ TEST(TerminalCapture, WritesWhatCameWithPasswordsMaskedWhileMasking)
     capture.write(QStringLiteral("ush marten"), false);
     EXPECT_FALSE(QFile::exists(capture.filePath())) << "the file appears whole when the capture stops";
     ASSERT_TRUE(capture.stop());
-    EXPECT_EQ(contents(capture.filePath()), QByteArray("Password: ******\r\n\x1b[0m\xf8 thrush marten"));
+    EXPECT_EQ(test::fileBytes(capture.filePath()), QByteArray("Password: ******\r\n\x1b[0m\xf8 thrush marten"));
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
@@ -65,7 +61,7 @@ TEST(TerminalCapture, RenamesInPlaceOrSaysWhyNot)
     }
     EXPECT_TRUE(capture.rename(QStringLiteral("unit7.txt")));
     EXPECT_EQ(capture.filePath(), dir.filePath(QStringLiteral("unit7.txt")));
-    EXPECT_EQ(contents(capture.filePath()), QByteArray("data"));
+    EXPECT_EQ(test::fileBytes(capture.filePath()), QByteArray("data"));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Download_001.txt"))));
 }
 

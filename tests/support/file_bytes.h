@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace halvana::test {
+
+// The bytes of a file as written, or a text naming it when it cannot be read, so a comparison
+// with the expected bytes fails and says why.
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<cannot read " + path.toUtf8() + ">";
+}
+
+} // namespace halvana::test
