@@ -173,7 +173,7 @@ bool isNumeric(const QString& text)
     return parseDecimal(text).has_value();
 }
 
-std::optional<int> scaledValue(const QString& text, int scale)
+std::optional<int> scaledValue(const QString& text, int scale, int maxValue, Fraction rounding)
 {
     std::optional<Decimal> d = parseDecimal(text);
     if (!d)
@@ -192,10 +192,10 @@ std::optional<int> scaledValue(const QString& text, int scale)
     const bool restIsZero = !hasNonZeroDigit(rest);
     if (whole.isEmpty() && restIsZero)
         return 0;
-    if (d->negative || whole.size() > 5)
+    if (d->negative || whole.size() > 5 || (rounding == Fraction::MustBeWhole && !restIsZero))
         return std::nullopt;
     int value = whole.toInt();
-    if (value > kMaxValue || (value == kMaxValue && !restIsZero))
+    if (value > maxValue || (value == maxValue && !restIsZero))
         return std::nullopt;
     if (!rest.isEmpty()) {
         const QChar first = rest.front();

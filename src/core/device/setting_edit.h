@@ -59,9 +59,13 @@ int scaleOf(const QString& text);
 // True for what the value box accepts: an optional sign, digits and at most one ".", with at
 // least one digit.
 bool isNumeric(const QString& text);
+// How scaledValue treats a product with a fraction left.
+enum class Fraction { RoundHalfEven, MustBeWhole };
 // The raw register value of `text` x `scale`, computed exactly in decimal and rounded halves
-// to even; nothing when the text is not numeric or the exact product lies outside 0..32767.
-std::optional<int> scaledValue(const QString& text, int scale);
+// to even (or refused with MustBeWhole); nothing when the text is not numeric or the exact
+// product lies outside 0..maxValue.
+std::optional<int> scaledValue(const QString& text, int scale, int maxValue = kMaxValue,
+                               Fraction fraction = Fraction::RoundHalfEven);
 // The panel box: text whose value is not 1..6 (empty text counts as 0) becomes "1".
 QString panelBoxText(const QString& text);
 
