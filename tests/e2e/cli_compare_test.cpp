@@ -1,0 +1,29 @@
+#include "e2e/e2e_support.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace halvana::test;
+
+// Capture All Settings, change two settings of two meters, capture again: the script made from
+// the old and the new capture restores exactly those two registers with the old raw values.
+TEST(CliCompare, MakeScriptRestoresTheTwoChangedSettings)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
+    QTemporaryDir dir;
+    const RunResult before = runCli(sim.connection(), QStringLiteral("capture 11 --out ") + dir.path());
+    ASSERT_EQ(before.exitCode, 0) << qPrintable(before.err);
+    for (const QString set : {"set 0 2007 1 150.5", "set 0 2013 5 121.5"})
+        ASSERT_EQ(runCli(sim.connection(), set).exitCode, 0) << qPrintable(set);
+    const RunResult after = runCli(sim.connection(), QStringLiteral("capture 11 --out ") + dir.path());
+    ASSERT_EQ(after.exitCode, 0) << qPrintable(after.err);
+
+    const QString files = before.out.trimmed() + QLatin1Char(' ') + after.out.trimmed();
+    const RunResult script = runCli({}, QStringLiteral("make-script ") + files);
+    ASSERT_EQ(script.exitCode, 0) << qPrintable(script.err);
+    EXPECT_EQ(script.out, QStringLiteral("\r\nmeter write 2007 1000\r\nmeter write 2613 1200\r\n\r\nmeter save\r\n"));
+    const RunResult differences = runCli({}, QStringLiteral("differences ") + files);
+    EXPECT_EQ(differences.out.count(QLatin1Char('\n')), 3) << qPrintable(differences.out);
+}
