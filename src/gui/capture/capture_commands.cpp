@@ -9,6 +9,7 @@
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
 #include "gui/capture/compare_file_list.h"
+#include "gui/capture/frm_compare.h"
 #include "gui/capture/frm_compare_file_select.h"
 #include "gui/views/data_views.h"
 
@@ -22,7 +23,11 @@ CaptureCommands::CaptureCommands(MDIForm1& main, DeviceData& data, Sequencer& se
     : QObject(&main), m_main(main), m_data(data), m_sequencer(sequencer), m_popup(new QMenu(&main)),
       m_compareFiles(new CompareFileList(main.settings(), main.folders().downloadFileListsFolder(), this)),
       m_compareSlot(new ChildWindowSlot(main, GeometryKeys::numbered(QStringLiteral("frmCompareFileSelect"), 0, 1, 3, 2,
-                                                                     std::nullopt)))
+                                                                     std::nullopt))),
+      m_comparisonSlot(new ChildWindowSlot(main, GeometryKeys::numbered(QStringLiteral("CompareFormPosition"), 0, 1, 3, 2,
+                                                                        std::nullopt))),
+      m_differencesSlot(new ChildWindowSlot(main, GeometryKeys::numbered(QStringLiteral("frmDifferences"), 0, 1, 3, 2,
+                                                                         std::nullopt)))
 {
     m_popup->setObjectName(QStringLiteral("mnuAllSettingsPopup"));
     const auto addItem = [this](const char* name, const QString& caption, void (CaptureCommands::*slot)()) {
@@ -106,8 +111,40 @@ void CaptureCommands::mnuCompareSettings_Click()
         m_main.mdiArea()->setActiveSubWindow(open);
         return;
     }
-    m_compareSlot->open(new FrmCompareFileSelect(*m_compareFiles, m_main.shell(), [this] { return downloadsFolder(); },
-                                                 m_main.folders().programFolder));
+    auto* window = new FrmCompareFileSelect(*m_compareFiles, m_main.shell(), [this] { return downloadsFolder(); },
+                                            m_main.folders().programFolder);
+    connect(window, &FrmCompareFileSelect::compareRequested, this, &CaptureCommands::compareChecked);
+    m_compareSlot->open(window);
+}
+
+FrmCompare* CaptureCommands::comparisonWindow() const
+{
+    return qobject_cast<FrmCompare*>(m_comparisonSlot->widget());
+}
+
+namespace {
+
+FrmCompare* shownWindow(MDIForm1& main, ChildWindowSlot& slot, FrmCompare::Kind kind)
+{
+    if (!slot.isOpen())
+        slot.open(new FrmCompare(kind, main.shell()));
+    main.mdiArea()->setActiveSubWindow(slot.window());
+    return qobject_cast<FrmCompare*>(slot.widget());
+}
+
+} // namespace
+
+void CaptureCommands::compareChecked()
+{
+    const bool wasOpen = m_comparisonSlot->isOpen();
+    FrmCompare* comparison = shownWindow(m_main, *m_comparisonSlot, FrmCompare::Kind::Comparison);
+    if (!wasOpen) {
+        connect(comparison, &FrmCompare::listDifferencesRequested, this, [this, comparison] {
+            shownWindow(m_main, *m_differencesSlot, FrmCompare::Kind::Differences)
+                ->showDifferences(comparison->grid(), comparison->compared(), comparison->LastComparedFilePath());
+        });
+    }
+    comparison->Compare(m_compareFiles->useChecked());
 }
 
 } // namespace halvana

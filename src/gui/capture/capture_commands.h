@@ -12,6 +12,7 @@ class ChildWindowSlot;
 class CompareFileList;
 class DataViews;
 class DeviceData;
+class FrmCompare;
 class FrmCompareFileSelect;
 class MDIForm1;
 class Sequencer;
@@ -37,6 +38,9 @@ public:
     void mnuCompareSettings_Click();
     // Closes the comparison file list if it is open and shows it again.
     void showCompareFileListAfresh();
+    // `cmdCompare`: the checked files in the comparison window, brought forward.
+    void compareChecked();
+    FrmCompare* comparisonWindow() const;
 
 private:
     const GridModel* activeGrid() const;
@@ -49,6 +53,8 @@ private:
     SettingsCaptureFiles m_captures;
     CompareFileList* m_compareFiles;
     ChildWindowSlot* m_compareSlot;
+    ChildWindowSlot* m_comparisonSlot;
+    ChildWindowSlot* m_differencesSlot;
 };
 
 } // namespace halvana

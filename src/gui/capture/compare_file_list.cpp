@@ -57,6 +57,19 @@ void CompareFileList::addFile(const QString& path)
     commit();
 }
 
+QStringList CompareFileList::useChecked()
+{
+    ensureLoaded();
+    QStringList paths;
+    const QString now = FileList::dateText(QDateTime::currentDateTime());
+    for (int position : m_list.checkedPositions()) {
+        paths << m_list.entries()[size_t(position)].path();
+        m_list.setLastUsed(position, now);
+    }
+    commit();
+    return paths;
+}
+
 void CompareFileList::removeFiles(const QList<int>& positions)
 {
     ensureLoaded();

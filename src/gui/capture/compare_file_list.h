@@ -32,6 +32,8 @@ public:
     void removeFiles(const QList<int>& positions);
     void setChecked(int position, bool checked);
     void setAllChecked(bool checked);
+    // The checked entries' paths in list order, their "Last Used" set to now.
+    QStringList useChecked();
 
     int selected() const { return m_selected; }
     void setSelected(int position) { m_selected = position; }

@@ -86,7 +86,6 @@ FrmCompareFileSelect::FrmCompareFileSelect(CompareFileList& files, ShellServices
 
     m_compare = button(this, "cmdCompare", QStringLiteral("Compare"));
     m_compare->setEnabled(false);
-    m_compare->setToolTip(QStringLiteral("Comparing the checked files is not part of this version yet."));
     QPushButton* selectAll = button(this, "cmdSelectAll", QStringLiteral("Select All"));
     QPushButton* unselectAll = button(this, "cmdUnselectAll", QStringLiteral("Unselect All"));
     QPushButton* close = button(this, "cmdClose", QStringLiteral("Close"));
@@ -132,6 +131,7 @@ FrmCompareFileSelect::FrmCompareFileSelect(CompareFileList& files, ShellServices
     });
     auto* remove = new QShortcut(QKeySequence::Delete, m_list, nullptr, nullptr, Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &FrmCompareFileSelect::RemoveFile);
+    connect(m_compare, &QPushButton::clicked, this, &FrmCompareFileSelect::compareRequested);
     connect(selectAll, &QPushButton::clicked, this, [this] { m_files.setAllChecked(true); });
     connect(unselectAll, &QPushButton::clicked, this, [this] { m_files.setAllChecked(false); });
     connect(close, &QPushButton::clicked, this, [this] {
@@ -168,8 +168,7 @@ void FrmCompareFileSelect::refresh()
 
 void FrmCompareFileSelect::evaluateCompare()
 {
-    // The comparison window follows; until it exists the button stays off whatever is checked.
-    m_compare->setEnabled(false);
+    m_compare->setEnabled(m_files.list().anyChecked());
 }
 
 QList<int> FrmCompareFileSelect::selectedPositions() const

@@ -56,6 +56,10 @@ public:
     void OpenFile();
     void OpenDefaultSettingsFolder();
 
+signals:
+    // `cmdCompare`: compare the checked files.
+    void compareRequested();
+
 private:
     void refresh();
     void evaluateCompare();
