@@ -2,6 +2,7 @@
 #include "data_views_fixture.h"
 #include "gui/capture/capture_commands.h"
 #include "gui/capture/compare_file_list.h"
+#include "gui/capture/frm_compare.h"
 #include "gui/capture/frm_compare_file_select.h"
 #include "support/file_bytes.h"
 
@@ -73,6 +74,21 @@ TEST_F(CaptureCommandsTest, ACaptureLandsInTheCompareFileListAndTheListIsKept)
     EXPECT_EQ(list->topLevelItem(2)->text(FrmCompareFileSelect::NameColumn), "Settings_002.txt");
     EXPECT_EQ(list->topLevelItem(1)->text(FrmCompareFileSelect::DateColumn), FileList::kFileNotFound);
     list->topLevelItem(1)->setCheckState(FrmCompareFileSelect::CheckColumn, Qt::Checked);
+    EXPECT_TRUE(window->cmdCompare()->isEnabled());
+
+    // Comparing a missing file says so; the two captures compare side by side.
+    window->cmdCompare()->click();
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_EQ(shell.texts.takeFirst(), "File '" + downloads() + "/Elsewhere.txt' not found.");
+    list->topLevelItem(0)->setCheckState(FrmCompareFileSelect::CheckColumn, Qt::Checked);
+    list->topLevelItem(2)->setCheckState(FrmCompareFileSelect::CheckColumn, Qt::Checked);
+    list->topLevelItem(1)->setCheckState(FrmCompareFileSelect::CheckColumn, Qt::Unchecked);
+    window->cmdCompare()->click();
+    ASSERT_NE(captures->comparisonWindow(), nullptr);
+    EXPECT_EQ(captures->comparisonWindow()->grid().text(0, 3), "Settings_002");
+    list->topLevelItem(1)->setCheckState(FrmCompareFileSelect::CheckColumn, Qt::Checked);
+    for (int i : {0, 2})
+        list->topLevelItem(i)->setCheckState(FrmCompareFileSelect::CheckColumn, Qt::Unchecked);
 
     // Open File on a file that is gone says so.
     list->setCurrentItem(list->topLevelItem(1));
