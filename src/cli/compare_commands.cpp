@@ -45,21 +45,13 @@ int compareInto(CliContext& ctx, GridModel& comparison, GridModel* differences)
     return kExitOk;
 }
 
-int runCompare(CliContext& ctx)
-{
-    GridModel comparison;
-    if (const int status = compareInto(ctx, comparison, nullptr); status != kExitOk)
-        return status;
-    ctx.out() << SettingsComparison::markedLines(comparison);
-    return kExitOk;
-}
-
-int runDifferences(CliContext& ctx)
+// Prints the comparison grid, or the differences grid after it.
+int printGrid(CliContext& ctx, bool listDifferences)
 {
     GridModel comparison, differences;
-    if (const int status = compareInto(ctx, comparison, &differences); status != kExitOk)
+    if (const int status = compareInto(ctx, comparison, listDifferences ? &differences : nullptr); status != kExitOk)
         return status;
-    ctx.out() << SettingsComparison::markedLines(differences);
+    ctx.out() << SettingsComparison::markedLines(listDifferences ? differences : comparison);
     return kExitOk;
 }
 
@@ -113,7 +105,7 @@ const CliCommandRegistration compareRegistration({
     1,
     -1,
     false,
-    runCompare,
+    [](CliContext& ctx) { return printGrid(ctx, false); },
     {},
 });
 
@@ -126,7 +118,7 @@ const CliCommandRegistration differencesRegistration({
     2,
     -1,
     false,
-    runDifferences,
+    [](CliContext& ctx) { return printGrid(ctx, true); },
     {},
 });
 

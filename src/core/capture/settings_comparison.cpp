@@ -1,5 +1,6 @@
 #include "core/capture/settings_comparison.h"
 
+#include "core/capture/settings_capture.h"
 #include "core/files/text_file.h"
 #include "core/grid/grid_model.h"
 
@@ -220,14 +221,8 @@ void ResizeFlexGrid(GridModel& grid, const std::function<int(const QString& text
 
 QString clipText(const GridModel& grid)
 {
-    QStringList rows;
-    for (int r = 0; r < grid.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < grid.columnCount(); ++c)
-            cells << grid.text(r, c);
-        rows << cells.join(kTab);
-    }
-    return rows.join(QLatin1Char('\r'));
+    // The whole-selection text of any grid, as the system settings capture writes its block.
+    return SettingsCapture::systemSettingsBlock(grid);
 }
 
 QString markedLines(const GridModel& grid)
