@@ -68,7 +68,7 @@ int runMakeScript(CliContext& ctx)
         return kExitOk;
     }
     const QString out = QDir::fromNativeSeparators(ctx.parser().value(kOut));
-    if (inputPaths(ctx).contains(out))
+    if (isOneOfTheFiles(out, inputPaths(ctx)))
         return ctx.usageError(QStringLiteral("--out names one of the compared files"));
     if (const std::optional<QString> error = writeTextFile1252(out, script.text))
         return ctx.failure(*error);
@@ -93,7 +93,7 @@ QString checkExport(const QStringList&, const QCommandLineParser& parser)
     return parser.isSet(kXlsx) ? QString() : QStringLiteral("export needs --xlsx OUT");
 }
 
-const QString kNotes = QStringLiteral("; files that are no capture are named on stderr and left out, and rows whose\n"
+const QString kNotes = QStringLiteral("; files that are not captures are named on stderr and left out, and rows whose\n"
                                       "registers do not line up are named there");
 
 const CliCommandRegistration compareRegistration({

@@ -1,5 +1,7 @@
 #include "e2e/e2e_support.h"
+#include "support/file_bytes.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,6 +26,11 @@ TEST(CliCompare, MakeScriptRestoresTheTwoChangedSettings)
     const RunResult script = runCli({}, QStringLiteral("make-script ") + files);
     ASSERT_EQ(script.exitCode, 0) << qPrintable(script.err);
     EXPECT_EQ(script.out, QStringLiteral("\r\nmeter write 2007 1000\r\nmeter write 2613 1200\r\n\r\nmeter save\r\n"));
+    // --out naming the old capture, spelt another way, is refused and leaves it as it was.
+    const QFileInfo old(before.out.trimmed());
+    const QByteArray kept = fileBytes(old.filePath());
+    EXPECT_EQ(runCli({}, QStringLiteral("make-script %1 --out %2/./%3").arg(files, old.path(), old.fileName())).exitCode, 2);
+    EXPECT_EQ(fileBytes(old.filePath()), kept);
     const RunResult differences = runCli({}, QStringLiteral("differences ") + files);
     EXPECT_EQ(differences.out.count(QLatin1Char('\n')), 3) << qPrintable(differences.out);
 }

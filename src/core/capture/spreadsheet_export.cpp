@@ -1,30 +1,21 @@
 #include "core/capture/spreadsheet_export.h"
 
+#include "core/files/text_file.h"
 #include "core/grid/grid_model.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <vector>
 
 namespace halvana::SpreadsheetExport {
 
 namespace {
-
-bool sameFile(const QString& a, const QString& b)
-{
-    const QFileInfo fa(a), fb(b);
-    const QString ca = fa.exists() ? fa.canonicalFilePath() : fa.absoluteFilePath();
-    const QString cb = fb.exists() ? fb.canonicalFilePath() : fb.absoluteFilePath();
-    return ca == cb;
-}
 
 int colourValue(const Rgb& c)
 {
@@ -97,19 +88,16 @@ QString targetPath(const QString& LastComparedFilePath)
 std::optional<QString> write(const GridModel& grid, const QString& path, const QStringList& inputs)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    for (const QString& input : inputs) {
-        if (sameFile(input, path))
-            return QStringLiteral("'%1' is one of the compared files; the spreadsheet is not written over it.").arg(shown);
-    }
-    QTemporaryFile temp(QFileInfo(path).absolutePath() + QStringLiteral("/.compare_XXXXXX.xlsx"));
-    if (!temp.open())
-        return QStringLiteral("The spreadsheet '%1' cannot be written: %2").arg(shown, temp.errorString());
-    temp.close();
-    const QByteArray tempName = QFile::encodeName(temp.fileName());
-    if (!writeWorkbook(grid, tempName) || std::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0)
-        return QStringLiteral("The spreadsheet '%1' cannot be written.").arg(shown);
-    temp.setAutoRemove(false);
-    return std::nullopt;
+    if (isOneOfTheFiles(path, inputs))
+        return QStringLiteral("'%1' is one of the compared files; the spreadsheet is not written over it.").arg(shown);
+    // libxlsxwriter writes only to a named file: the workbook is built in a scratch folder and its
+    // bytes then replace the target all or nothing.
+    const QTemporaryDir scratch;
+    const QString built = scratch.filePath(QStringLiteral("workbook.xlsx"));
+    QFile workbook(built);
+    if (!scratch.isValid() || !writeWorkbook(grid, QFile::encodeName(built)) || !workbook.open(QIODevice::ReadOnly))
+        return QStringLiteral("The spreadsheet '%1' cannot be written: the workbook could not be built.").arg(shown);
+    return writeFileAtomically(path, workbook.readAll());
 }
 
 } // namespace halvana::SpreadsheetExport

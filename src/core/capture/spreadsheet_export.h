@@ -16,8 +16,7 @@ namespace SpreadsheetExport {
 // `LastComparedFilePath` with its final ".txt" replaced by ".xlsx", or ".xlsx" appended.
 QString targetPath(const QString& LastComparedFilePath);
 
-// Writes the workbook to a temporary file beside the target and renames it over the target once
-// complete. A target that is one of the inputs (the compared captures) is refused. Gives what went
+// Writes the workbook as writeFileAtomically does: the target is replaced all or nothing. A target that is one of the inputs (the compared captures) is refused. Gives what went
 // wrong, naming the path; nothing on success.
 std::optional<QString> write(const GridModel& grid, const QString& path, const QStringList& inputs);
 

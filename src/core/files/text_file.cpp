@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace halvana {
 
 std::optional<QString> readWholeTextFile(const QString& path, qint64 maxBytes)
@@ -54,6 +56,16 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
     file.cancelWriting();
     return QStringLiteral("The file '%1' could not be written: %2.")
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason);
+}
+
+bool isOneOfTheFiles(const QString& path, const QStringList& files)
+{
+    const auto resolved = [](const QString& p) {
+        const QFileInfo info(p);
+        return info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    };
+    const QString target = resolved(path);
+    return std::any_of(files.begin(), files.end(), [&](const QString& f) { return resolved(f) == target; });
 }
 
 std::optional<QString> writeTextFile1252(const QString& path, const QString& text)

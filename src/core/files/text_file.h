@@ -26,6 +26,10 @@ QStringList splitLines(const QString& text);
 // and gives a message naming the path; nothing on success.
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes);
 
+// True when `path` names one of `files`, however each is spelt (relative, through a link):
+// what is written to `path` would replace that file.
+bool isOneOfTheFiles(const QString& path, const QStringList& files);
+
 // The text in Windows-1252, written as writeFileAtomically does.
 std::optional<QString> writeTextFile1252(const QString& path, const QString& text);
 

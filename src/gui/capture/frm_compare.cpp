@@ -140,7 +140,7 @@ void FrmCompare::CreateScriptText()
                                                      QStringLiteral("Text Files(*.txt)")});
         if (path.isEmpty())
             return;
-        if (m_compared.contains(path))
+        if (isOneOfTheFiles(path, m_compared))
             note->setText(QStringLiteral("'%1' is one of the compared files.").arg(QDir::toNativeSeparators(path)));
         else if (const std::optional<QString> error = writeTextFile1252(path, text->toPlainText().replace('\n', "\r\n")))
             note->setText(*error);

@@ -1,6 +1,7 @@
 #include "core/capture/compare_script.h"
 #include "core/capture/settings_comparison.h"
 #include "core/capture/spreadsheet_export.h"
+#include "core/files/text_file.h"
 #include "core/grid/grid_model.h"
 #include "support/file_bytes.h"
 
@@ -139,6 +140,10 @@ TEST_F(Captures, SpreadsheetReadBackNeverOverACapture)
     SC::ListDiffs(m_grid, m_diffs);
     EXPECT_TRUE(SpreadsheetExport::write(m_diffs, a, {a, b}).has_value());
     EXPECT_EQ(test::fileBytes(a), kFirst);
+    // The same capture spelt another way, or reached through a link, is still that capture.
+    const QString link = m_dir.filePath("link.txt");
+    ASSERT_TRUE(QFile::link(a, link));
+    EXPECT_TRUE(isOneOfTheFiles(m_dir.filePath("./a.txt"), {b, a}) && isOneOfTheFiles(link, {a}));
 
     const QString xlsx = m_dir.filePath("out.xlsx");
     ASSERT_FALSE(SpreadsheetExport::write(m_grid, xlsx, {a, b}));
