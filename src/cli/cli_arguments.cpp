@@ -41,6 +41,16 @@ std::optional<int> parseInt(const QString& text, int min, int max)
 
 } // namespace
 
+std::optional<int> lineSpeedOf(const QString& text)
+{
+    return parseInt(text, 50, 4000000);
+}
+
+std::optional<int> slaveIdOf(const QString& text)
+{
+    return parseInt(text, 1, 247);
+}
+
 QString LinkTarget::description() const
 {
     return tcp ? endpoint : QStringLiteral("%1 at %2 baud").arg(endpoint).arg(baud);
@@ -176,13 +186,13 @@ std::optional<LinkTarget> CliArguments::linkTarget(const AppSettings& settings, 
         return fail(QStringLiteral("no serial port given"));
 
     if (m_parser.isSet(kBaud)) {
-        const auto baud = parseInt(m_parser.value(kBaud), 50, 4000000);
+        const auto baud = lineSpeedOf(m_parser.value(kBaud));
         if (!baud)
             return fail(QStringLiteral("--baud: \"%1\" is not a line speed").arg(m_parser.value(kBaud)));
         target.baud = *baud;
     }
     const QString slaveText = m_parser.isSet(kSlave) ? m_parser.value(kSlave) : QString::number(stored.BCM_SlaveID);
-    const auto slave = parseInt(slaveText, 1, 247);
+    const auto slave = slaveIdOf(slaveText);
     if (!slave)
         return fail(QStringLiteral("slave ID \"%1\" is not a number from 1 to 247").arg(slaveText));
     target.slaveId = *slave;

@@ -26,6 +26,10 @@ struct LinkTarget {
     QString description() const;
 };
 
+// The values of --baud and --slave: nothing when they are not a line speed or a slave ID.
+std::optional<int> lineSpeedOf(const QString& text);
+std::optional<int> slaveIdOf(const QString& text);
+
 // halvana-cli's command line: the connection options common to all commands, the command and
 // its own arguments and options, in any order.
 class CliArguments {

@@ -1,3 +1,4 @@
+#include "cli/cli_arguments.h"
 #include "cli/cli_command.h"
 #include "cli/cli_context.h"
 #include "cli/cli_session.h"
@@ -88,9 +89,7 @@ const CliCommandRegistration registration({
     [](const QStringList&, const QCommandLineParser& parser) {
         if (parser.isSet(QStringLiteral("tcp")) || parser.isSet(QStringLiteral("rtu")))
             return QStringLiteral("service talks to the service port: give --service DEVICE, not --tcp or --rtu");
-        bool ok = false;
-        const int baud = parser.value(QStringLiteral("baud")).toInt(&ok);
-        if (parser.isSet(QStringLiteral("baud")) && (!ok || baud < 300 || baud > 4000000))
+        if (parser.isSet(QStringLiteral("baud")) && !lineSpeedOf(parser.value(QStringLiteral("baud"))))
             return QStringLiteral("--baud: \"%1\" is not a line speed").arg(parser.value(QStringLiteral("baud")));
         return QString();
     },

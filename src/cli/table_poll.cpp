@@ -3,6 +3,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_context.h"
 #include "cli/cli_session.h"
+#include "cli/progress_line.h"
 #include "core/app/app_folders.h"
 #include "core/app/channel_names.h"
 #include "core/device/device_data.h"
@@ -10,57 +11,7 @@
 #include "core/device/table_headers.h"
 #include "core/device/table_readout.h"
 
-#include <cstdio>
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace halvana::cli {
-
-namespace {
-
-bool stderrIsTerminal()
-{
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr));
-#else
-    return isatty(fileno(stderr));
-#endif
-}
-
-// What polling does ("Getting B3 Settings"), on one line of a terminal that each step
-// overwrites; nothing when stderr goes to a file or a pipe.
-class ProgressLine {
-public:
-    explicit ProgressLine(QTextStream& err) : m_err(err), m_shown(stderrIsTerminal()) {}
-    ~ProgressLine() { clear(); }
-
-    void show(const QString& text)
-    {
-        if (!m_shown)
-            return;
-        m_err << "\r" << text.trimmed() << "\x1b[K";
-        m_err.flush();
-        m_dirty = true;
-    }
-    void clear()
-    {
-        if (!m_dirty)
-            return;
-        m_err << "\r\x1b[K";
-        m_err.flush();
-        m_dirty = false;
-    }
-
-private:
-    QTextStream& m_err;
-    bool m_shown;
-    bool m_dirty = false;
-};
-
-} // namespace
 
 std::optional<int> tableOfArgument(const QString& text)
 {

@@ -18,8 +18,9 @@ public:
         ++opens;
         if (openFailure != OpenError::None)
             return false;
+        // A socket has started connecting, as a real one would.
         m_open = !m_connectsLater;
-        return m_open;
+        return true;
     }
     void close() override
     {

@@ -9,11 +9,15 @@ quint16 DeviceModel::systemRegister(int reg) const
 
 QString DeviceModel::firmwareVersionText() const
 {
-    const quint16 version = systemRegister(3);
+    return firmwareVersionText(systemRegister(3), systemRegister(4));
+}
+
+QString DeviceModel::firmwareVersionText(quint16 version, quint16 build)
+{
     return QStringLiteral("%1.%2.%3")
         .arg(version >> 8, 2, 10, QLatin1Char('0'))
         .arg(version & 0xFF, 2, 10, QLatin1Char('0'))
-        .arg(systemRegister(4), 3, 10, QLatin1Char('0'));
+        .arg(build, 3, 10, QLatin1Char('0'));
 }
 
 int DeviceModel::meterType(int meter) const

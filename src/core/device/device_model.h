@@ -50,6 +50,7 @@ struct DeviceModel {
     quint16 systemRegister(int reg) const;
     // "02.05.013" from registers 3 and 4.
     QString firmwareVersionText() const;
+    static QString firmwareVersionText(quint16 version, quint16 build);
     // Meters 0..NumMeters - 1 only; 0 elsewhere.
     int meterType(int meter) const;
     int meterOrdinal(int meter) const;
