@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/calibration/calibration_form.h"
 #include "core/device/sequencer.h"
 #include "core/modbus/exchange.h"
 
@@ -8,6 +9,7 @@
 #include <QVector>
 
 #include <memory>
+#include <optional>
 
 namespace halvana {
 
@@ -16,71 +18,107 @@ class ModbusLink;
 class PollingControl;
 class Timer;
 
-// What a calibration reply means for the calibration window: a result text (empty: keep the
-// old one), whether its Calibrate button becomes usable again, and the verdict colour.
+// What the calibration window's response box shows: a result text, its verdict colour,
+// whether the calibration is over ("&Calibrate" usable again) and, after a settled meter-level
+// result, the value of `WriteRegister` + 2.
 struct CalibrationResponse {
     enum class Verdict { None, Fail, Success };
-    QString text;
-    bool enableCalibrate = false;
-    Verdict verdict = Verdict::None;
+    CalibrationResponse() = default;
+    CalibrationResponse(QString text, Verdict verdict = Verdict::None) : text(std::move(text)), verdict(verdict) {}
 
-    // The calibration status word: 0x8002 in progress, 0x8008 failed, 0x8010 succeeded.
+    QString text;
+    Verdict verdict = Verdict::None;
+    bool finished = false;
+    std::optional<quint16> responseValue;
+
+    // The calibration status word: 0x8002 in progress, 0x8008 failed, 0x8010 succeeded, any
+    // other value as hexadecimal text.
     static CalibrationResponse ofStatus(quint16 status);
 };
 
-// The calibration requests, served by `tmrMain` as a tick client before the polling read:
-// the system-level command (three registers from `WriteRegister`), and the meter-level value
-// write, its follow-up command write to `WriteRegister` - 1 and the read-back 200 ms later.
-// Each step is judged by its own reply only.
+// The calibration requests, served by `tmrMain` as a tick client before the polling read.
+// System level: the command, selection word and reading to registers 12..14; the verdict then
+// comes from register 14 of the system information replies the cycle reads, and from nothing
+// else. Meter level: the reading to `WriteRegister`, the command word to `WriteRegister` - 1,
+// `WriteRegister` read back 200 ms after that is acknowledged and again every second while it
+// says "In Progress", then `WriteRegister` + 2. Each step is judged by its own reply; a step
+// refused or unanswered ends the calibration with its failure text, and no verdict within
+// 9000 ms of the command (`tmrWaitForCalStatus`) ends it with "No result".
 class CalibrationSequence : public QObject, public TickClient {
     Q_OBJECT
 public:
     static constexpr int kReadBackDelayMs = 200;
+    static constexpr int kStatusRepeatMs = 1000;
+    static constexpr int kWaitForCalStatusMs = 9000;
+    // The system-level status: register 14 of the system information.
+    static constexpr int kSystemStatusRegister = 14;
     static constexpr quint16 kStatusInProgress = 0x8002;
     static constexpr quint16 kStatusFailed = 0x8008;
     static constexpr quint16 kStatusSucceeded = 0x8010;
+    static inline const QString kInProgress = QStringLiteral("In Progress");
+    static inline const QString kFailed1 = QStringLiteral("Failed 1");
+    static inline const QString kFailed2 = QStringLiteral("Failed 2");
+    static inline const QString kNoResult = QStringLiteral("No result");
 
     CalibrationSequence(ModbusLink& link, PollingControl& polling, Clock& clock, QObject* parent = nullptr);
     ~CalibrationSequence() override;
 
-    // System level: `CalCommandValues` (command word, selection word, reading) to `reg`.
-    void requestCommand(int reg, const QVector<int>& commandValues);
-    // Meter level: `CalValueValues(0)` to `reg`, then `WriteValues(0)` (the command word) to reg - 1.
-    void requestValueWrite(int reg, int value, int commandWord);
+    // Queues the request for the next tick; false while a calibration runs.
+    bool start(const CalibrationRequest& request);
+    // The window closed: the calibration is forgotten, a reply still on its way changes nothing.
+    void cancel();
+    bool running() const { return m_step != Step::Idle; }
+    // Awaiting the system-level verdict (`CalStatusWaiting`).
+    bool CalStatusWaiting() const { return m_step == Step::CalStatusWaiting; }
+    int WriteRegister() const { return m_request.WriteRegister; }
 
-    bool CalStatusWaiting() const { return m_calStatusWaiting; }
-    bool busy() const;
+    // Register 14 of a decoded system information reply of the polling cycle.
+    void systemStatusRead(quint16 status);
 
     Turn takeTick() override;
+    // A step the user asked for goes out even while polling is off.
+    bool dueWhilePollingDisabled() const override;
 
 signals:
     void calibrationResponse(const halvana::CalibrationResponse& response);
 
 private:
-    Turn send(bool write, int reg, const QVector<int>& values, bool& sentFlag);
+    enum class Step {
+        Idle,
+        CalCommandPending,
+        CalCommandSent,
+        CalStatusWaiting,
+        CalValueWritePending,
+        CalValueWriteSent,
+        FollowUpWritePending,
+        FollowUpWriteSent,
+        ReadBackPending,
+        ReadBackSent,
+        ResponseReadPending,
+        ResponseReadSent,
+    };
+
+    Turn send(bool write, int reg, const QVector<int>& values, Step sent, const QString& failure);
     void onExchangeEnded(const ExchangeOutcome& outcome);
+    void onReadBack(const ExchangeOutcome& outcome);
+    void startStatusWait();
+    void respond(CalibrationResponse response);
+    void finish(CalibrationResponse response);
+    void end();
 
     ModbusLink& m_link;
     PollingControl& m_polling;
     std::unique_ptr<Timer> m_readBackDelay;
+    std::unique_ptr<Timer> tmrWaitForCalStatus;
+    // While the system-level verdict is awaited, the cycle starts over at the system
+    // information once a second, so the verdict is read however many tables are open.
+    std::unique_ptr<Timer> m_systemInfoRepeat;
 
-    int m_writeRegister = 0;
-    QVector<int> m_calCommandValues;
-    int m_calValue = 0;
-    int m_commandWord = 0;
-
-    bool CalCommandPending = false;
-    bool CalValueWritePending = false;
-    bool CalCommandSent = false;
-    bool CalValueWriteSent = false;
-    bool FollowUpWritePending = false;
-    bool m_followUpSent = false;
-    bool ReadBackPending = false;
+    CalibrationRequest m_request;
+    Step m_step = Step::Idle;
     bool m_readBackDue = false;
-    bool m_readBackSent = false;
-    bool CalStatusWaitRequested = false;
-    bool m_calStatusWaiting = false;
     quint64 m_sentRequest = 0;
+    CalibrationResponse m_last;
 };
 
 } // namespace halvana

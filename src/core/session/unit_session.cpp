@@ -24,6 +24,11 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
     m_sequencer->setConnectionLifecycle(m_lifecycle.get());
     m_sequencer->addTickClient(m_writes.get());
     m_sequencer->addTickClient(m_calibration.get());
+    // The system-level verdict is read from the system information the cycle decodes, and
+    // from no other reply.
+    connect(m_data.get(), &DeviceData::systemInfoDecoded, m_calibration.get(), [this] {
+        m_calibration->systemStatusRead(m_data->model().systemRegister(CalibrationSequence::kSystemStatusRegister));
+    });
 
     // Values read before the unit was lost stay grey until their block is read again.
     connect(m_lifecycle.get(), &ConnectionLifecycle::communicationsLost, m_data.get(), &DeviceData::markValuesStale);

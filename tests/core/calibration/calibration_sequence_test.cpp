@@ -1,92 +1,161 @@
-#include "core/modbus/link_fixture.h"
+#include "core/device/polling_fixture.h"
 
 #include "core/calibration/calibration_sequence.h"
+#include "core/device/device_data.h"
+#include "core/session/unit_session.h"
 
 using namespace halvana;
 using namespace halvana::test;
 
 namespace {
 
-class CalibrationTest : public LinkTest {
-protected:
-    CalibrationTest() : calibration(link, polling, clock)
+using Fault = FakeUnit::Fault;
+
+// A calibration run by the whole session (link, sequencer, device data) on the manual clock,
+// against a unit on a fake socket that is polled meanwhile. The status register says "in
+// progress" until `settleMs` after the command was written, then `verdict`.
+struct CalibrationRun {
+    CalibrationRun() : session(clock, messages, shippedDataFolder()), unit(tcp)
     {
-        QObject::connect(&calibration, &CalibrationSequence::calibrationResponse, [this](const CalibrationResponse& r) {
-            responses << r.text + (r.enableCalibrate ? QStringLiteral(" +enable") : QString())
-                             + (r.verdict == CalibrationResponse::Verdict::Fail      ? QStringLiteral(" red")
-                                : r.verdict == CalibrationResponse::Verdict::Success ? QStringLiteral(" green")
-                                                                                     : QString());
-        });
+        tcp.completeConnect();
+        session.setTransports(nullptr, &tcp);
+        session.link().setCommMode(1);
+        QObject::connect(&session.calibration(), &CalibrationSequence::calibrationResponse,
+                         [this](const CalibrationResponse& r) {
+                             using V = CalibrationResponse::Verdict;
+                             responses << r.text + (r.verdict == V::Fail ? " red" : r.verdict == V::Success ? " green" : "")
+                                              + (r.responseValue ? QStringLiteral(" =%1").arg(*r.responseValue) : QString())
+                                              + (r.finished ? " end" : "");
+                         });
     }
 
-    // Ticks as the sequencer does (every 10 ms while nothing is outstanding) until a request
-    // leaves, then answers it with `reply` (none: it times out). False when nothing left.
-    bool step(const QByteArray& reply)
+    void run(const CalibrationRequest& request)
     {
-        for (int tick = 0; tick < 100; ++tick) {
-            if (!link.requestOutstanding() && calibration.takeTick() == TickClient::Turn::Sent) {
-                if (!reply.isEmpty())
-                    serial.receive(reply);
-                clock.advance(ModbusLink::kResponseTimeoutMs + ModbusLink::kLateReplyGuardMs);
-                return true;
-            }
-            clock.advance(10);
-        }
-        return false;
+        const int status = request.systemLevel ? CalibrationSequence::kSystemStatusRegister : request.WriteRegister;
+        const int command = request.systemLevel ? request.WriteRegister : request.WriteRegister - 1;
+        unit.beforeAnswer = [=](int reg) {
+            if (commandAt >= 0 && reg == status)
+                readBacks.push_back(clock.nowMs() - commandAt);
+            if (reg == command)
+                commandAt = clock.nowMs();
+            if (commandAt >= 0)
+                unit.image[status] = clock.nowMs() - commandAt < settleMs ? CalibrationSequence::kStatusInProgress : verdict;
+        };
+        session.sequencer().setMainTimerEnabled(true);
+        runAnswering(clock, unit, 500);
+        EXPECT_TRUE(session.calibration().start(request));
+        runAnswering(clock, unit, 15000);
+        EXPECT_FALSE(session.calibration().running());
     }
 
-    CalibrationSequence calibration;
+    ManualClock clock;
+    RecordingMessages messages;
+    FakeTransport tcp{true};
+    UnitSession session;
+    FakeUnit unit;
+    qint64 commandAt = -1;
+    qint64 settleMs = 2500;
+    quint16 verdict = CalibrationSequence::kStatusSucceeded;
+    std::vector<qint64> readBacks;
     QStringList responses;
 };
 
-} // namespace
-
-// Meter level: the reading to the target register, the command word to the one before it,
-// then, 200 ms on, the target register read back; each step judged by its own reply.
-TEST_F(CalibrationTest, MeterLevelStepsFollowTheirAcknowledgementsAndFailWithTheirStep)
+CalibrationRequest meterRequest()
 {
-    const QByteArray valueAck = rtuFrame("0110 0417 0001");
-    const QByteArray commandAck = rtuFrame("0110 0416 0001");
-    const struct {
-        const char* name;
-        QList<QByteArray> replies;
-        QStringList responses;
-        int requests;
-    } cases[] = {
-        {"success", {valueAck, commandAck, readReply({0x8010})}, {" +enable", "Success green"}, 3},
-        {"in progress", {valueAck, commandAck, readReply({0x8002})}, {" +enable", "In Progress"}, 3},
-        {"failed", {valueAck, commandAck, readReply({0x8008})}, {" +enable", "Fail red"}, 3},
-        {"value write refused", {rtuFrame("0190 02")}, {"Failed 1 +enable"}, 1},
-        {"command write unanswered", {valueAck, {}}, {"Failed 2 +enable"}, 2},
-    };
-    for (const auto& c : cases) {
-        responses.clear();
-        serial.written.clear();
-        calibration.requestValueWrite(1048, 120, 545);
-        for (const QByteArray& reply : c.replies)
-            ASSERT_TRUE(step(reply)) << c.name;
-        EXPECT_FALSE(step({})) << c.name << ": a request after the sequence ended";
-        EXPECT_EQ(responses, c.responses) << c.name;
-        ASSERT_EQ(serial.written.size() - serial.written.count(ModbusLink::kWakeUpText), c.requests) << c.name;
-        EXPECT_EQ(serial.written.first(), rtuFrame("0110 0417 0001 02 0078")) << c.name;
-        if (c.requests > 1) {
-            EXPECT_EQ(serial.written.at(1), rtuFrame("0110 0416 0001 02 0221")) << c.name;
-        }
-        EXPECT_FALSE(calibration.busy()) << c.name;
-    }
-    EXPECT_EQ(polling.stepResets, 3) << "polling starts over after each read-back";
+    CalibrationRequest r;
+    r.WriteRegister = 41048;
+    r.commandWord = 545;
+    r.reading = 120;
+    return r;
 }
 
-TEST_F(CalibrationTest, SystemLevelCommandWritesThreeRegistersThenAwaitsTheStatus)
-{
-    calibration.requestCommand(12, {514, 16896, 0});
-    ASSERT_TRUE(step(rtuFrame("0110 000B 0003")));
-    EXPECT_EQ(serial.written.first(), rtuFrame("0110 000B 0003 06 0202 4200 0000"));
-    EXPECT_EQ(calibration.takeTick(), TickClient::Turn::Used);
-    EXPECT_TRUE(calibration.CalStatusWaiting());
-    EXPECT_TRUE(responses.isEmpty());
+} // namespace
 
-    calibration.requestCommand(12, {514, 16896, 0});
-    ASSERT_TRUE(step(rtuFrame("0190 04")));
-    EXPECT_EQ(responses, QStringList{"Failed 1 +enable"});
+// Meter level: reading, command to the register before it, the read-back 200 ms after its
+// acknowledgement and once a second while in progress, then the response register; a step
+// refused or unanswered ends the calibration with its own text.
+TEST(CalibrationSequence, MeterLevelStepsAndTheirFailures)
+{
+    using Reads = std::vector<qint64>;
+    const struct {
+        const char* name;
+        quint16 verdict;
+        qint64 settleMs;
+        Fault fault;
+        int faultRegister;
+        QStringList responses;
+        Reads readBacks;
+    } cases[] = {
+        {"success", 0x8010, 2500, Fault::None, 0, {"In Progress", "Success green", "Success green =7 end"},
+         {200, 1200, 2200, 3200}},
+        {"fail", 0x8008, 0, Fault::None, 0, {"Fail red", "Fail red =7 end"}, {200}},
+        {"never settles", 0, 60000, Fault::None, 0, {"In Progress", "No result end"},
+         {200, 1200, 2200, 3200, 4200, 5200, 6200, 7200, 8200}},
+        {"reading refused", 0, 0, Fault::Exception, 41048, {"Failed 1 end"}, {}},
+        {"command refused", 0, 0, Fault::Exception, 41047, {"Failed 2 end"}, {}},
+        {"command lost", 0, 0, Fault::Drop, 41047, {"Failed 2 end"}, {}},
+        {"read-back lost", 0, 0, Fault::Drop, -41048, {"No result end"}, {200}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CalibrationRun run;
+        run.verdict = c.verdict;
+        run.settleMs = c.settleMs;
+        run.unit.image[41050] = 7;
+        // A negative register: only once the command went out (the read-back, not the reading).
+        run.unit.fault = [&](int reg) {
+            const bool hit = c.faultRegister < 0 ? run.commandAt >= 0 && reg == -c.faultRegister : reg == c.faultRegister;
+            return hit ? c.fault : Fault::None;
+        };
+        run.run(meterRequest());
+        EXPECT_EQ(run.responses.join(" | "), c.responses.join(" | "));
+        EXPECT_EQ(run.readBacks, c.readBacks);
+        const auto& w = run.unit.writes;
+        ASSERT_FALSE(w.empty());
+        EXPECT_EQ(w[0], (std::pair<int, std::vector<int>>{41048, {120}}));
+        if (c.faultRegister != 41048) {
+            ASSERT_EQ(w.size(), 2u);
+            EXPECT_EQ(w[1], (std::pair<int, std::vector<int>>{41047, {545}}));
+        }
+    }
+}
+
+// System level: one write to registers 12..14, then the verdict from register 14 of the
+// system information the cycle reads; no other reply counts, however it reads.
+TEST(CalibrationSequence, SystemLevelVerdictComesFromTheSystemInformationOnly)
+{
+    const struct {
+        const char* name;
+        quint16 verdict;
+        qint64 settleMs;
+        bool refused;
+        QStringList responses;
+    } cases[] = {
+        {"success", 0x8010, 2500, false, {"In Progress", "Success green end"}},
+        {"fail", 0x8008, 1000, false, {"In Progress", "Fail red end"}},
+        {"never settles", 0, 60000, false, {"In Progress", "No result end"}},
+        {"another value", 0x0100, 0, false, {"In Progress", "100 end"}},
+        {"command refused", 0, 0, true, {"In Progress", "Failed 1 end"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CalibrationRun run;
+        run.verdict = c.verdict;
+        run.settleMs = c.settleMs;
+        // Meter information and a meter's read-back register that read like a verdict.
+        run.unit.image[5] = 1;
+        run.unit.image[101] = CalibrationSequence::kStatusSucceeded;
+        run.unit.image[12] = CalibrationSequence::kStatusSucceeded;
+        if (c.refused)
+            run.unit.fault = [](int reg) { return reg == 12 ? Fault::Exception : Fault::None; };
+        CalibrationRequest request;
+        request.systemLevel = true;
+        request.WriteRegister = 12;
+        request.commandWord = 514;
+        request.selectionWord = 16896;
+        run.run(request);
+        EXPECT_EQ(run.responses.join(" | "), c.responses.join(" | "));
+        ASSERT_EQ(run.unit.writes.size(), 1u);
+        EXPECT_EQ(run.unit.writes[0], (std::pair<int, std::vector<int>>{12, {514, 16896, 0}}));
+    }
 }

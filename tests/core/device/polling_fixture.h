@@ -44,10 +44,16 @@ public:
         int answered = 0;
         while (m_seen < m_tcp.written.size()) {
             const QByteArray request = m_tcp.written.at(m_seen++);
+            if (request.size() > 12 && quint8(request[7]) == 16) {
+                answerWrite(request);
+                continue;
+            }
             if (request.size() != 12 || quint8(request[7]) != 3)
                 continue;
             reads.emplace_back((quint8(request[8]) << 8 | quint8(request[9])) + 1, quint8(request[10]) << 8 | quint8(request[11]));
             ++answered;
+            if (beforeAnswer)
+                beforeAnswer(reads.back().first);
             const Fault f = fault ? fault(reads.back().first) : Fault::None;
             if (!silent && f != Fault::Drop)
                 answer(request, f);
@@ -68,9 +74,38 @@ public:
     std::set<int> refused;
     bool silent = false;
     std::vector<std::pair<int, int>> reads;
+    // Writes (function 16) by start register: acknowledged and applied unless `fault` says
+    // otherwise.
+    std::vector<std::pair<int, std::vector<int>>> writes;
     std::function<Fault(int reg)> fault;
+    // Called with the start register before a request is answered, to change the image.
+    std::function<void(int reg)> beforeAnswer;
 
 private:
+    void answerWrite(const QByteArray& request)
+    {
+        const int reg = (quint8(request[8]) << 8 | quint8(request[9])) + 1;
+        std::vector<int> values;
+        for (int i = 13; i + 1 < request.size(); i += 2)
+            values.push_back(quint8(request[i]) << 8 | quint8(request[i + 1]));
+        writes.emplace_back(reg, values);
+        const Fault f = fault ? fault(reg) : Fault::None;
+        if (silent || f == Fault::Drop)
+            return;
+        QByteArray reply = request.left(12);
+        if (f == Fault::Exception) {
+            reply = request.left(7).append(char(0x90)).append(char(4));
+        } else {
+            for (size_t i = 0; i < values.size(); ++i)
+                image[reg + int(i)] = quint16(values[i]);
+            if (beforeAnswer)
+                beforeAnswer(reg);
+        }
+        reply[4] = char(0);
+        reply[5] = char(reply.size() - 6);
+        m_tcp.receive(reply);
+    }
+
     void answer(const QByteArray& request, Fault f = Fault::None)
     {
         const int reg = (quint8(request[8]) << 8 | quint8(request[9])) + 1;
