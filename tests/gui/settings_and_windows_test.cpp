@@ -3,6 +3,7 @@
 #include "core/app/app_title.h"
 #include "core/app/login_level.h"
 #include "core/app/serial_port_choice.h"
+#include "core/scan/unit_scan.h"
 #include "gui/app/child_window_slot.h"
 #include "gui/app/frm_change_password.h"
 #include "gui/app/frm_settings.h"
@@ -80,6 +81,23 @@ TEST_F(PcSetupTest, OneDeviceForBothPortsOrABadAddressIsRefused)
     EXPECT_TRUE(shell.texts[0].contains(QLatin1String("cannot both be '/dev/ttyS77'")));
     EXPECT_TRUE(shell.texts[1].contains(QLatin1String("'127.0.0.1:1s' is not an address")));
     EXPECT_EQ(AppSettings(dir.filePath("s.ini")).property("CommPort2"), "/dev/pts/77");
+}
+
+// A unit the scan found is what Save stores: its mode, line or address, speed and ID.
+TEST_F(PcSetupTest, AFoundUnitIsSavedWithItsModeLineSpeedAndId)
+{
+    ASSERT_TRUE(save([](FrmSettings& d) { d.takeFoundUnit({{"/dev/pts/88", 19200, 17}, "02.05.013", 2, {}}); }));
+    AppSettings rtu(dir.filePath("s.ini"));
+    EXPECT_EQ(rtu.property("Mode"), "0");
+    EXPECT_EQ(rtu.value("SerialPortNames", rtu.property("CommPort2")), "/dev/pts/88");
+    EXPECT_EQ(rtu.property("Baud"), "1");
+    EXPECT_EQ(rtu.property("BCM_SlaveID"), "17");
+
+    ASSERT_TRUE(save([](FrmSettings& d) { d.takeFoundUnit({{"10.0.0.7:5020", 0, 9}, "02.05.013", 2, {}}); }));
+    AppSettings tcp(dir.filePath("s.ini"));
+    EXPECT_EQ(tcp.property("Mode"), "1");
+    EXPECT_EQ(tcp.property("IP_Address"), "10.0.0.7:5020");
+    EXPECT_EQ(tcp.property("BCM_SlaveID"), "9");
 }
 
 TEST(StoreFailures, APasswordThatCannotBeStoredIsNotChanged)

@@ -4,11 +4,15 @@
 #include "core/app/app_title.h"
 #include "core/app/serial_port_choice.h"
 #include "core/modbus/polling_control.h"
+#include "core/modbus/link_settings.h"
 #include "core/modbus/tcp_endpoint.h"
+#include "core/scan/unit_scan.h"
+#include "gui/app/frm_find_unit.h"
 #include "gui/app/shell_services.h"
 #include "io/serial_port_names.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -95,6 +99,9 @@ FrmSettings::FrmSettings(AppSettings& settings, int& storedSlaveID, PollingContr
 
     cmdDeviceMgr = new QPushButton(QStringLiteral("Device Mgr."), this);
     cmdDeviceMgr->setObjectName(QStringLiteral("cmdDeviceMgr"));
+    cmdFindUnit = new QPushButton(QStringLiteral("&Find Unit..."), this);
+    cmdFindUnit->setObjectName(QStringLiteral("cmdFindUnit"));
+    cmdFindUnit->setToolTip(QStringLiteral("Look for units on the serial ports or at an IP address."));
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdSave = new QPushButton(QStringLiteral("Save"), this);
@@ -104,6 +111,7 @@ FrmSettings::FrmSettings(AppSettings& settings, int& storedSlaveID, PollingContr
     cmdDefaults->setObjectName(QStringLiteral("cmdDefaults"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdDeviceMgr);
+    buttons->addWidget(cmdFindUnit);
     buttons->addStretch(1);
     buttons->addWidget(cmdDefaults);
     buttons->addWidget(cmdSave);
@@ -117,6 +125,7 @@ FrmSettings::FrmSettings(AppSettings& settings, int& storedSlaveID, PollingContr
     connect(cboMode, qOverload<int>(&QComboBox::activated), this, &FrmSettings::cboMode_Click);
     connect(cmdDefaults, &QPushButton::clicked, this, &FrmSettings::cmdDefaults_Click);
     connect(cmdDeviceMgr, &QPushButton::clicked, this, &FrmSettings::cmdDeviceMgr_Click);
+    connect(cmdFindUnit, &QPushButton::clicked, this, &FrmSettings::cmdFindUnit_Click);
     connect(cmdSave, &QPushButton::clicked, this, &FrmSettings::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -174,6 +183,33 @@ void FrmSettings::cmdDeviceMgr_Click()
     m_shell.showMessage(MessageSink::Severity::Information, QStringLiteral("Serial Ports"),
                         lines.isEmpty() ? QStringLiteral("No serial ports were found on this computer.")
                                         : lines.join(QLatin1Char('\n')));
+}
+
+void FrmSettings::cmdFindUnit_Click()
+{
+    if (m_releaseLine && !m_lineReleased) {
+        m_releaseLine();
+        m_lineReleased = true;
+    }
+    FrmFindUnit finder(cboMode->currentIndex() == 1, cboCommPort2->currentText(), txtIP_Addr->text(), this);
+    if (m_shell.runDialog(finder) == QDialog::Accepted && finder.chosen())
+        takeFoundUnit(*finder.chosen());
+}
+
+void FrmSettings::takeFoundUnit(const FoundUnit& unit)
+{
+    const bool tcp = unit.where.baud == 0;
+    cboMode->setCurrentIndex(tcp ? 1 : 0);
+    if (tcp) {
+        txtIP_Addr->setText(unit.where.endpoint);
+    } else {
+        cboCommPort2->setCurrentText(unit.where.endpoint);
+        const auto speed = std::find(kBaudRates.begin(), kBaudRates.end(), unit.where.baud);
+        if (speed != kBaudRates.end())
+            cboBaud->setCurrentIndex(int(speed - kBaudRates.begin()));
+    }
+    cboBCM_SlaveID->setCurrentText(QString::number(unit.where.slaveId));
+    cboMode_Click();
 }
 
 void FrmSettings::cmdSave_Click()

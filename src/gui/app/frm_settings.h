@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QGroupBox;
@@ -15,6 +16,7 @@ class QPushButton;
 namespace halvana {
 
 class AppSettings;
+struct FoundUnit;
 class PollingControl;
 class ShellServices;
 
@@ -32,6 +34,13 @@ public:
     void cmdDefaults_Click();
     void cmdDeviceMgr_Click();
     void cmdSave_Click();
+    void cmdFindUnit_Click();
+    // Puts a unit the scan found into the boxes; Save stores it.
+    void takeFoundUnit(const FoundUnit& unit);
+    // Lets go of the Modbus line so that a scan can use its port; called once, before the
+    // first scan. Without it the scan leaves out a port the program holds.
+    void setLineRelease(std::function<void()> release) { m_releaseLine = std::move(release); }
+    bool lineReleased() const { return m_lineReleased; }
 
     // The settings saved, valid once accepted.
     const CommSettings& savedSettings() const { return m_saved; }
@@ -50,6 +59,8 @@ private:
     CommSettings m_saved;
     // What the service and Modbus port boxes showed when the dialog opened.
     std::array<QString, 2> m_shownPorts;
+    std::function<void()> m_releaseLine;
+    bool m_lineReleased = false;
 
     QComboBox* cboMode;
     QComboBox* cboCommPort2;
@@ -62,6 +73,7 @@ private:
     QLabel* lblIP_Addr;
     QLabel* lblCommPort;
     QPushButton* cmdDeviceMgr;
+    QPushButton* cmdFindUnit;
     QPushButton* cmdCancel;
     QPushButton* cmdSave;
     QPushButton* cmdDefaults;

@@ -130,8 +130,13 @@ TrafficLog& LinkWiring::trafficLog()
 void LinkWiring::mnuCommPortSettings_Click()
 {
     FrmSettings dialog(m_form.settings(), m_form.StoredSlaveID(), &m_polling, m_form.shell(), &m_form);
-    if (m_form.shell().runDialog(dialog) != QDialog::Accepted)
+    dialog.setLineRelease([this] { m_lifecycle.Disconnect(); });
+    if (m_form.shell().runDialog(dialog) != QDialog::Accepted) {
+        // A scan took the line: the old settings connect again.
+        if (dialog.lineReleased() && !m_form.pollingDisabled())
+            m_lifecycle.requestConnect();
         return;
+    }
 
     // The terminal uses the service port that may just have changed.
     if (QMdiSubWindow* terminal = m_form.findChildWindow(QStringLiteral("frmTerminal")))
