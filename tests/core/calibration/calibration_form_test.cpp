@@ -119,7 +119,4 @@ TEST(CalibrationForm, MeterLevelTargetsStayAddressable)
             }
         }
     }
-    EXPECT_EQ(Form::meterLevelMeters(true, 2), 72);
-    EXPECT_EQ(Form::meterLevelMeters(true, 1), 64);
-    EXPECT_EQ(Form::meterTargetRegister(false, 1, 1), 2396);
 }

@@ -60,14 +60,7 @@ struct CalibrationRun {
     QStringList responses;
 };
 
-CalibrationRequest meterRequest()
-{
-    CalibrationRequest r;
-    r.WriteRegister = 41048;
-    r.commandWord = 545;
-    r.reading = 120;
-    return r;
-}
+using Writes = std::vector<std::pair<int, std::vector<int>>>;
 
 } // namespace
 
@@ -107,16 +100,11 @@ TEST(CalibrationSequence, MeterLevelStepsAndTheirFailures)
             const bool hit = c.faultRegister < 0 ? run.commandAt >= 0 && reg == -c.faultRegister : reg == c.faultRegister;
             return hit ? c.fault : Fault::None;
         };
-        run.run(meterRequest());
+        run.run({false, 41048, 545, 0, 120});
         EXPECT_EQ(run.responses.join(" | "), c.responses.join(" | "));
         EXPECT_EQ(run.readBacks, c.readBacks);
-        const auto& w = run.unit.writes;
-        ASSERT_FALSE(w.empty());
-        EXPECT_EQ(w[0], (std::pair<int, std::vector<int>>{41048, {120}}));
-        if (c.faultRegister != 41048) {
-            ASSERT_EQ(w.size(), 2u);
-            EXPECT_EQ(w[1], (std::pair<int, std::vector<int>>{41047, {545}}));
-        }
+        const Writes reading{{41048, {120}}};
+        EXPECT_EQ(run.unit.writes, (c.faultRegister == 41048 ? reading : Writes{reading[0], {41047, {545}}}));
     }
 }
 
@@ -148,14 +136,8 @@ TEST(CalibrationSequence, SystemLevelVerdictComesFromTheSystemInformationOnly)
         run.unit.image[12] = CalibrationSequence::kStatusSucceeded;
         if (c.refused)
             run.unit.fault = [](int reg) { return reg == 12 ? Fault::Exception : Fault::None; };
-        CalibrationRequest request;
-        request.systemLevel = true;
-        request.WriteRegister = 12;
-        request.commandWord = 514;
-        request.selectionWord = 16896;
-        run.run(request);
+        run.run({true, 12, 514, 16896, 0});
         EXPECT_EQ(run.responses.join(" | "), c.responses.join(" | "));
-        ASSERT_EQ(run.unit.writes.size(), 1u);
-        EXPECT_EQ(run.unit.writes[0], (std::pair<int, std::vector<int>>{12, {514, 16896, 0}}));
+        EXPECT_EQ(run.unit.writes, (Writes{{12, {514, 16896, 0}}}));
     }
 }
