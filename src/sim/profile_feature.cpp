@@ -20,8 +20,11 @@ public:
     QList<QCommandLineOption> options() const override
     {
         return {QCommandLineOption(QStringLiteral("profile"),
-                                   QStringLiteral("The unit's meters, raised alarms and warnings, thermal modules and "
-                                                  "input board, from a profile file (see README.md)."),
+                                   QStringLiteral("The unit's meters, raised alarms and warnings, thermal modules, input "
+                                                  "board and calibration, from a profile file (see README.md): "
+                                                  "\"calibration-fail N\" makes calibrating meter N fail, "
+                                                  "\"calibration-time MS\" sets how long a calibration takes "
+                                                  "(default 3000)."),
                                    QStringLiteral("FILE"))};
     }
 
@@ -34,6 +37,7 @@ public:
             return false;
         m_meters = std::make_unique<SimulatedMeters>(*profile, options.mapVersion, options.slaveId);
         m_meters->install(unit.image());
+        unit.setMeters(m_meters.get());
 
         m_sinceStart.start();
         m_readingsTimer.setInterval(kUpdateMs);

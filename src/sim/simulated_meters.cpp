@@ -261,10 +261,11 @@ void SimulatedMeters::installSystem(RegisterImage& image)
         anyWarning |= m.profile.warningWord != 0;
         panels += m.profile.type == kTypePanel;
     }
+    // Registers 12..14 take the calibration command, selection and reading, and report its status.
     const QVector<quint16> values = {
         quint16(m_slaveId), 5, quint16(m_profile.firmwareMajor << 8 | m_profile.firmwareMinor),
         quint16(m_profile.firmwareBuild), quint16(m_meters.size()), anyAlarm, anyWarning, quint16(panels),
-        quint16(m_profile.thermalModules), 0, 120, 60, 0, 0, 0, quint16(m_map), 0x0001, 0x86A0, 3};
+        quint16(m_profile.thermalModules), 0, 120, 0, 0, 0, 60, quint16(m_map), 0x0001, 0x86A0, 3};
     image.add(system.first, values);
     image.set(24, 15);
     // Global values: over current, under current and over KW delays and setpoints.

@@ -33,6 +33,8 @@ public:
         double energyKwh = 0;
     };
     const std::vector<Meter>& meters() const { return m_meters; }
+    const UnitProfile& profile() const { return m_profile; }
+    int mapVersion() const { return m_map; }
 
 private:
     void installSystem(RegisterImage& image);

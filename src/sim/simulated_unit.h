@@ -10,6 +10,8 @@
 
 namespace halvana {
 
+class SimulatedMeters;
+
 // The unit behind the simulator's ports: its register image, its features and its restart.
 class SimulatedUnit : public QObject {
     Q_OBJECT
@@ -24,6 +26,9 @@ public:
     const RegisterImage& image() const { return m_image; }
 
     void addFeature(std::unique_ptr<UnitFeature> feature);
+    // The meters the profile made, for the features set up after it; null before.
+    const SimulatedMeters* meters() const { return m_meters; }
+    void setMeters(const SimulatedMeters* meters) { m_meters = meters; }
     // The command-line options of all features.
     QList<QCommandLineOption> featureOptions() const;
     // Sets every feature up in turn, then applies the --set presets; false with a message.
@@ -43,6 +48,7 @@ signals:
 private:
     RegisterImage m_image;
     std::vector<std::unique_ptr<UnitFeature>> m_features;
+    const SimulatedMeters* m_meters = nullptr;
     int m_rebootTimeMs = 3000;
     bool m_rebooting = false;
 };

@@ -62,6 +62,19 @@ QString readStatement(const QStringList& words, UnitProfile& profile, std::vecto
         profile.inputBoard = words[1] == QLatin1String("on");
         return {};
     }
+    if (keyword == QLatin1String("calibration-time")) {
+        const auto ms = number(words.value(1), 0, 600000);
+        if (words.size() != 2 || !ms)
+            return QStringLiteral("calibration-time wants milliseconds from 0 to 600000");
+        profile.calibrationTimeMs = *ms;
+        return {};
+    }
+    if (keyword == QLatin1String("calibration-fail")) {
+        if (words.size() != 2 || !number(words[1], 1, UnitProfile::kMaxMeters))
+            return QStringLiteral("calibration-fail wants a meter number (1-250)");
+        conditions.emplace_back(line, words.join(QLatin1Char(' ')));
+        return {};
+    }
     if (keyword == QLatin1String("alarm") || keyword == QLatin1String("warning")) {
         if (words.size() != 3 || !number(words[1], 1, UnitProfile::kMaxMeters) || !number(words[2], 0, 65535))
             return keyword + QStringLiteral(" wants a meter number (1-250) and a word, for example 0x0001");
@@ -150,6 +163,10 @@ std::optional<UnitProfile> UnitProfile::parse(const QString& text, const QString
         const int meter = *number(words[1], 1, kMaxMeters);
         if (meter > int(profile.meters.size()))
             return fail(line, QStringLiteral("there is no meter %1 (the profile has %2)").arg(meter).arg(profile.meters.size()));
+        if (words[0] == QLatin1String("calibration-fail")) {
+            profile.calibrationFailMeters.push_back(meter);
+            continue;
+        }
         Meter& m = profile.meters[size_t(meter - 1)];
         (words[0] == QLatin1String("alarm") ? m.alarmWord : m.warningWord) = quint16(*number(words[2], 0, 65535));
     }

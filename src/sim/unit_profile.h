@@ -19,6 +19,8 @@ namespace halvana {
 //   warning 20 0x0004            warning word of meter 20
 //   thermal-modules 2            modules 1..N have sensors fitted (the unit has six slots)
 //   input-board on|off
+//   calibration-time 3000        how long a calibration runs before its verdict (ms)
+//   calibration-fail 5           calibrating meter 5 (1-based, in list order) fails
 struct UnitProfile {
     struct Meter {
         int type = 1;
@@ -34,6 +36,9 @@ struct UnitProfile {
     std::vector<Meter> meters;
     int thermalModules = 2;
     bool inputBoard = true;
+    int calibrationTimeMs = 3000;
+    // 1-based meter numbers whose calibration fails.
+    std::vector<int> calibrationFailMeters;
 
     static constexpr int kMaxMeters = 250;
 

@@ -91,4 +91,5 @@ TEST(InfoProfile, ABadProfileLineIsNamedAndTheSimulatorDoesNotStart)
     EXPECT_FALSE(UnitProfile::parse(QStringLiteral("meter branch\nalarm 2 0x1\n"), QStringLiteral("p"), &error));
     EXPECT_EQ(error, QStringLiteral("p line 2: there is no meter 2 (the profile has 1)"));
     EXPECT_FALSE(UnitProfile::parse(QStringLiteral("firmware 2.5\n"), QStringLiteral("p"), &error));
+    EXPECT_FALSE(UnitProfile::parse(QStringLiteral("meter branch\ncalibration-fail 2\n"), QStringLiteral("p"), &error));
 }

@@ -1,0 +1,67 @@
+#include "e2e/e2e_support.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace halvana::test;
+
+namespace {
+
+// Two subfeeds (panels 1 and 2), a panel and four branches; calibrating meter 2 fails.
+const char* const kCalibrationProfile = "meter subfeed count=2\n"
+                                        "meter panel\n"
+                                        "meter branch count=4\n"
+                                        "calibration-time 600\n"
+                                        "calibration-fail 2\n";
+
+class CalibrateAgainstSim : public ::testing::TestWithParam<Wire> {
+protected:
+    bool startSim(const QStringList& extraArgs = {})
+    {
+        QFile file(m_dir.filePath(QStringLiteral("unit.txt")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(kCalibrationProfile) < 0)
+            return false;
+        file.close();
+        return m_sim.start(GetParam(), QStringList{QStringLiteral("--profile"), file.fileName()} + extraArgs);
+    }
+
+    QTemporaryDir m_dir;
+    SimProcess m_sim;
+};
+
+} // namespace
+
+TEST_P(CalibrateAgainstSim, PrintsEachResultAndExitsOnTheVerdict)
+{
+    ASSERT_TRUE(startSim()) << qPrintable(m_sim.output());
+    const struct {
+        const char* options;
+        const char* out;
+        int exitCode;
+    } cases[] = {
+        {"--level system --type subfeed --panel 1 --command offset", "In Progress\nSuccess\n", 0},
+        {"--level system --type subfeed --panel 2 --reading 120", "In Progress\nFail\n", 1},
+        // Branch 3 is meter 6; the register after its response register is meter 7's first.
+        {"--level meter --type 1-phase --meter 3 --reading 5", "In Progress\nSuccess\nResponse: 7\n", 0},
+        {"--level meter --type 3-phase --meter 2 --cal-type voltage --param c --reading 230",
+         "In Progress\nFail\nResponse: 0\n", 1},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = runCli(m_sim.connection(), QStringLiteral("calibrate ") + QLatin1String(c.options));
+        EXPECT_EQ(r.out, QLatin1String(c.out)) << c.options << ": " << qPrintable(r.err);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.options;
+    }
+}
+
+// A unit that loses every reply: the command step fails, never a verdict.
+TEST_P(CalibrateAgainstSim, LostRepliesEndInTheFailedStep)
+{
+    ASSERT_TRUE(startSim({QStringLiteral("--faults"), QStringLiteral("drop=1")})) << qPrintable(m_sim.output());
+    const RunResult r = runCli(m_sim.connection(), QStringLiteral("calibrate --level system --command offset"));
+    EXPECT_EQ(r.out, QStringLiteral("In Progress\nFailed 1\n")) << qPrintable(r.err);
+    EXPECT_EQ(r.exitCode, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wires, CalibrateAgainstSim, ::testing::Values(Wire::Tcp, Wire::Rtu), wireName);
