@@ -146,7 +146,8 @@ TEST_F(LinkWindowsTest, PcSetupSaveStoresReconnectsAndLetsGoOfTheSerialLine)
     EXPECT_EQ(polling().PollStep(), 0);
     EXPECT_EQ(f.statusPanel("Mode")->text(), "TCP");
     EXPECT_FALSE(f.statusPanel("Baud")->isVisibleTo(&f));
-    // Calibration and the terminal script runner are RS-485 only.
+    // The script runner has no command yet; calibration goes over TCP as well.
+    EXPECT_TRUE(f.menuAction("mnuBCM_Cal_Top")->isEnabled());
     EXPECT_FALSE(f.menuAction("mnuRunScript")->isEnabled());
 }
 

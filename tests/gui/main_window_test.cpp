@@ -17,7 +17,7 @@ TEST_F(MainWindowTest, MenusFollowTheStoredLoginLevel)
     popupItem->setObjectName("mnuEnable");
     f.registerMenuAction(popupItem);
     const std::map<const char*, bool> enabled = {
-        {"mnuView", true}, {"mnuEnable", true}, {"mnuChangePassword", true}, {"mnuService", false}, {"mnuLogin", true}};
+        {"mnuView", true}, {"mnuEnable", true}, {"mnuChangePassword", true}, {"mnuService", true}, {"mnuDataSpy", false}, {"mnuLogin", true}};
     for (const auto& [menu, on] : enabled)
         EXPECT_EQ(f.menuAction(menu)->isEnabled(), on) << menu;
 }

@@ -28,7 +28,13 @@ constexpr MenuRule kRules[] = {
     {"mnuUpgrade", Rule::SuperOnly},
     {"mnuTerminal", Rule::SuperOnly},
     {"mnuReboot", Rule::SuperOnly},
-    {"mnuService", Rule::SuperOnly},
+    // The Service menu opens for the Administrator too, or Calibration and Run Script, which
+    // that level may use, could not be reached; its other items stay the Supervisor's.
+    {"mnuService", Rule::AdminOrSuper},
+    {"mnuScriptGrid", Rule::SuperOnly},
+    {"mnuAllSettings", Rule::SuperOnly},
+    {"mnuCompareSettings", Rule::SuperOnly},
+    {"mnuDataSpy", Rule::SuperOnly},
 };
 
 bool allows(Rule rule, LoginLevel level, int)

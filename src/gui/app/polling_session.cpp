@@ -9,6 +9,7 @@
 #include "gui/app/link_wiring.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
+#include "gui/calibration/frm_sfcm_cal.h"
 #include "gui/capture/capture_commands.h"
 #include "gui/terminal/terminal_wiring.h"
 #include "gui/views/data_views.h"
@@ -25,6 +26,7 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     m_views = new DataViews(form, m_session->data());
     m_captures = new CaptureCommands(form, data(), sequencer(), *m_views);
     new SettingEditor(form, *m_session, *m_views);
+    FrmSfcmCal::install(form, *m_session);
     m_terminal = new TerminalWiring(form, clock, *m_session,
                                     [captures = m_captures] { captures->showCompareFileListAfresh(); });
 
