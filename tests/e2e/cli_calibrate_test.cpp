@@ -13,7 +13,7 @@ namespace {
 const char* const kCalibrationProfile = "meter subfeed count=2\n"
                                         "meter panel\n"
                                         "meter branch count=4\n"
-                                        "calibration-time 600\n"
+                                        "calibration-time 900\n"
                                         "calibration-fail 2\n";
 
 class CalibrateAgainstSim : public ::testing::TestWithParam<Wire> {

@@ -9,14 +9,12 @@ namespace halvana {
 CalibrationResponse CalibrationResponse::ofStatus(quint16 status)
 {
     switch (status) {
-    case CalibrationSequence::kStatusInProgress:
-        return {CalibrationSequence::kInProgress, Verdict::None};
     case CalibrationSequence::kStatusFailed:
         return {QStringLiteral("Fail"), Verdict::Fail};
     case CalibrationSequence::kStatusSucceeded:
         return {QStringLiteral("Success"), Verdict::Success};
     default:
-        return {QString::number(status, 16).toUpper(), Verdict::None};
+        return {CalibrationSequence::kInProgress, Verdict::None};
     }
 }
 
@@ -162,9 +160,9 @@ void CalibrationSequence::onReadBack(const ExchangeOutcome& outcome)
         finish({kNoResult});
         return;
     }
-    const quint16 status = outcome.registers.front();
-    respond(CalibrationResponse::ofStatus(status));
-    if (status == kStatusInProgress) {
+    const CalibrationResponse response = CalibrationResponse::ofStatus(outcome.registers.front());
+    respond(response);
+    if (response.verdict == CalibrationResponse::Verdict::None) {
         m_step = Step::ReadBackPending;
         m_readBackDue = false;
         m_readBackDelay->setInterval(kStatusRepeatMs);
@@ -186,9 +184,9 @@ void CalibrationSequence::startStatusWait()
 
 void CalibrationSequence::systemStatusRead(quint16 status)
 {
-    if (m_step != Step::CalStatusWaiting || status == kStatusInProgress)
-        return;
-    finish(CalibrationResponse::ofStatus(status));
+    const CalibrationResponse response = CalibrationResponse::ofStatus(status);
+    if (m_step == Step::CalStatusWaiting && response.verdict != CalibrationResponse::Verdict::None)
+        finish(response);
 }
 
 // A repeated "In Progress" is told once.

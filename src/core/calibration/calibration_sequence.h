@@ -31,8 +31,9 @@ struct CalibrationResponse {
     bool finished = false;
     std::optional<quint16> responseValue;
 
-    // The calibration status word: 0x8002 in progress, 0x8008 failed, 0x8010 succeeded, any
-    // other value as hexadecimal text.
+    // The calibration status word: 0x8008 failed, 0x8010 succeeded. 0x8002 is in progress, and
+    // so is any other value: until the unit has taken the command, the status register may
+    // still hold the reading just written to it.
     static CalibrationResponse ofStatus(quint16 status);
 };
 
@@ -40,8 +41,8 @@ struct CalibrationResponse {
 // System level: the command, selection word and reading to registers 12..14; the verdict then
 // comes from register 14 of the system information replies the cycle reads, and from nothing
 // else. Meter level: the reading to `WriteRegister`, the command word to `WriteRegister` - 1,
-// `WriteRegister` read back 200 ms after that is acknowledged and again every second while it
-// says "In Progress", then `WriteRegister` + 2. Each step is judged by its own reply; a step
+// `WriteRegister` read back 200 ms after that is acknowledged and again every second until it
+// gives a verdict, then `WriteRegister` + 2. Each step is judged by its own reply; a step
 // refused or unanswered ends the calibration with its failure text, and no verdict within
 // 9000 ms of the command (`tmrWaitForCalStatus`) ends it with "No result".
 class CalibrationSequence : public QObject, public TickClient {
