@@ -24,12 +24,6 @@ protected:
     }
     ~CalibrationWindowTest() override { form.reset(); }
 
-    QWidget* open()
-    {
-        menu("mnuBCM_Cal_Top");
-        QMdiSubWindow* sub = form->findChildWindow("frmSFCM_Cal");
-        return sub ? sub->widget() : nullptr;
-    }
     template <typename T>
     static T* child(QWidget* w, const char* name)
     {
@@ -49,16 +43,14 @@ protected:
 TEST_F(CalibrationWindowTest, SystemLevelAgainstASilentUnitEndsInTheFailedStep)
 {
     start({{"LoginLevel", "1"}});
-    ASSERT_TRUE(form->menuAction("mnuService")->isEnabled());
-    QWidget* w = open();
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->windowTitle(), "Calibration");
-    EXPECT_FALSE(child<QPushButton>(w, "cmdCalibrate")->isEnabled());
+    menu("mnuBCM_Cal_Top");
+    QMdiSubWindow* sub = form->findChildWindow("frmSFCM_Cal");
+    ASSERT_NE(sub, nullptr);
+    QWidget* w = sub->widget();
     child<QRadioButton>(w, "optCalLevel1")->click();
     EXPECT_TRUE(child<QGroupBox>(w, "fraPanelNo")->isVisibleTo(w));
     EXPECT_FALSE(child<QGroupBox>(w, "fraMtrType")->isVisibleTo(w));
     EXPECT_FALSE(child<QRadioButton>(w, "optType0")->isVisibleTo(w));
-    EXPECT_EQ(child<QListWidget>(w, "lstMeterNo")->count(), 43);
 
     child<QListWidget>(w, "lstMeterType")->setCurrentRow(4);
     child<QRadioButton>(w, "optCommand1")->click();
@@ -76,7 +68,7 @@ TEST_F(CalibrationWindowTest, SystemLevelAgainstASilentUnitEndsInTheFailedStep)
         return frame.startsWith(QByteArray::fromHex("0110000B000306020240000000"));
     }));
 
-    subWindowOf(w)->move(30, 40);
-    subWindowOf(w)->close();
+    sub->move(30, 40);
+    sub->close();
     EXPECT_EQ(storeOnDisk()->value("frmSFCM_CalPos", "0"), QString::number(30 * 15));
 }

@@ -14,22 +14,15 @@ using Form = CalibrationForm;
 // and whether "&Calibrate" may be pressed.
 QString shown(const Form& f)
 {
-    QStringList parts;
-    if (f.meterKindFrameVisible())
-        parts << "kind";
-    if (f.panelFrameVisible())
-        parts << "panel";
-    if (f.meterTypeListEnabled())
-        parts << QStringLiteral("types=%1").arg(f.meterType());
-    if (f.voltageVisible())
-        parts << (f.voltageEnabled() ? "voltage" : "voltage-off");
-    parts << (f.calType() == Form::Current ? "current" : "volts");
-    if (f.parameterFrameVisible())
-        parts << "param";
-    parts << QStringLiteral("p%1").arg(f.param());
-    parts << QStringLiteral("%1:%2").arg(f.meterNumbers().size()).arg(f.meterNumbers().value(f.meter()));
-    parts << (f.calibrateEnabled() ? "go" : "wait");
-    return parts.join(' ');
+    const auto when = [](bool on, const QString& text) { return on ? text : QString(); };
+    const QStringList parts = {
+        when(f.meterKindFrameVisible(), "kind"), when(f.panelFrameVisible(), "panel"),
+        when(f.meterTypeListEnabled(), QStringLiteral("types=%1").arg(f.meterType())),
+        when(f.voltageVisible(), f.voltageEnabled() ? "voltage" : "voltage-off"),
+        f.calType() == Form::Current ? "current" : "volts", when(f.parameterFrameVisible(), "param"),
+        QStringLiteral("p%1 %2:%3").arg(f.param()).arg(f.meterNumbers().size()).arg(f.meterNumbers().value(f.meter())),
+        f.calibrateEnabled() ? "go" : "wait"};
+    return parts.join(' ').simplified();
 }
 
 } // namespace
@@ -75,9 +68,7 @@ TEST(CalibrationForm, RequestCarriesWordsRegistersAndARoundedReading)
     meter.setReading("120");
     auto r = meter.request(nullptr);
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->WriteRegister, 41048);
-    EXPECT_EQ(r->commandWord, 545);
-    EXPECT_EQ(r->reading, 120);
+    EXPECT_EQ(QVector<int>({r->WriteRegister, r->commandWord, r->reading}), QVector<int>({41048, 545, 120}));
 
     Form system;
     system.chooseLevel(Form::SystemLevel);

@@ -85,7 +85,6 @@ TEST(CalibrationSequence, MeterLevelStepsAndTheirFailures)
         {"never settles", 0, 60000, Fault::None, 0, {"In Progress", "No result end"},
          {200, 1200, 2200, 3200, 4200, 5200, 6200, 7200, 8200}},
         {"reading refused", 0, 0, Fault::Exception, 41048, {"Failed 1 end"}, {}},
-        {"command refused", 0, 0, Fault::Exception, 41047, {"Failed 2 end"}, {}},
         {"command lost", 0, 0, Fault::Drop, 41047, {"Failed 2 end"}, {}},
         {"read-back lost", 0, 0, Fault::Drop, -41048, {"No result end"}, {200}},
     };
