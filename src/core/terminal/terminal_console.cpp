@@ -220,7 +220,7 @@ void TerminalConsole::cmdConnect_Click()
 
 void TerminalConsole::lineLost()
 {
-    if (!m_wanted)
+    if (!m_wanted || m_released)
         return;
     m_queue.clear();
     Timer1->stop();
@@ -228,11 +228,11 @@ void TerminalConsole::lineLost()
     tmrRestartMSComm->start();
 }
 
-void TerminalConsole::SendTLM_Command()
+void TerminalConsole::SendTLM_Command(std::function<void()> sent)
 {
     m_history << m_commandLine;
     tmrDisconnected->setEnabled(true);
-    SendToUSB(m_commandLine + QLatin1Char('\r'));
+    SendToUSB(m_commandLine + QLatin1Char('\r'), std::move(sent));
     setCommandLine(QString());
 }
 
@@ -247,8 +247,31 @@ void TerminalConsole::Send_SP_Command(const QString& text)
     SendTLM_Command();
 }
 
+void TerminalConsole::releasePort()
+{
+    m_released = true;
+    m_queue.clear();
+    m_queue.setTransport(nullptr);
+    tmrDisconnected->stop();
+}
+
+void TerminalConsole::resumePort()
+{
+    if (!m_released)
+        return;
+    m_released = false;
+    m_queue.setTransport(m_port);
+    if (!m_port)
+        return;
+    m_port->setBaudRate(kBaud);
+    if (!m_port->isOpen() && m_wanted && !openPort())
+        lineLost();
+}
+
 void TerminalConsole::onBytes(const QByteArray& bytes)
 {
+    if (m_released)
+        return;
     tmrDisconnected->stop();
     if (!m_indicatorLit) {
         setIndicator(true);

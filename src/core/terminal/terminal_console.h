@@ -55,11 +55,17 @@ public:
     void unload();
 
     void cmdConnect_Click();
-    // Sends the command line with a carriage return and empties it.
-    void SendTLM_Command();
+    // Sends the command line with a carriage return and empties it; `sent` as for SendToUSB.
+    void SendTLM_Command(std::function<void()> sent = {});
     // Queues text for the port; `sent` runs once its last character has had its time.
     void SendToUSB(const QString& text, std::function<void()> sent = {});
     void Send_SP_Command(const QString& text);
+
+    // A firmware transfer borrows the open port: the terminal neither sends nor shows anything
+    // until it gets the port back at its own speed.
+    void releasePort();
+    void resumePort();
+    bool isPortReleased() const { return m_released; }
 
 signals:
     void panelChanged(const QString& key, const QString& text);
@@ -100,6 +106,7 @@ private:
     bool m_armed = false;
     // The user wants the port open: a line lost is reopened.
     bool m_wanted = false;
+    bool m_released = false;
     QDateTime m_connectTime;
 
     std::unique_ptr<Timer> tmrStartup;
