@@ -2,6 +2,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_context.h"
 #include "cli/cli_session.h"
+#include "cli/service_port.h"
 #include "core/app/shell_settings.h"
 #include "core/terminal/password_masking.h"
 #include "core/terminal/send_queue.h"
@@ -16,7 +17,6 @@ namespace halvana::cli {
 
 namespace {
 
-const QString kService = QStringLiteral("service");
 // The unit has finished answering after this long without a byte.
 constexpr int kSilenceMs = 1000;
 
@@ -24,8 +24,7 @@ int runService(CliContext& ctx)
 {
     const QCommandLineParser& parser = ctx.parser();
     SerialTransport port(&ctx.settings());
-    port.setEndpoint(parser.isSet(kService) ? parser.value(kService)
-                                            : QString::number(CommSettings::read(ctx.settings()).commPort));
+    aimAtServicePort(ctx, port);
     port.setBaudRate(parser.isSet(QStringLiteral("baud")) ? parser.value(QStringLiteral("baud")).toInt()
                                                            : TerminalConsole::kBaud);
     if (!port.open())
@@ -76,19 +75,19 @@ int runService(CliContext& ctx)
 }
 
 const CliCommandRegistration registration({
-    kService,
+    QStringLiteral("service"),
     QStringLiteral("[--service DEVICE] COMMAND..."),
     QStringLiteral("send each COMMAND line to the unit's service port (DEVICE, or the stored \"CommPort\"; at\n"
                    "--baud, 57600 unless given) as the terminal does, paced with its carriage return; print what\n"
                    "the unit answers until 1 s of silence, device passwords masked"),
-    {QCommandLineOption(kService, QStringLiteral("The unit's service port."), QStringLiteral("DEVICE"))},
+    {servicePortOption()},
     1,
     -1,
     false,
     runService,
     [](const QStringList&, const QCommandLineParser& parser) {
-        if (parser.isSet(QStringLiteral("tcp")) || parser.isSet(QStringLiteral("rtu")))
-            return QStringLiteral("service talks to the service port: give --service DEVICE, not --tcp or --rtu");
+        if (const QString wrong = checkServicePortOptions(QStringLiteral("service"), parser); !wrong.isEmpty())
+            return wrong;
         if (parser.isSet(QStringLiteral("baud")) && !lineSpeedOf(parser.value(QStringLiteral("baud"))))
             return QStringLiteral("--baud: \"%1\" is not a line speed").arg(parser.value(QStringLiteral("baud")));
         return QString();

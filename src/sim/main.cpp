@@ -89,6 +89,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<ServiceConsole> console;
     if (!options->serviceDevice.isEmpty()) {
         console = std::make_unique<ServiceConsole>(unit);
+        console->setUpgrade(options->upgradeDir, options->upgradeFaults);
         if (!console->open(options->serviceDevice, options->serviceBaud, &error)) {
             std::fprintf(stderr, "halvana-sim: %s\n", qPrintable(error));
             return 1;

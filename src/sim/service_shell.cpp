@@ -2,6 +2,7 @@
 
 #include "core/device/register_map.h"
 #include "core/terminal/password_masking.h"
+#include "core/upgrade/upgrade_boards.h"
 #include "sim/register_image.h"
 
 #include <QStringList>
@@ -28,6 +29,7 @@ const QString kHelp = QStringLiteral(
     "  meter add TYPE NUMBER     add a meter of TYPE (1 2 3 4 5 9) as number NUMBER\r\n"
     "  meter del                 delete all meters\r\n"
     "  meter save                store the configuration\r\n"
+    "  upgd, upgdin, upgdtmp     receive a firmware image (MCB, DIB, TIB) by XMODEM-CRC\r\n"
     "  config                    hand the RS-485 port back to Modbus\r\n"
     "  logout                    end the session\r\n");
 
@@ -72,6 +74,14 @@ QString ServiceShell::lineEntered(const QString& line)
     // The wake-up text is answered whether or not anyone is logged in.
     if (text == QLatin1String("config"))
         return QStringLiteral("RS-485 port in Modbus mode") + kLineEnd + (m_loggedIn ? kPrompt : kPasswordPrompt);
+    if (m_loggedIn) {
+        for (const UpgradeBoard& board : kUpgradeBoards) {
+            if (text == QLatin1String(board.command)) {
+                m_upgradeBoard = QLatin1String(board.caption);
+                return QString();
+            }
+        }
+    }
     return m_loggedIn ? command(text) + kPrompt : login(text);
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <utility>
+
 namespace halvana {
 
 class RegisterImage;
@@ -21,6 +23,9 @@ public:
     // What the unit sends back for the received bytes.
     QByteArray receive(const QByteArray& bytes);
     bool isLoggedIn() const { return m_loggedIn; }
+    // The board whose upgrade command was just entered ("MCB"), once; empty when none was.
+    // The unit then receives the board's image, and the shell waits without a prompt.
+    QString takeUpgradeRequest() { return std::exchange(m_upgradeBoard, QString()); }
 
 private:
     QString lineEntered(const QString& line);
@@ -38,6 +43,7 @@ private:
     QByteArray m_line;
     bool m_loggedIn = false;
     bool m_unsaved = false;
+    QString m_upgradeBoard;
 };
 
 } // namespace halvana

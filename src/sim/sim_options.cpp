@@ -1,6 +1,7 @@
 #include "sim/sim_options.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 namespace halvana {
 
@@ -55,17 +56,27 @@ bool readInt(const QCommandLineParser& parser, const QString& name, int min, int
 void SimOptions::addTo(QCommandLineParser& parser)
 {
     parser.addOptions({
-        {QStringLiteral("tcp"), QStringLiteral("Serve Modbus TCP on [HOST:]PORT (HOST 127.0.0.1 unless given; "
-                                               "PORT 0 picks a free port)."),
+        {QStringLiteral("tcp"),
+         QStringLiteral("Serve Modbus TCP on [HOST:]PORT (HOST 127.0.0.1 unless given; "
+                        "PORT 0 picks a free port)."),
          QStringLiteral("[HOST:]PORT")},
         {QStringLiteral("rtu"), QStringLiteral("Serve Modbus RTU on a serial device or pseudo-terminal."),
          QStringLiteral("DEVICE")},
         {QStringLiteral("baud"), QStringLiteral("Line speed of --rtu (default 115200)."), QStringLiteral("BPS")},
         {QStringLiteral("pace"), QStringLiteral("Send RTU replies at the line's real speed.")},
-        {QStringLiteral("service"), QStringLiteral("Serve the service-port console on a serial device or pseudo-terminal."),
+        {QStringLiteral("service"),
+         QStringLiteral("Serve the service-port console on a serial device or pseudo-terminal."),
          QStringLiteral("DEVICE")},
         {QStringLiteral("service-baud"), QStringLiteral("Line speed of --service (default 57600)."),
          QStringLiteral("BPS")},
+        {QStringLiteral("upgrade-dir"),
+         QStringLiteral("Keep each firmware image received on the service port (upgd, upgdin, upgdtmp) in DIR as "
+                        "MCB.bin, DIB.bin or TIB.bin."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("upgrade-faults"),
+         QStringLiteral("Upgrade receive faults: NAK block N, lose the ACK of block N, cancel at block N; each entry "
+                        "acts once, repeat it to act again."),
+         QStringLiteral("nak=N,drop=N,cancel=N")},
         {QStringLiteral("slave"), QStringLiteral("Slave id of the unit, 1..247 (default 1)."), QStringLiteral("N")},
         {QStringLiteral("map"), QStringLiteral("Register map version, 1 or 2 (default 2)."), QStringLiteral("1|2")},
         {QStringLiteral("faults"),
@@ -115,6 +126,15 @@ std::optional<SimOptions> SimOptions::fromParser(const QCommandLineParser& parse
                     &options.rebootMs, error))
         return std::nullopt;
     options.pace = parser.isSet(QStringLiteral("pace"));
+    options.upgradeDir = parser.value(QStringLiteral("upgrade-dir"));
+    if (!options.upgradeDir.isEmpty() && !QFileInfo(options.upgradeDir).isDir())
+        return fail(QStringLiteral("--upgrade-dir: \"%1\" is not a folder").arg(options.upgradeDir));
+    if (parser.isSet(QStringLiteral("upgrade-faults"))) {
+        const auto faults = UpgradeFaults::parse(parser.value(QStringLiteral("upgrade-faults")), error);
+        if (!faults)
+            return std::nullopt;
+        options.upgradeFaults = *faults;
+    }
     if (parser.isSet(QStringLiteral("faults"))) {
         options.faults = FaultOptions::parse(parser.value(QStringLiteral("faults")), error);
         if (!options.faults)

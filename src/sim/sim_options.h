@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/fault_plan.h"
+#include "sim/xmodem_receiver.h"
 
 #include <QList>
 #include <QString>
@@ -28,6 +29,8 @@ struct SimOptions {
     bool pace = false;
     QString serviceDevice;
     qint32 serviceBaud = 57600;
+    QString upgradeDir;
+    UpgradeFaults upgradeFaults;
     int slaveId = 1;
     int mapVersion = 2;
     std::optional<FaultOptions> faults;

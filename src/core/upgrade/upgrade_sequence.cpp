@@ -146,8 +146,8 @@ void UpgradeSequence::showTimes()
     int left = 0;
     if (m_state == State::WaitingForUnit)
         left = xmodem::blockCount(m_image.size());
-    else if (m_sender.isRunning())
-        left = m_sender.blockCount() - m_sender.blocksAcknowledged();
+    else if (m_state == State::Transferring)
+        left = xmodem::blockCount(m_image.size()) - m_sender.blocksAcknowledged();
     emit timesChanged(upgrade_timing::timeText(m_estimateMs, true), upgrade_timing::timeText(elapsed),
                       upgrade_timing::timeText(left > 0 ? upgrade_timing::remainingMs(left) : 0, true));
 }
