@@ -12,6 +12,7 @@
 #include "gui/calibration/frm_sfcm_cal.h"
 #include "gui/capture/capture_commands.h"
 #include "gui/terminal/terminal_wiring.h"
+#include "gui/upgrade/upgrade_wiring.h"
 #include "gui/views/data_views.h"
 #include "gui/views/setting_editor.h"
 
@@ -29,6 +30,7 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     FrmSfcmCal::install(form, *m_session);
     m_terminal = new TerminalWiring(form, clock, *m_session,
                                     [captures = m_captures] { captures->showCompareFileListAfresh(); });
+    m_upgrade = new UpgradeWiring(form, clock, *m_session, *m_terminal);
 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,

@@ -16,6 +16,7 @@ class Sequencer;
 class TerminalWiring;
 class Transport;
 class UnitSession;
+class UpgradeWiring;
 
 // The main window's side of the unit session: the session itself (link, lifecycle, device
 // data, sequencer and writes), the link's menus and status panels, and the data windows that
@@ -34,6 +35,7 @@ public:
     DataViews& views() { return *m_views; }
     CaptureCommands& captures() { return *m_captures; }
     TerminalWiring& terminal() { return *m_terminal; }
+    UpgradeWiring& upgrade() { return *m_upgrade; }
 
 private:
     std::unique_ptr<UnitSession> m_session;
@@ -41,6 +43,7 @@ private:
     DataViews* m_views;
     CaptureCommands* m_captures;
     TerminalWiring* m_terminal;
+    UpgradeWiring* m_upgrade;
 };
 
 } // namespace halvana

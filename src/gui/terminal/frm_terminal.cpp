@@ -363,11 +363,18 @@ void FrmTerminal::cmdRead_Next_Click(int index)
     lstSP_Cmds->setCurrentItem(lstSP_Cmds->topLevelItem(next));
 }
 
-void FrmTerminal::cmdWrite_Click(int index)
+void FrmTerminal::cmdWrite_Click(int index, std::function<void()> sent)
 {
     m_console.setCommandLine(
         service_commands::commandWithArgument(txtCommand[size_t(index)]->text(), txtArgument[size_t(index)]->text()));
-    m_console.SendTLM_Command();
+    m_console.SendTLM_Command(std::move(sent));
+}
+
+void FrmTerminal::writeCommandRow(const QString& command, std::function<void()> sent)
+{
+    txtArgument[0]->clear();
+    txtCommand[0]->setText(command);
+    cmdWrite_Click(0, std::move(sent));
 }
 
 bool FrmTerminal::isCommandListExpanded() const

@@ -60,7 +60,10 @@ public:
     void lstSP_Cmds_DblClick();
     void cmdSend_tlm_Click(int index);
     void cmdRead_Next_Click(int index);
-    void cmdWrite_Click(int index);
+    void cmdWrite_Click(int index, std::function<void()> sent = {});
+    // A command through the first command row, its argument emptied, as the upgrade sends its
+    // board's command; `sent` runs once it has left.
+    void writeCommandRow(const QString& command, std::function<void()> sent);
     void cmdExpand_Click();
     void GetSP_Commands();
     void GetSP_Cmd_List();

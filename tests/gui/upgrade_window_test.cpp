@@ -1,0 +1,166 @@
+#include "core/session/unit_session.h"
+#include "core/terminal/terminal_console.h"
+#include "core/upgrade/upgrade_sequence.h"
+#include "e2e/e2e_support.h"
+#include "e2e/wait.h"
+#include "gui/app/polling_session.h"
+#include "gui/terminal/frm_terminal.h"
+#include "gui/terminal/terminal_wiring.h"
+#include "gui/upgrade/frm_upgrade.h"
+#include "gui/upgrade/upgrade_wiring.h"
+#include "io/qt_clock.h"
+#include "io/serial_port_names.h"
+#include "io/serial_transport.h"
+#include "main_window_fixture.h"
+#include "support/file_bytes.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+using namespace halvana;
+using namespace halvana::test;
+
+namespace {
+
+// The upgrade window with the service terminal on the simulator's service port.
+class UpgradeWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
+        ASSERT_TRUE(sim.startTcp({QStringLiteral("--service"), pty.unitSide(), QStringLiteral("--upgrade-dir"),
+                                  home.path()}))
+            << qPrintable(sim.output());
+        {
+            AppSettings s(storePath());
+            SerialPortNames::remember(s, 4, pty.toolSide());
+            ASSERT_TRUE(s.sync());
+        }
+        beforeLoad = [this](MDIForm1& f) {
+            polling = new PollingSession(f, clock, nullptr, nullptr);
+            service = std::make_unique<SerialTransport>(&f.settings());
+            polling->session().setServiceTransport(service.get());
+        };
+        start({{"LoginLevel", "2"}, {"CommPort", "4"}});
+        polling->upgrade().mnuUpgrade_Click();
+        ASSERT_TRUE(window() && terminal());
+        ASSERT_TRUE(consoleShows("Password: "));
+    }
+    void TearDown() override
+    {
+        form.reset();
+        EXPECT_TRUE(sim.stop()) << qPrintable(sim.output());
+    }
+
+    FrmUpgrade* window() const { return polling->upgrade().window(); }
+    FrmTerminal* terminal() const { return polling->terminal().terminal(); }
+    template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
+    QString status() const { return control<QPlainTextEdit>("txtFileTransferStatus")->toPlainText(); }
+    bool consoleShows(const char* text)
+    {
+        return waitUntil([&] { return terminal() && terminal()->console().console().text().contains(QLatin1String(text)); });
+    }
+    void logIn()
+    {
+        terminal()->console().Send_SP_Command(QStringLiteral("marten"));
+        ASSERT_TRUE(consoleShows("HALVANA> "));
+    }
+    QString writeImage(const QByteArray& bytes)
+    {
+        const QString path = home.path() + QStringLiteral("/image.bin");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    PtyPair pty;
+    SimProcess sim;
+    QtClock clock;
+    std::unique_ptr<SerialTransport> service;
+    PollingSession* polling = nullptr;
+};
+
+} // namespace
+
+TEST_F(UpgradeWindowTest, TheImageGoesThroughTheTerminalsPortAndTheWindowStaysWithTheOutcome)
+{
+    logIn();
+    const QByteArray image(600, 'f');
+    control<QComboBox>("cboFile")->setEditText(writeImage(image));
+    EXPECT_EQ(control<QLineEdit>("txtEstimatedTime")->text(), QStringLiteral("00:01"));
+    window()->cmdUpgrade_Click(0);
+    EXPECT_FALSE(control<QPushButton>("cmdExit")->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return control<QProgressBar>("prgBlocks")->value() >= 1; }));
+    EXPECT_EQ(control<QProgressBar>("prgBlocks")->maximum(), 5);
+    ASSERT_TRUE(waitUntil([&] { return !window()->sequence().isBusy(); }, 10000)) << qPrintable(status());
+
+    EXPECT_EQ(status(), QStringLiteral("File transfer succeeded!"));
+    EXPECT_EQ(fileBytes(home.path() + QStringLiteral("/MCB.bin")), image + QByteArray(40, 0x1A));
+    EXPECT_TRUE(shell.texts.contains(FrmUpgrade::kSucceededMessage)) << qPrintable(shell.texts.join('\n'));
+    EXPECT_EQ(terminal(), nullptr) << "the terminal closes after a success";
+    EXPECT_TRUE(control<QPushButton>("cmdUpgrade0")->isEnabled());
+
+    // The menu opens the terminal again, and leaves it open the second time.
+    polling->upgrade().mnuUpgrade_Click();
+    ASSERT_NE(terminal(), nullptr);
+    polling->upgrade().mnuUpgrade_Click();
+    ASSERT_NE(terminal(), nullptr);
+    ASSERT_TRUE(consoleShows("HALVANA> "));
+    terminal()->console().Send_SP_Command(QStringLiteral("logout"));
+    ASSERT_TRUE(consoleShows("Logged out"));
+
+    // At the password prompt "upgd" is no command: the window says so and the clock stops.
+    window()->cmdUpgrade_Click(1);
+    ASSERT_TRUE(waitUntil([&] { return !window()->sequence().isBusy(); }, 4000));
+    EXPECT_EQ(status(), UpgradeSequence::notInUpgradeModeText(QStringLiteral("upgdin")).replace("\r\n", "\n"));
+    const QString elapsed = control<QLineEdit>("txtElaspedTime")->text();
+    waitUntil([] { return false; }, 1100);
+    EXPECT_EQ(control<QLineEdit>("txtElaspedTime")->text(), elapsed);
+    EXPECT_TRUE(control<QPushButton>("cmdExit")->isEnabled());
+}
+
+TEST_F(UpgradeWindowTest, ClosingDuringATransferAsksThenCancelsAndHandsThePortBack)
+{
+    logIn();
+    control<QComboBox>("cboFile")->setEditText(writeImage(QByteArray(4000, 'g')));
+    window()->cmdUpgrade_Click(2);
+    ASSERT_TRUE(waitUntil([&] { return control<QProgressBar>("prgBlocks")->value() >= 2; }));
+    shell.answers = {false};
+    subWindowOf(window())->close();
+    ASSERT_NE(window(), nullptr) << "No keeps the window";
+    EXPECT_TRUE(shell.questions.last().endsWith(FrmUpgrade::kCloseQuery));
+    shell.answers = {true};
+    subWindowOf(window())->close();
+    EXPECT_EQ(window(), nullptr);
+    EXPECT_TRUE(form->statusPanel(QStringLiteral("CommMsg"))->text().startsWith("The upgrade is being canceled."));
+    // CAN CAN reached the unit; its answer shows in the terminal, which has its port again.
+    ASSERT_TRUE(consoleShows("Upgrade canceled"));
+    EXPECT_EQ(service->baudRate(), TerminalConsole::kBaud);
+    EXPECT_FALSE(QFile::exists(home.path() + QStringLiteral("/TIB.bin")));
+}
+
+TEST_F(UpgradeWindowTest, FilesAreCheckedBeforeAnythingIsSent)
+{
+    logIn();
+    const QString empty = writeImage(QByteArray());
+    shell.texts.clear();
+    window()->dropFiles({home.path() + "/a.BIN", empty, home.path() + "/old.bin.old"});
+    EXPECT_EQ(shell.texts, QStringList{FrmUpgrade::kWrongType});
+    EXPECT_EQ(control<QComboBox>("cboFile")->currentText(), home.path() + "/old.bin.old");
+    control<QComboBox>("cboFile")->setEditText(empty);
+    window()->cmdUpgrade_Click(0);
+    EXPECT_FALSE(window()->sequence().isBusy());
+    EXPECT_TRUE(shell.texts.last().contains(QStringLiteral("'") + empty + QStringLiteral("' is empty")));
+    EXPECT_TRUE(control<QPushButton>("cmdExit")->isEnabled());
+
+    window()->cmdAddFile_Click();
+    subWindowOf(window())->close();
+    start({});
+    polling->upgrade().mnuUpgrade_Click();
+    EXPECT_EQ(control<QComboBox>("cboFile")->currentText(), empty) << "the list and its index are kept";
+}
