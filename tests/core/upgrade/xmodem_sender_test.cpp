@@ -34,23 +34,6 @@ const QByteArray kCanCan(2, xmodem::CAN);
 
 } // namespace
 
-TEST(XmodemBlock, FramesNumberComplementPaddingAndCrc)
-{
-    // CRC-16/XMODEM of "123456789" is 0x31C3.
-    EXPECT_EQ(xmodem::crc16("123456789"), 0x31C3);
-    const QByteArray image = QByteArray(128, 'a') + "bc";
-    const QByteArray b = xmodem::block(image, 2);
-    ASSERT_EQ(b.size(), 133);
-    EXPECT_EQ(b.left(3), QByteArray("\x01\x02\xFD", 3));
-    EXPECT_EQ(b.mid(3, 128), QByteArray("bc") + QByteArray(126, 0x1A));
-    const quint16 crc = xmodem::crc16(b.mid(3, 128));
-    EXPECT_EQ(quint8(b[131]), crc >> 8);
-    EXPECT_EQ(quint8(b[132]), crc & 0xFF);
-    EXPECT_EQ(xmodem::block(QByteArray(300 * 128, 'z'), 256).mid(1, 2), QByteArray("\x00\xFF", 2));
-    EXPECT_EQ(xmodem::blockCount(128), 1);
-    EXPECT_EQ(xmodem::blockCount(129), 2);
-}
-
 TEST_F(SenderTest, SendsEveryBlockOnAckAndEndsWithTheEotHandshake)
 {
     sender.start(port, image);
