@@ -129,7 +129,8 @@ void TerminalConsole::unload()
         timer->stop();
     m_queue.clear();
     m_wanted = false;
-    if (isOpen())
+    // A port lent to a firmware transfer stays open for it.
+    if (isOpen() && !m_released)
         m_port->close();
 }
 

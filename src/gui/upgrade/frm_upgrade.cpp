@@ -4,6 +4,7 @@
 #include "core/app/app_title.h"
 #include "core/files/text_file.h"
 #include "core/modbus/status_panels.h"
+#include "core/modbus/transport.h"
 #include "core/session/unit_session.h"
 #include "core/upgrade/upgrade_boards.h"
 #include "core/upgrade/upgrade_status.h"
@@ -78,14 +79,19 @@ public:
         if (FrmTerminal* t = window())
             t->console().releasePort();
     }
+    // A terminal closed during the transfer left the port open for it; it closes now.
     void resumePort() override
     {
         if (FrmTerminal* t = window())
             t->console().resumePort();
+        else if (m_port)
+            m_port->close();
     }
+    void setPort(Transport* port) { m_port = port; }
 
 private:
     std::function<FrmTerminal*()> m_terminal;
+    Transport* m_port = nullptr;
 };
 
 FrmUpgrade::FrmUpgrade(Context context, QWidget* parent)
@@ -119,6 +125,8 @@ FrmUpgrade::FrmUpgrade(Context context, QWidget* parent)
 
 FrmUpgrade::~FrmUpgrade()
 {
+    // Closing with the program: the unit hears CAN CAN, but the main window, going too, hears nothing.
+    m_sequence.disconnect(this);
     m_sequence.cancel();
 }
 
@@ -264,6 +272,7 @@ void FrmUpgrade::cmdUpgrade_Click(int index)
         setStatus(QStringLiteral("There is no service port to send the image on."));
         return;
     }
+    m_terminalLink->setPort(port);
     if (!m_sequence.start(path, command, *m_terminalLink, *port)) {
         setStatus(m_sequence.error());
         m_context.shell.showMessage(MessageSink::Severity::Warning, kAppTitle, m_sequence.error());
