@@ -3,6 +3,7 @@
 #include "core/app/app_settings.h"
 #include "core/app/shell_settings.h"
 #include "core/terminal/service_commands.h"
+#include "gui/app/named_button.h"
 #include "gui/app/shell_services.h"
 #include "gui/terminal/console_view.h"
 
@@ -35,14 +36,6 @@ constexpr int kDefaultListLeftTwips = 8580;
 
 const QString kCommandListLeftKey = QStringLiteral("_fraSP_Cmd_List_Left");
 const QString kCommandListExpandKey = QStringLiteral("_CmdListExpandFlag");
-
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* lineEdit(const QString& name, QWidget* parent)
 {
@@ -88,12 +81,12 @@ FrmTerminal::~FrmTerminal()
 
 void FrmTerminal::buildControls()
 {
-    cmdConnect = button(QStringLiteral("cmdConnect"), m_console.connectCaption(), this);
+    cmdConnect = namedButton(QStringLiteral("cmdConnect"), m_console.connectCaption(), this);
     shpConnected = new QLabel(this);
     shpConnected->setObjectName(QStringLiteral("shpConnected"));
     shpConnected->setFixedSize(14, 14);
     shpConnected->setStyleSheet(QStringLiteral("border: 1px solid gray;"));
-    cmdExpand = button(QStringLiteral("cmdExpand"), QString(), this);
+    cmdExpand = namedButton(QStringLiteral("cmdExpand"), QString(), this);
     auto* top = new QHBoxLayout;
     top->setSpacing(4);
     top->addWidget(cmdConnect);
@@ -104,7 +97,7 @@ void FrmTerminal::buildControls()
     auto* buttons = new QGridLayout;
     buttons->setSpacing(2);
     for (int i = 0; i < int(cmdSP_Commands.size()); ++i) {
-        cmdSP_Commands[size_t(i)] = button(QStringLiteral("cmdSP_Commands%1").arg(i), QString(), this);
+        cmdSP_Commands[size_t(i)] = namedButton(QStringLiteral("cmdSP_Commands%1").arg(i), QString(), this);
         buttons->addWidget(cmdSP_Commands[size_t(i)], i / 5, i % 5);
         connect(cmdSP_Commands[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdSP_Commands_Click(i); });
     }
@@ -129,7 +122,7 @@ void FrmTerminal::buildControls()
         txtCommand[size_t(i)] = lineEdit(QStringLiteral("txtCommand%1").arg(i), this);
         txtArgument[size_t(i)] = lineEdit(QStringLiteral("txtArgument%1").arg(i), this);
         txtArgument[size_t(i)]->setPlaceholderText(QStringLiteral("argument"));
-        cmdWrite[size_t(i)] = button(QStringLiteral("cmdWrite%1").arg(i), QStringLiteral("Write"), this);
+        cmdWrite[size_t(i)] = namedButton(QStringLiteral("cmdWrite%1").arg(i), QStringLiteral("Write"), this);
         rows->addWidget(txtCommand[size_t(i)], 0, i * 3);
         rows->addWidget(txtArgument[size_t(i)], 0, i * 3 + 1);
         rows->addWidget(cmdWrite[size_t(i)], 0, i * 3 + 2);
@@ -182,10 +175,10 @@ QWidget* FrmTerminal::buildCommandList()
     lstSP_Cmds->setColumnWidth(0, kTabStopPixels);
     lstSP_Cmds->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     lstSP_Cmds->setMinimumWidth(200);
-    cmdSend_tlm[0] = button(QStringLiteral("cmdSend_tlm0"), QStringLiteral("Send"), fraSP_Cmd_List);
-    cmdSend_tlm[1] = button(QStringLiteral("cmdSend_tlm1"), QStringLiteral("Send with:"), fraSP_Cmd_List);
-    cmdRead_Next[0] = button(QStringLiteral("cmdRead_Next0"), QStringLiteral("Up"), fraSP_Cmd_List);
-    cmdRead_Next[1] = button(QStringLiteral("cmdRead_Next1"), QStringLiteral("Down"), fraSP_Cmd_List);
+    cmdSend_tlm[0] = namedButton(QStringLiteral("cmdSend_tlm0"), QStringLiteral("Send"), fraSP_Cmd_List);
+    cmdSend_tlm[1] = namedButton(QStringLiteral("cmdSend_tlm1"), QStringLiteral("Send with:"), fraSP_Cmd_List);
+    cmdRead_Next[0] = namedButton(QStringLiteral("cmdRead_Next0"), QStringLiteral("Up"), fraSP_Cmd_List);
+    cmdRead_Next[1] = namedButton(QStringLiteral("cmdRead_Next1"), QStringLiteral("Down"), fraSP_Cmd_List);
     txtListArgument = lineEdit(QStringLiteral("txtListArgument"), fraSP_Cmd_List);
     txtListArgument->setPlaceholderText(QStringLiteral("argument"));
 
@@ -210,13 +203,13 @@ QWidget* FrmTerminal::buildCommandList()
 
 QLayout* FrmTerminal::buildCaptureRow()
 {
-    cmdStart = button(QStringLiteral("cmdStart"), QStringLiteral("Start"), this);
+    cmdStart = namedButton(QStringLiteral("cmdStart"), QStringLiteral("Start"), this);
     lblFilename = new QLabel(this);
     lblFilename->setObjectName(QStringLiteral("lblFilename"));
-    cmdOpenFile = button(QStringLiteral("cmdOpenFile"), QStringLiteral("Open File"), this);
-    cmdOpenFolder = button(QStringLiteral("cmdOpenFolder"), QStringLiteral("Open Folder"), this);
-    cmdRename = button(QStringLiteral("cmdRename"), QStringLiteral("Rename"), this);
-    cmdCompare = button(QStringLiteral("cmdCompare"), QStringLiteral("Compare"), this);
+    cmdOpenFile = namedButton(QStringLiteral("cmdOpenFile"), QStringLiteral("Open File"), this);
+    cmdOpenFolder = namedButton(QStringLiteral("cmdOpenFolder"), QStringLiteral("Open Folder"), this);
+    cmdRename = namedButton(QStringLiteral("cmdRename"), QStringLiteral("Rename"), this);
+    cmdCompare = namedButton(QStringLiteral("cmdCompare"), QStringLiteral("Compare"), this);
     tmrBlink = new QTimer(this);
     tmrBlink->setInterval(500);
     connect(tmrBlink, &QTimer::timeout, this, [this] {

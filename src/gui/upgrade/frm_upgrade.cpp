@@ -10,6 +10,7 @@
 #include "core/upgrade/upgrade_status.h"
 #include "core/upgrade/upgrade_timing.h"
 #include "gui/app/mdi_form1.h"
+#include "gui/app/named_button.h"
 #include "gui/app/shell_services.h"
 #include "gui/terminal/frm_terminal.h"
 
@@ -37,14 +38,6 @@ namespace {
 
 const QString kPropertiesSection = QStringLiteral("Properties");
 const QString kListIndexKey = QStringLiteral("cboFile_ListIndex");
-
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* timeBox(const QString& name, QWidget* parent)
 {
@@ -142,10 +135,10 @@ void FrmUpgrade::buildControls()
     cboFile->setAcceptDrops(true);
     cboFile->lineEdit()->setAcceptDrops(false);
     cboFile->installEventFilter(this);
-    cmdBrowse = button(QStringLiteral("cmdBrowse"), QStringLiteral("Browse"), fraFile);
-    cmdAddFile = button(QStringLiteral("cmdAddFile"), QStringLiteral("Save"), fraFile);
-    cmdRemoveFile = button(QStringLiteral("cmdRemoveFile"), QStringLiteral("Remove"), fraFile);
-    cmdOpenExplorer = button(QStringLiteral("cmdOpenExplorer"), QStringLiteral("O&pen Folder"), fraFile);
+    cmdBrowse = namedButton(QStringLiteral("cmdBrowse"), QStringLiteral("Browse"), fraFile);
+    cmdAddFile = namedButton(QStringLiteral("cmdAddFile"), QStringLiteral("Save"), fraFile);
+    cmdRemoveFile = namedButton(QStringLiteral("cmdRemoveFile"), QStringLiteral("Remove"), fraFile);
+    cmdOpenExplorer = namedButton(QStringLiteral("cmdOpenExplorer"), QStringLiteral("O&pen Folder"), fraFile);
     auto* fileGrid = new QGridLayout(fraFile);
     fileGrid->addWidget(cboFile, 0, 0, 1, 4);
     fileGrid->addWidget(cmdBrowse, 1, 0);
@@ -157,13 +150,13 @@ void FrmUpgrade::buildControls()
     fraStart->setObjectName(QStringLiteral("fraStart"));
     auto* startRow = new QHBoxLayout(fraStart);
     for (int i = 0; i < int(kUpgradeBoards.size()); ++i) {
-        cmdUpgrade[size_t(i)] = button(QStringLiteral("cmdUpgrade%1").arg(i),
-                                       QLatin1String(kUpgradeBoards[size_t(i)].caption), fraStart);
+        cmdUpgrade[size_t(i)] = namedButton(QStringLiteral("cmdUpgrade%1").arg(i),
+                                            QLatin1String(kUpgradeBoards[size_t(i)].caption), fraStart);
         startRow->addWidget(cmdUpgrade[size_t(i)]);
         connect(cmdUpgrade[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdUpgrade_Click(i); });
     }
     startRow->addSpacing(16);
-    cmdDowngrade = button(QStringLiteral("cmdDowngrade"), QStringLiteral("Downgrade"), fraStart);
+    cmdDowngrade = namedButton(QStringLiteral("cmdDowngrade"), QStringLiteral("Downgrade"), fraStart);
     startRow->addWidget(cmdDowngrade);
 
     auto* fraStatus = new QGroupBox(QStringLiteral("Upgrade Status"), this);
@@ -190,7 +183,7 @@ void FrmUpgrade::buildControls()
     times->addRow(QStringLiteral("Elapsed:"), txtElaspedTime);
     times->addRow(QStringLiteral("Remaining:"), txtRemainingTime);
 
-    cmdExit = button(QStringLiteral("cmdExit"), QStringLiteral("E&xit"), this);
+    cmdExit = namedButton(QStringLiteral("cmdExit"), QStringLiteral("E&xit"), this);
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(fraStatus, 1);
