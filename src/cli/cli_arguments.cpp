@@ -18,6 +18,7 @@ const QString kSlave = QStringLiteral("slave");
 const QString kSettings = QStringLiteral("settings");
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kHelp = QStringLiteral("help");
+const QString kStats = QStringLiteral("stats");
 
 QList<QCommandLineOption> commonOptions()
 {
@@ -28,6 +29,7 @@ QList<QCommandLineOption> commonOptions()
         {kSlave, QStringLiteral("Slave ID of the unit (1..247)."), QStringLiteral("ID")},
         {kSettings, QStringLiteral("Settings file to use instead of your own."), QStringLiteral("FILE")},
         {kDataDir, QStringLiteral("Folder with the definition files."), QStringLiteral("DIR")},
+        {kStats, QStringLiteral("After the command, print the link's statistics on stderr.")},
         {{QStringLiteral("h"), kHelp}, QStringLiteral("Show this help.")},
     };
 }
@@ -75,7 +77,7 @@ QString CliArguments::usage()
 {
     QString text = QStringLiteral(
         "Usage: halvana-cli [--tcp HOST[:PORT] | --rtu DEVICE [--baud BPS]] [--slave ID] [--settings FILE]\n"
-        "                   [--data-dir DIR] COMMAND ...\n"
+        "                   [--data-dir DIR] [--stats] COMMAND ...\n"
         "Without --tcp or --rtu the connection is the one stored in the settings.\n\nCommands:\n");
     for (const CliCommand& command : cliCommands()) {
         text += QStringLiteral("  %1 %2").arg(command.name, command.synopsis).trimmed().prepend(QStringLiteral("  "))
@@ -140,6 +142,11 @@ bool CliArguments::parse(const QStringList& arguments)
 QString CliArguments::settingsFile() const
 {
     return m_parser.value(kSettings);
+}
+
+bool CliArguments::statsRequested() const
+{
+    return m_parser.isSet(kStats);
 }
 
 QString CliArguments::dataDir() const

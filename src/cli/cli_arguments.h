@@ -49,6 +49,8 @@ public:
     // Empty: the user's own settings store.
     QString settingsFile() const;
     QString dataDir() const;
+    // --stats: the link's statistics after a command that talks to the unit.
+    bool statsRequested() const;
 
     // The connection options, with the stored settings filling what they leave open.
     std::optional<LinkTarget> linkTarget(const AppSettings& settings, QString* error) const;

@@ -3,6 +3,8 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
+#include "core/modbus/link_statistics.h"
+#include "core/session/unit_session.h"
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
 
@@ -45,6 +47,9 @@ int CliContext::run()
     }
     const int status = command.run(*this);
     m_out.flush();
+    if (m_session && m_arguments.statsRequested())
+        m_err << m_session->unit().statistics().summaryLine() << '\n';
+    m_err.flush();
     return status;
 }
 

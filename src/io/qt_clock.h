@@ -12,6 +12,7 @@ public:
     QtClock();
 
     qint64 nowMs() const override { return m_elapsed.elapsed(); }
+    qint64 nowUs() const override { return m_elapsed.nsecsElapsed() / 1000; }
     QDateTime currentDateTime() const override { return QDateTime::currentDateTime(); }
     std::unique_ptr<Timer> createTimer(int intervalMs = 0) override;
 

@@ -66,6 +66,8 @@ Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$WORK/display" >/dev/null 2>&1 &
 XVFB_PID=$!
 within 10 test -s "$WORK/display" || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$WORK/display")
+# On a loaded machine the server may take a moment to accept connections.
+within 20 xwininfo -root >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
 unset QT_QPA_PLATFORM
 $EXEC >"$WORK/gui.out" 2>&1 &
 GUI_PID=$!

@@ -12,6 +12,9 @@ namespace halvana {
 // The registers of a read reply (`RegData`), RegData[i] = register (first + i).
 using RegData = std::vector<quint16>;
 
+// Why a received frame is not the reply to the outstanding request.
+enum class RejectCause { None, Crc, WrongSlave, WrongFunction, WrongLength, WrongEcho, Header, ForeignTransaction };
+
 // One request as it went out: what its reply must match, and the number that tells its outcome
 // from any other's.
 struct ModbusRequest {
@@ -23,6 +26,10 @@ struct ModbusRequest {
     int count = 0;
     quint16 transactionId = 0;
     bool tcp = false;
+    // The polling step current when it was sent.
+    int pollStep = 0;
+    // When its last byte went to the line (the clock's microseconds); -1 while held back or unsent.
+    qint64 sentAtUs = -1;
 };
 
 // How an exchange ended. Exactly one outcome ends each request that was not refused.
@@ -43,6 +50,9 @@ struct ExchangeOutcome {
     int exceptionCode = 0;
     // Why it failed, as the status bar's communication message words it.
     QString reason;
+    RejectCause rejectCause = RejectCause::None;
+    // From the request's last byte to the reply's last byte, for an answered request; else -1.
+    qint64 roundTripUs = -1;
 
     bool answered() const { return kind == Kind::Registers || kind == Kind::Acknowledged || kind == Kind::Exception; }
     bool isWrite() const { return request.function == kWriteMultipleRegisters; }

@@ -136,6 +136,7 @@ ModbusLink::RequestResult ModbusLink::send(const RequestFrame& built, Transport*
     QByteArray bytes = built.bytes;
     ModbusRequest pending = request;
     pending.id = ++m_lastRequestId;
+    pending.pollStep = currentPollStep();
     if (pending.tcp) {
         // Only a request that goes out takes a transaction number.
         pending.transactionId = m_transactions.next();
@@ -156,6 +157,8 @@ ModbusLink::RequestResult ModbusLink::send(const RequestFrame& built, Transport*
 
     const bool sent = writeWhenLineFree(transport, bytes);
     m_pendingWritten = sent && m_heldFrame.isEmpty();
+    if (m_pendingWritten)
+        m_pending->sentAtUs = m_clock.nowUs();
     // A held request arms its time-out when it leaves.
     if (m_heldFrame.isEmpty())
         tmrTimeOut->start();
@@ -208,6 +211,8 @@ void ModbusLink::tmrLineFree_Timer()
         return;
     m_lateReplyGuard = false;
     m_pendingWritten = m_serial && m_serial->isOpen() && m_serial->write(frame) == frame.size();
+    if (m_pendingWritten && m_pending)
+        m_pending->sentAtUs = m_clock.nowUs();
     tmrTimeOut->start();
 }
 
@@ -252,6 +257,7 @@ void ModbusLink::onSerialBytes(const QByteArray& bytes)
     if (bytes.size() > room)
         m_receiveOverflow = true;
     m_receiveText.append(bytes.left(room));
+    m_lastByteAtUs = m_clock.nowUs();
     tmrRTU_Rec_Timeout->start();
     emit serialReceived();
 }
@@ -275,6 +281,8 @@ void ModbusLink::tmrRTU_Rec_Timeout_Timer()
     }
     if (!m_pendingWritten) {
         // Nothing of ours is on the line: a frame now answers an earlier request, if any.
+        if (m_lateReplyGuard)
+            emit lateReplyDropped();
         m_trafficLog.note(m_lateReplyGuard
                               ? QStringLiteral("Late: %1 bytes after the response time-out, dropped.").arg(frame.size())
                               : QStringLiteral("Dropped: %1 bytes with no request outstanding.").arg(frame.size()));
@@ -283,13 +291,13 @@ void ModbusLink::tmrRTU_Rec_Timeout_Timer()
         return;
     }
     if (m_receiveOverflow) {
-        reject(QStringLiteral("Reply longer than %1 bytes.").arg(kRtuBufferSize));
+        reject(RejectCause::WrongLength, QStringLiteral("Reply longer than %1 bytes.").arg(kRtuBufferSize));
         return;
     }
     const CheckedReply reply = checkRtuReply(
         frame, {m_pending->slaveId, m_pending->function, m_pending->address, m_pending->count, 0});
     if (!reply.ok())
-        reject(reply.error);
+        reject(reply.cause, reply.error);
     else
         dispatchReply(reply);
 }
@@ -301,6 +309,7 @@ void ModbusLink::onTcpBytes(const QByteArray& bytes)
         return;
     }
     m_tcpBuffer.append(bytes);
+    m_lastByteAtUs = m_clock.nowUs();
     const int size = tcpFrameSize(m_tcpBuffer);
     if (size == 0)
         return;
@@ -309,7 +318,7 @@ void ModbusLink::onTcpBytes(const QByteArray& bytes)
     if (size < 0) {
         logReceived(received);
         if (m_pending)
-            reject(QStringLiteral("Reply with an impossible Modbus TCP header."));
+            reject(RejectCause::Header, QStringLiteral("Reply with an impossible Modbus TCP header."));
         return;
     }
     const QByteArray frame = received.left(size);
@@ -330,11 +339,12 @@ void ModbusLink::handleTcpFrame(const QByteArray& frame)
     if (reply.foreignTransaction) {
         // A late reply to an earlier request; polling resumes shortly (tmrTCP_Startup).
         m_trafficLog.note(QStringLiteral("Dropped: ") + reply.error);
+        emit lateReplyDropped();
         emit unusableTcpReply();
         return;
     }
     if (!reply.ok())
-        reject(reply.error);
+        reject(reply.cause, reply.error);
     else
         dispatchReply(reply);
 }
@@ -345,12 +355,12 @@ void ModbusLink::logReceived(const QByteArray& bytes)
     m_trafficLog.UpdateDataSpy(kReceived, m_lastReceivedHex);
 }
 
-void ModbusLink::reject(const QString& reason)
+void ModbusLink::reject(RejectCause cause, const QString& reason)
 {
     m_trafficLog.note(QStringLiteral("Dropped: ") + reason);
     emit statusText(panel::CommMsg, QStringLiteral("Reply dropped: ") + reason);
     resumePolling();
-    endExchange(ExchangeOutcome::Kind::Rejected, reason);
+    endExchange(ExchangeOutcome::Kind::Rejected, reason, nullptr, cause);
 }
 
 void ModbusLink::dispatchReply(const CheckedReply& reply)
@@ -380,12 +390,16 @@ void ModbusLink::dispatchReply(const CheckedReply& reply)
     endExchange(ExchangeOutcome::Kind::Registers, QString(), &reply);
 }
 
-void ModbusLink::endExchange(ExchangeOutcome::Kind kind, const QString& reason, const CheckedReply* reply)
+void ModbusLink::endExchange(ExchangeOutcome::Kind kind, const QString& reason, const CheckedReply* reply,
+                             RejectCause cause)
 {
     ExchangeOutcome outcome;
     outcome.request = *m_pending;
     outcome.kind = kind;
     outcome.reason = reason;
+    outcome.rejectCause = cause;
+    if (reply && outcome.request.sentAtUs >= 0)
+        outcome.roundTripUs = m_lastByteAtUs - outcome.request.sentAtUs;
     if (reply) {
         outcome.exceptionCode = reply->exceptionCode;
         if (kind == ExchangeOutcome::Kind::Registers)

@@ -118,6 +118,8 @@ signals:
     // An RTU read went out (the connection watchdog is armed by it).
     void rtuReadSent();
     void unusableTcpReply();
+    // A reply came after its request had timed out (RTU) or answers an earlier transaction (TCP).
+    void lateReplyDropped();
     void serialReceived();
     void socketConnected();
     void socketClosed();
@@ -138,9 +140,10 @@ private:
     void holdLineFor(int ms);
     void handleTcpFrame(const QByteArray& frame);
     void logReceived(const QByteArray& bytes);
-    void reject(const QString& reason);
+    void reject(RejectCause cause, const QString& reason);
     void dispatchReply(const CheckedReply& reply);
-    void endExchange(ExchangeOutcome::Kind kind, const QString& reason, const CheckedReply* reply = nullptr);
+    void endExchange(ExchangeOutcome::Kind kind, const QString& reason, const CheckedReply* reply = nullptr,
+                     RejectCause cause = RejectCause::None);
     void clearReceived();
     void resumePolling();
     int currentPollStep() const;
@@ -173,6 +176,8 @@ private:
     // going out, or late replies may still come); a request meanwhile is held back.
     qint64 m_lineFreeAtMs = 0;
     bool m_lateReplyGuard = false;
+    // When the last received byte came (the clock's microseconds).
+    qint64 m_lastByteAtUs = 0;
     QByteArray m_heldFrame;
 
     std::unique_ptr<Timer> tmrRTU_Rec_Timeout;

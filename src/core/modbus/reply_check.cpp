@@ -21,10 +21,11 @@ int wordAt(const QByteArray& bytes, int i)
     return byteAt(bytes, i) * 256 + byteAt(bytes, i + 1);
 }
 
-CheckedReply failed(const QString& error)
+CheckedReply failed(RejectCause cause, const QString& error)
 {
     CheckedReply reply;
     reply.error = error;
+    reply.cause = cause;
     return reply;
 }
 
@@ -32,33 +33,35 @@ CheckedReply failed(const QString& error)
 CheckedReply checkPdu(const QByteArray& pdu, const ExpectedReply& expected)
 {
     if (pdu.isEmpty())
-        return failed(QStringLiteral("Reply has no function code."));
+        return failed(RejectCause::WrongLength, QStringLiteral("Reply has no function code."));
     const int function = byteAt(pdu, 0);
     CheckedReply reply;
     reply.function = function;
     if (function == (expected.function | kExceptionFlag)) {
         if (pdu.size() != 2)
-            return failed(QStringLiteral("Exception reply of %1 bytes, expected 2 after the header.")
-                              .arg(pdu.size()));
+            return failed(RejectCause::WrongLength,
+                          QStringLiteral("Exception reply of %1 bytes, expected 2 after the header.").arg(pdu.size()));
         reply.exceptionCode = byteAt(pdu, 1);
         return reply;
     }
     if (function != expected.function)
-        return failed(QStringLiteral("Function code %1 does not answer a function %2 request.")
+        return failed(RejectCause::WrongFunction,
+                      QStringLiteral("Function code %1 does not answer a function %2 request.")
                           .arg(function)
                           .arg(expected.function));
 
     if (function == kReadHoldingRegisters) {
         if (pdu.size() < 2)
-            return failed(QStringLiteral("Read reply without a byte count."));
+            return failed(RejectCause::WrongLength, QStringLiteral("Read reply without a byte count."));
         const int byteCount = byteAt(pdu, 1);
         if (byteCount != 2 * expected.count)
-            return failed(QStringLiteral("Byte count %1, expected %2 for %3 registers.")
-                              .arg(byteCount)
-                              .arg(2 * expected.count)
-                              .arg(expected.count));
+            return failed(RejectCause::WrongLength, QStringLiteral("Byte count %1, expected %2 for %3 registers.")
+                                                        .arg(byteCount)
+                                                        .arg(2 * expected.count)
+                                                        .arg(expected.count));
         if (pdu.size() != 2 + byteCount)
-            return failed(QStringLiteral("Read reply carries %1 data bytes, its byte count says %2.")
+            return failed(RejectCause::WrongLength,
+                          QStringLiteral("Read reply carries %1 data bytes, its byte count says %2.")
                               .arg(pdu.size() - 2)
                               .arg(byteCount));
         reply.registers.reserve(expected.count);
@@ -69,15 +72,16 @@ CheckedReply checkPdu(const QByteArray& pdu, const ExpectedReply& expected)
 
     // Write acknowledgement: the request's address and count echoed.
     if (pdu.size() != 5)
-        return failed(QStringLiteral("Write acknowledgement of %1 bytes, expected 5 after the header.")
-                          .arg(pdu.size()));
+        return failed(
+            RejectCause::WrongLength,
+            QStringLiteral("Write acknowledgement of %1 bytes, expected 5 after the header.").arg(pdu.size()));
     if (wordAt(pdu, 1) != expected.address || wordAt(pdu, 3) != expected.count)
-        return failed(QStringLiteral("Write acknowledgement for address %1, %2 registers; "
-                                     "the request was address %3, %4 registers.")
-                          .arg(wordAt(pdu, 1))
-                          .arg(wordAt(pdu, 3))
-                          .arg(expected.address)
-                          .arg(expected.count));
+        return failed(RejectCause::WrongEcho, QStringLiteral("Write acknowledgement for address %1, %2 registers; "
+                                                             "the request was address %3, %4 registers.")
+                                                  .arg(wordAt(pdu, 1))
+                                                  .arg(wordAt(pdu, 3))
+                                                  .arg(expected.address)
+                                                  .arg(expected.count));
     return reply;
 }
 
@@ -87,13 +91,13 @@ CheckedReply checkRtuReply(const QByteArray& frame, const ExpectedReply& expecte
 {
     // Slave, function and the two CRC bytes at the least.
     if (frame.size() < 4)
-        return failed(QStringLiteral("Reply of %1 bytes is too short.").arg(frame.size()));
+        return failed(RejectCause::WrongLength, QStringLiteral("Reply of %1 bytes is too short.").arg(frame.size()));
     if (byteAt(frame, 0) != expected.slaveId)
-        return failed(QStringLiteral("Reply from slave %1, expected slave %2.")
-                          .arg(byteAt(frame, 0))
-                          .arg(expected.slaveId));
+        return failed(
+            RejectCause::WrongSlave,
+            QStringLiteral("Reply from slave %1, expected slave %2.").arg(byteAt(frame, 0)).arg(expected.slaveId));
     if (!hasValidCrc(frame))
-        return failed(QStringLiteral("CRC error in a reply of %1 bytes.").arg(frame.size()));
+        return failed(RejectCause::Crc, QStringLiteral("CRC error in a reply of %1 bytes.").arg(frame.size()));
     return checkPdu(frame.mid(1, frame.size() - 3), expected);
 }
 
@@ -112,25 +116,25 @@ int tcpFrameSize(const QByteArray& buffer)
 CheckedReply checkTcpReply(const QByteArray& frame, const ExpectedReply& expected)
 {
     if (frame.size() < kMbapHeaderSize + 1)
-        return failed(QStringLiteral("Reply of %1 bytes is too short.").arg(frame.size()));
+        return failed(RejectCause::WrongLength, QStringLiteral("Reply of %1 bytes is too short.").arg(frame.size()));
     const int transaction = wordAt(frame, 0);
     if (transaction != expected.transactionId) {
-        CheckedReply reply = failed(QStringLiteral("Reply to transaction %1, expected %2.")
-                                        .arg(transaction)
-                                        .arg(expected.transactionId));
+        CheckedReply reply = failed(
+            RejectCause::ForeignTransaction,
+            QStringLiteral("Reply to transaction %1, expected %2.").arg(transaction).arg(expected.transactionId));
         reply.foreignTransaction = true;
         return reply;
     }
     if (wordAt(frame, 2) != 0)
-        return failed(QStringLiteral("Protocol identifier %1, expected 0.").arg(wordAt(frame, 2)));
+        return failed(RejectCause::Header, QStringLiteral("Protocol identifier %1, expected 0.").arg(wordAt(frame, 2)));
     if (wordAt(frame, 4) != frame.size() - 6)
-        return failed(QStringLiteral("Length field %1 does not match the %2 bytes after it.")
-                          .arg(wordAt(frame, 4))
-                          .arg(frame.size() - 6));
+        return failed(RejectCause::Header, QStringLiteral("Length field %1 does not match the %2 bytes after it.")
+                                               .arg(wordAt(frame, 4))
+                                               .arg(frame.size() - 6));
     if (byteAt(frame, 6) != expected.slaveId)
-        return failed(QStringLiteral("Reply from unit %1, expected unit %2.")
-                          .arg(byteAt(frame, 6))
-                          .arg(expected.slaveId));
+        return failed(
+            RejectCause::WrongSlave,
+            QStringLiteral("Reply from unit %1, expected unit %2.").arg(byteAt(frame, 6)).arg(expected.slaveId));
     return checkPdu(frame.mid(kMbapHeaderSize), expected);
 }
 

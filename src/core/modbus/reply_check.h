@@ -22,6 +22,7 @@ struct ExpectedReply {
 // exception flag for an exception) and, for a read, the register values.
 struct CheckedReply {
     QString error;
+    RejectCause cause = RejectCause::None;
     // TCP only: the frame belongs to another transaction (a late reply), not to this request.
     bool foreignTransaction = false;
     int function = 0;

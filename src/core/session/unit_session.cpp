@@ -7,7 +7,9 @@
 #include "core/device/setting_writes.h"
 #include "core/device/table_readout.h"
 #include "core/modbus/connection_lifecycle.h"
+#include "core/modbus/link_statistics.h"
 #include "core/modbus/modbus_link.h"
+#include "core/time/clock.h"
 
 namespace halvana {
 
@@ -19,7 +21,8 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
       m_sequencer(std::make_unique<Sequencer>(*m_link, *m_data, clock)),
       m_writes(std::make_unique<SettingWrites>(*m_link, *m_sequencer, messages)),
       m_calibration(std::make_unique<CalibrationSequence>(*m_link, *m_sequencer, clock)),
-      m_readout(std::make_unique<TableReadout>(*m_data, *m_sequencer, *m_link))
+      m_readout(std::make_unique<TableReadout>(*m_data, *m_sequencer, *m_link)),
+      m_statistics(std::make_unique<LinkStatistics>())
 {
     m_sequencer->setConnectionLifecycle(m_lifecycle.get());
     m_sequencer->addTickClient(m_writes.get());
@@ -28,6 +31,18 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
     // from no other reply.
     connect(m_data.get(), &DeviceData::systemInfoDecoded, m_calibration.get(), [this] {
         m_calibration->systemStatusRead(m_data->model().systemRegister(CalibrationSequence::kSystemStatusRegister));
+    });
+
+    // Every exchange is counted, and each cycle timed from the end of the one before.
+    connect(m_link.get(), &ModbusLink::exchangeEnded, this,
+            [this](const ExchangeOutcome& outcome) { m_statistics->record(outcome); });
+    connect(m_link.get(), &ModbusLink::lateReplyDropped, this,
+            [this] { m_statistics->recordLateReply(m_sequencer->PollStep()); });
+    connect(m_sequencer.get(), &Sequencer::cycleCompleted, this, [this, clk = &clock] {
+        const qint64 now = clk->nowMs();
+        if (m_cycleStartMs >= 0)
+            m_statistics->recordCycle(now - m_cycleStartMs);
+        m_cycleStartMs = now;
     });
 
     // Values read before the unit was lost stay grey until their block is read again.

@@ -11,6 +11,7 @@ class CalibrationSequence;
 class Clock;
 class ConnectionLifecycle;
 class DeviceData;
+class LinkStatistics;
 class MessageSink;
 class ModbusLink;
 class Sequencer;
@@ -44,6 +45,7 @@ public:
     SettingWrites& writes() { return *m_writes; }
     CalibrationSequence& calibration() { return *m_calibration; }
     TableReadout& readout() { return *m_readout; }
+    LinkStatistics& statistics() { return *m_statistics; }
 
 private:
     std::unique_ptr<ModbusLink> m_link;
@@ -53,6 +55,9 @@ private:
     std::unique_ptr<SettingWrites> m_writes;
     std::unique_ptr<CalibrationSequence> m_calibration;
     std::unique_ptr<TableReadout> m_readout;
+    std::unique_ptr<LinkStatistics> m_statistics;
+    // When the cycle under way began; -1 before the first cycle ended.
+    qint64 m_cycleStartMs = -1;
     Transport* m_service = nullptr;
 };
 

@@ -49,6 +49,8 @@ public:
 
     // Monotonic milliseconds since an arbitrary start.
     virtual qint64 nowMs() const = 0;
+    // The same clock in microseconds, for round trips shorter than a millisecond.
+    virtual qint64 nowUs() const { return nowMs() * 1000; }
     // Wall-clock time, for texts such as the connected-since display.
     virtual QDateTime currentDateTime() const = 0;
     virtual std::unique_ptr<Timer> createTimer(int intervalMs = 0) = 0;
