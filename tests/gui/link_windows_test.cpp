@@ -6,6 +6,8 @@
 #include "core/time/manual_clock.h"
 #include "gui/app/link_wiring.h"
 #include "gui/app/polling_session.h"
+#include "gui/modbus/frm_link_statistics.h"
+#include "core/modbus/link_statistics.h"
 #include "gui/views/data_views.h"
 #include "core/session/unit_session.h"
 #include "main_window_fixture.h"
@@ -19,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 
 #include <algorithm>
 
@@ -256,4 +259,23 @@ TEST_F(LinkWindowsTest, TheSessionGivesTheDecodersTheChannelNamesAndTheLinkThePa
     EXPECT_EQ(session->session().link().PanelOffset(), 4000);
     emit polling().pollingStatusChanged("Getting System Info");
     EXPECT_EQ(f.statusPanel("PollingStatus")->text(), "Getting System Info");
+}
+
+TEST_F(LinkWindowsTest, LinkStatisticsShowsTheCountsOfEveryStepAndResetClearsThem)
+{
+    MDIForm1& f = start({{"LoginLevel", "1"}});
+    ExchangeOutcome timedOut;
+    timedOut.request.pollStep = 2;
+    session->session().statistics().record(timedOut);
+    f.menuAction("mnuLinkStatistics")->trigger();
+    auto* window = f.findChild<FrmLinkStatistics*>("frmLinkStatistics");
+    ASSERT_NE(window, nullptr);
+    auto* grid = window->findChild<QTableWidget*>("grdCounters");
+    ASSERT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(grid->item(1, 0)->text(), "2");
+    EXPECT_EQ(grid->item(0, 4)->text(), "1") << "one time-out in all";
+    EXPECT_EQ(grid->item(0, 8)->text(), "100.0");
+    window->findChild<QPushButton*>("cmdReset")->click();
+    EXPECT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(grid->item(0, 1)->text(), "0");
 }

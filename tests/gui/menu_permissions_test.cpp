@@ -16,7 +16,7 @@ const std::map<QString, const char*> kTable = {
     {"mnuUsersFolders", "--yy"},   {"mnuDeleteReg", "--yy"},      {"mnuOpenAppFolder", "--yy"},
     {"mnuCommPortSettings", "--yy"}, {"mnuBCM_Cal_Top", "--yy"},  {"mnuRunScript", "--yy"},
     {"mnuUpgrade", "---y"},        {"mnuTerminal", "---y"},       {"mnuReboot", "---y"},
-    {"mnuService", "--yy"},        {"mnuScriptGrid", "---y"},     {"mnuAllSettings", "---y"},
+    {"mnuLinkStatistics", "--yy"}, {"mnuService", "--yy"},        {"mnuScriptGrid", "---y"},     {"mnuAllSettings", "---y"},
     {"mnuCompareSettings", "---y"}, {"mnuDataSpy", "---y"},
 };
 

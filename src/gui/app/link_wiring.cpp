@@ -18,6 +18,7 @@
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
 #include "gui/modbus/frm_data_spy.h"
+#include "gui/modbus/frm_link_statistics.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,7 +44,11 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
       m_lifecycle(session.lifecycle()),
       m_polling(session.sequencer()),
       m_dataSpy(new ChildWindowSlot(form, GeometryKeys::numbered(QStringLiteral("frmDataSpyPos"), 0, 1, 2, 3, 4),
-                                    QStringLiteral("mnuDataSpy"), &form.flags().dataSpyEnabled))
+                                    QStringLiteral("mnuDataSpy"), &form.flags().dataSpyEnabled)),
+      m_statistics(session.statistics()),
+      m_linkStatistics(new ChildWindowSlot(
+          form, GeometryKeys::numbered(QStringLiteral("frmLinkStatisticsPos"), 0, 1, 2, 3, 4),
+          QStringLiteral("mnuLinkStatistics")))
 {
     m_dataSpy->setDefaultSize(kDataSpyDefaultSize);
     // Closed by its close box the spy stops; closed by the shutdown it stays on, so it opens
@@ -108,6 +113,9 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
     form.setMenuCommand(QStringLiteral("mnuModbusPolling"), [this] { mnuModbusPolling_Click(); });
     form.setMenuCommand(QStringLiteral("mnuCommPortSettings"), [this] { mnuCommPortSettings_Click(); });
     form.setMenuCommand(QStringLiteral("mnuDataSpy"), [this] { mnuDataSpy_Click(); });
+    form.setMenuCommand(QStringLiteral("mnuLinkStatistics"), [this] {
+        m_linkStatistics->toggle([this] { m_linkStatistics->open(new FrmLinkStatistics(m_statistics)); });
+    });
 }
 
 LinkWiring::~LinkWiring() = default;

@@ -9,6 +9,7 @@
 namespace halvana {
 
 class ConnectionLifecycle;
+class LinkStatistics;
 class MDIForm1;
 class ModbusLink;
 class PollingControl;
@@ -46,6 +47,8 @@ private:
     ConnectionLifecycle& m_lifecycle;
     PollingControl& m_polling;
     ChildWindowSlot* m_dataSpy;
+    LinkStatistics& m_statistics;
+    ChildWindowSlot* m_linkStatistics;
 };
 
 } // namespace halvana

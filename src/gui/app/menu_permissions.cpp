@@ -35,6 +35,7 @@ constexpr MenuRule kRules[] = {
     {"mnuAllSettings", Rule::SuperOnly},
     {"mnuCompareSettings", Rule::SuperOnly},
     {"mnuDataSpy", Rule::SuperOnly},
+    {"mnuLinkStatistics", Rule::AdminOrSuper},
 };
 
 bool allows(Rule rule, LoginLevel level, int)
