@@ -19,6 +19,7 @@ const QString kSettings = QStringLiteral("settings");
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kHelp = QStringLiteral("help");
 const QString kStats = QStringLiteral("stats");
+const QString kTrace = QStringLiteral("trace");
 
 QList<QCommandLineOption> commonOptions()
 {
@@ -30,6 +31,7 @@ QList<QCommandLineOption> commonOptions()
         {kSettings, QStringLiteral("Settings file to use instead of your own."), QStringLiteral("FILE")},
         {kDataDir, QStringLiteral("Folder with the definition files."), QStringLiteral("DIR")},
         {kStats, QStringLiteral("After the command, print the link's statistics on stderr.")},
+        {kTrace, QStringLiteral("Print every frame on stderr, decoded, as it goes or comes.")},
         {{QStringLiteral("h"), kHelp}, QStringLiteral("Show this help.")},
     };
 }
@@ -77,7 +79,7 @@ QString CliArguments::usage()
 {
     QString text = QStringLiteral(
         "Usage: halvana-cli [--tcp HOST[:PORT] | --rtu DEVICE [--baud BPS]] [--slave ID] [--settings FILE]\n"
-        "                   [--data-dir DIR] [--stats] COMMAND ...\n"
+        "                   [--data-dir DIR] [--stats] [--trace] COMMAND ...\n"
         "Without --tcp or --rtu the connection is the one stored in the settings.\n\nCommands:\n");
     for (const CliCommand& command : cliCommands()) {
         text += QStringLiteral("  %1 %2").arg(command.name, command.synopsis).trimmed().prepend(QStringLiteral("  "))
@@ -147,6 +149,11 @@ QString CliArguments::settingsFile() const
 bool CliArguments::statsRequested() const
 {
     return m_parser.isSet(kStats);
+}
+
+bool CliArguments::traceRequested() const
+{
+    return m_parser.isSet(kTrace);
 }
 
 QString CliArguments::dataDir() const

@@ -51,6 +51,8 @@ public:
     QString dataDir() const;
     // --stats: the link's statistics after a command that talks to the unit.
     bool statsRequested() const;
+    // --trace: each frame decoded on stderr.
+    bool traceRequested() const;
 
     // The connection options, with the stored settings filling what they leave open.
     std::optional<LinkTarget> linkTarget(const AppSettings& settings, QString* error) const;

@@ -3,12 +3,17 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
+#include "core/modbus/frame_decoder.h"
 #include "core/modbus/link_statistics.h"
+#include "core/modbus/modbus_link.h"
 #include "core/session/unit_session.h"
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+
+#include <memory>
 
 namespace halvana::cli {
 
@@ -42,6 +47,8 @@ int CliContext::run()
         if (!target)
             return usageError(error);
         m_session = std::make_unique<CliSession>(*target, *m_settings, m_messages, folders().programFolder);
+        if (m_arguments.traceRequested())
+            traceFrames();
         if (!m_session->open(&error))
             return failure(error);
     }
@@ -51,6 +58,22 @@ int CliContext::run()
         m_err << m_session->unit().statistics().summaryLine() << '\n';
     m_err.flush();
     return status;
+}
+
+void CliContext::traceFrames()
+{
+    ModbusLink& link = m_session->unit().link();
+    QObject::connect(&link, &ModbusLink::frameLogged,
+                     [this, &link, started = std::make_shared<QElapsedTimer>()](const QByteArray& frame, bool sent,
+                                                                                qint64 roundTripUs) {
+                         if (!started->isValid())
+                             started->start();
+                         DecodedFrame decoded = decodeFrame(frame, link.isTcp(), sent);
+                         decoded.timeMs = started->elapsed();
+                         decoded.roundTripUs = roundTripUs;
+                         m_err << decoded.traceLine() << '\n';
+                         m_err.flush();
+                     });
 }
 
 const QStringList& CliContext::args() const

@@ -43,6 +43,8 @@ public:
     int failure(const QString& message);
 
 private:
+    void traceFrames();
+
     const CliArguments& m_arguments;
     QTextStream& m_out;
     QTextStream& m_err;

@@ -154,6 +154,7 @@ ModbusLink::RequestResult ModbusLink::send(const RequestFrame& built, Transport*
     m_lastSentHex = hexText(bytes);
     m_trafficLog.setReplyAwaited(true);
     m_trafficLog.UpdateDataSpy(kSent, m_lastSentHex);
+    emit frameLogged(bytes, true, -1);
 
     const bool sent = writeWhenLineFree(transport, bytes);
     m_pendingWritten = sent && m_heldFrame.isEmpty();
@@ -353,6 +354,8 @@ void ModbusLink::logReceived(const QByteArray& bytes)
 {
     m_lastReceivedHex = hexText(bytes);
     m_trafficLog.UpdateDataSpy(kReceived, m_lastReceivedHex);
+    const bool timed = m_pending && m_pending->sentAtUs >= 0;
+    emit frameLogged(bytes, false, timed ? m_lastByteAtUs - m_pending->sentAtUs : -1);
 }
 
 void ModbusLink::reject(RejectCause cause, const QString& reason)

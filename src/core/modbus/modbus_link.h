@@ -120,6 +120,9 @@ signals:
     void unusableTcpReply();
     // A reply came after its request had timed out (RTU) or answers an earlier transaction (TCP).
     void lateReplyDropped();
+    // A frame went to the line or came from it, as the Data Spy logs it; a reply to a request
+    // on the line carries its round trip, else -1.
+    void frameLogged(const QByteArray& frame, bool sent, qint64 roundTripUs);
     void serialReceived();
     void socketConnected();
     void socketClosed();
