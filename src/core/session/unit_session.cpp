@@ -7,6 +7,7 @@
 #include "core/device/setting_writes.h"
 #include "core/device/table_readout.h"
 #include "core/modbus/connection_lifecycle.h"
+#include "core/modbus/decoded_traffic.h"
 #include "core/modbus/link_statistics.h"
 #include "core/modbus/modbus_link.h"
 #include "core/time/clock.h"
@@ -22,7 +23,8 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
       m_writes(std::make_unique<SettingWrites>(*m_link, *m_sequencer, messages)),
       m_calibration(std::make_unique<CalibrationSequence>(*m_link, *m_sequencer, clock)),
       m_readout(std::make_unique<TableReadout>(*m_data, *m_sequencer, *m_link)),
-      m_statistics(std::make_unique<LinkStatistics>())
+      m_statistics(std::make_unique<LinkStatistics>()),
+      m_decoded(std::make_unique<DecodedTraffic>(clock))
 {
     m_sequencer->setConnectionLifecycle(m_lifecycle.get());
     m_sequencer->addTickClient(m_writes.get());
@@ -36,6 +38,11 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
     // Every exchange is counted, and each cycle timed from the end of the one before.
     connect(m_link.get(), &ModbusLink::exchangeEnded, this,
             [this](const ExchangeOutcome& outcome) { m_statistics->record(outcome); });
+    connect(m_link.get(), &ModbusLink::frameLogged, this,
+            [this](const QByteArray& frame, bool sent, qint64 roundTripUs) {
+                if (m_link->trafficLog().isEnabled())
+                    m_decoded->add(frame, m_link->isTcp(), sent, roundTripUs);
+            });
     connect(m_link.get(), &ModbusLink::lateReplyDropped, this,
             [this] { m_statistics->recordLateReply(m_sequencer->PollStep()); });
     connect(m_sequencer.get(), &Sequencer::cycleCompleted, this, [this, clk = &clock] {

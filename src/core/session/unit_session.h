@@ -10,6 +10,7 @@ namespace halvana {
 class CalibrationSequence;
 class Clock;
 class ConnectionLifecycle;
+class DecodedTraffic;
 class DeviceData;
 class LinkStatistics;
 class MessageSink;
@@ -46,6 +47,8 @@ public:
     CalibrationSequence& calibration() { return *m_calibration; }
     TableReadout& readout() { return *m_readout; }
     LinkStatistics& statistics() { return *m_statistics; }
+    // The frames decoded while the Data Spy records.
+    DecodedTraffic& decodedTraffic() { return *m_decoded; }
 
 private:
     std::unique_ptr<ModbusLink> m_link;
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<CalibrationSequence> m_calibration;
     std::unique_ptr<TableReadout> m_readout;
     std::unique_ptr<LinkStatistics> m_statistics;
+    std::unique_ptr<DecodedTraffic> m_decoded;
     // When the cycle under way began; -1 before the first cycle ended.
     qint64 m_cycleStartMs = -1;
     Transport* m_service = nullptr;

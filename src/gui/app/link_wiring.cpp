@@ -17,6 +17,7 @@
 #include "gui/app/frm_settings.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/shell_services.h"
+#include "gui/modbus/decoded_traffic_view.h"
 #include "gui/modbus/frm_data_spy.h"
 #include "gui/modbus/frm_link_statistics.h"
 
@@ -46,6 +47,7 @@ LinkWiring::LinkWiring(MDIForm1& form, UnitSession& session, QObject* parent)
       m_dataSpy(new ChildWindowSlot(form, GeometryKeys::numbered(QStringLiteral("frmDataSpyPos"), 0, 1, 2, 3, 4),
                                     QStringLiteral("mnuDataSpy"), &form.flags().dataSpyEnabled)),
       m_statistics(session.statistics()),
+      m_decoded(session.decodedTraffic()),
       m_linkStatistics(new ChildWindowSlot(
           form, GeometryKeys::numbered(QStringLiteral("frmLinkStatisticsPos"), 0, 1, 2, 3, 4),
           QStringLiteral("mnuLinkStatistics")))
@@ -209,7 +211,7 @@ void LinkWiring::openDataSpy()
     if (m_dataSpy->isOpen())
         m_form.mdiArea()->setActiveSubWindow(m_dataSpy->window());
     else
-        m_dataSpy->open(new FrmDataSpy(m_link.trafficLog()));
+        m_dataSpy->open(new FrmDataSpy(m_link.trafficLog(), new DecodedTrafficView(m_decoded, m_form.shell())));
 }
 
 } // namespace halvana

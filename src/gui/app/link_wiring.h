@@ -9,6 +9,7 @@
 namespace halvana {
 
 class ConnectionLifecycle;
+class DecodedTraffic;
 class LinkStatistics;
 class MDIForm1;
 class ModbusLink;
@@ -48,6 +49,7 @@ private:
     PollingControl& m_polling;
     ChildWindowSlot* m_dataSpy;
     LinkStatistics& m_statistics;
+    DecodedTraffic& m_decoded;
     ChildWindowSlot* m_linkStatistics;
 };
 

@@ -9,12 +9,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace halvana {
 
-FrmDataSpy::FrmDataSpy(TrafficLog& log, QWidget* parent) : QWidget(parent), m_log(log)
+FrmDataSpy::FrmDataSpy(TrafficLog& log, QWidget* decoded, QWidget* parent) : QWidget(parent), m_log(log)
 {
     setObjectName(QStringLiteral("frmDataSpy"));
     setWindowTitle(QStringLiteral("Data Spy"));
@@ -47,7 +48,15 @@ FrmDataSpy::FrmDataSpy(TrafficLog& log, QWidget* parent) : QWidget(parent), m_lo
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(rtbData, 1);
+    if (decoded) {
+        auto* tabs = new QTabWidget(this);
+        tabs->setObjectName(QStringLiteral("tabView"));
+        tabs->addTab(rtbData, QStringLiteral("Raw"));
+        tabs->addTab(decoded, QStringLiteral("Decoded"));
+        layout->addWidget(tabs, 1);
+    } else {
+        layout->addWidget(rtbData, 1);
+    }
     layout->addWidget(fraBottom);
 
     connect(chkPause, &QCheckBox::clicked, this, &FrmDataSpy::chkPause_Click);

@@ -15,7 +15,8 @@ class TrafficLog;
 class FrmDataSpy : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmDataSpy(TrafficLog& log, QWidget* parent = nullptr);
+    // With `decoded`, the text and the decoded rows are two tabs, "Raw" and "Decoded".
+    explicit FrmDataSpy(TrafficLog& log, QWidget* decoded = nullptr, QWidget* parent = nullptr);
 
     void chkPause_Click();
     void cmdSingleStep_Click();

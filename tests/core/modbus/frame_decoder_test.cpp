@@ -1,4 +1,6 @@
+#include "core/modbus/decoded_traffic.h"
 #include "core/modbus/frame_decoder.h"
+#include "core/time/manual_clock.h"
 
 #include "support/rtu_frame.h"
 
@@ -41,4 +43,23 @@ TEST(FrameDecoder, RequestsRepliesExceptionsAndBrokenFrames)
     many += QByteArray(20, '\0');
     appendCrc(many);
     EXPECT_EQ(decodeFrame(many, false, false).content, "10 values: 0 0 0 0 0 0 0 0 ... (2 more)");
+}
+
+TEST(DecodedTraffic, KeepsTheNewestFramesAndExportsThemWithTheirTime)
+{
+    ManualClock clock(QDateTime(QDate(2026, 12, 8), QTime(9, 30, 0, 250)));
+    DecodedTraffic traffic(clock);
+    int trimmed = 0;
+    QObject::connect(&traffic, &DecodedTraffic::trimmed, [&](int n) { trimmed += n; });
+    traffic.add(rtuFrame("0103 0000 0001"), false, true, -1);
+    clock.advance(12);
+    traffic.add(rtuFrame("0103 02 0007"), false, false, 11500);
+    EXPECT_EQ(traffic.csv(), "Time,ms,Direction,Slave,Function,Content,Verdict,Round trip (ms)\r\n"
+                             "2026-12-08T09:30:00.250,0,sent,1,3,read 1 at reg 1,CRC ok,\r\n"
+                             "2026-12-08T09:30:00.262,12,received,1,3,1 values: 7,CRC ok,11.500\r\n");
+    for (int i = 0; i < DecodedTraffic::kCapacity; ++i)
+        traffic.add(rtuFrame("0103 0000 0001"), false, true, -1);
+    EXPECT_EQ(int(traffic.entries().size()), DecodedTraffic::kCapacity);
+    EXPECT_EQ(trimmed, 2);
+    EXPECT_FALSE(traffic.entries().front().frame.content.contains("values")) << "the oldest went first";
 }
