@@ -1,6 +1,6 @@
 #include "sim/rtu_server.h"
 #include "sim/service_console.h"
-#include "sim/signal_watcher.h"
+#include "io/signal_watcher.h"
 #include "sim/sim_options.h"
 #include "sim/simulated_unit.h"
 #include "sim/slave_service.h"

@@ -1,4 +1,4 @@
-#include "sim/signal_watcher.h"
+#include "io/signal_watcher.h"
 
 #include <csignal>
 #include <sys/socket.h>
