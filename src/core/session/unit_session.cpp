@@ -10,6 +10,7 @@
 #include "core/modbus/decoded_traffic.h"
 #include "core/modbus/link_statistics.h"
 #include "core/modbus/modbus_link.h"
+#include "core/scripts/modbus_script_runner.h"
 #include "core/time/clock.h"
 
 namespace halvana {
@@ -22,6 +23,7 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
       m_sequencer(std::make_unique<Sequencer>(*m_link, *m_data, clock)),
       m_writes(std::make_unique<SettingWrites>(*m_link, *m_sequencer, messages)),
       m_calibration(std::make_unique<CalibrationSequence>(*m_link, *m_sequencer, clock)),
+      m_scriptRunner(std::make_unique<ModbusScriptRunner>(*m_link, *m_sequencer)),
       m_readout(std::make_unique<TableReadout>(*m_data, *m_sequencer, *m_link)),
       m_statistics(std::make_unique<LinkStatistics>()),
       m_decoded(std::make_unique<DecodedTraffic>(clock))
@@ -29,6 +31,7 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
     m_sequencer->setConnectionLifecycle(m_lifecycle.get());
     m_sequencer->addTickClient(m_writes.get());
     m_sequencer->addTickClient(m_calibration.get());
+    m_sequencer->addTickClient(m_scriptRunner.get());
     // The system-level verdict is read from the system information the cycle decodes, and
     // from no other reply.
     connect(m_data.get(), &DeviceData::systemInfoDecoded, m_calibration.get(), [this] {

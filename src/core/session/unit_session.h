@@ -15,6 +15,7 @@ class DeviceData;
 class LinkStatistics;
 class MessageSink;
 class ModbusLink;
+class ModbusScriptRunner;
 class Sequencer;
 class SettingWrites;
 class TableReadout;
@@ -22,9 +23,9 @@ class Transport;
 
 // Everything that talks to one unit, assembled once: the Modbus link, its connection
 // lifecycle, the device data the replies fill, the polling sequencer (`tmrMain`) with the
-// setting writes and calibration as its tick clients, and the headless table readout. The
-// program and halvana-cli build the same one; members are built and torn down in an order
-// that keeps each one's references valid.
+// setting writes, calibration and the Modbus script runner as its tick clients, and the
+// headless table readout. The program and halvana-cli build the same one; members are built
+// and torn down in an order that keeps each one's references valid.
 class UnitSession : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +46,7 @@ public:
     Sequencer& sequencer() { return *m_sequencer; }
     SettingWrites& writes() { return *m_writes; }
     CalibrationSequence& calibration() { return *m_calibration; }
+    ModbusScriptRunner& scriptRunner() { return *m_scriptRunner; }
     TableReadout& readout() { return *m_readout; }
     LinkStatistics& statistics() { return *m_statistics; }
     // The frames decoded while the Data Spy records.
@@ -57,6 +59,7 @@ private:
     std::unique_ptr<Sequencer> m_sequencer;
     std::unique_ptr<SettingWrites> m_writes;
     std::unique_ptr<CalibrationSequence> m_calibration;
+    std::unique_ptr<ModbusScriptRunner> m_scriptRunner;
     std::unique_ptr<TableReadout> m_readout;
     std::unique_ptr<LinkStatistics> m_statistics;
     std::unique_ptr<DecodedTraffic> m_decoded;
