@@ -42,15 +42,8 @@ int CliContext::run()
 
     const CliCommand& command = *m_arguments.command();
     if (command.needsLink) {
-        QString error;
-        const auto target = m_arguments.linkTarget(*m_settings, &error);
-        if (!target)
-            return usageError(error);
-        m_session = std::make_unique<CliSession>(*target, *m_settings, m_messages, folders().programFolder);
-        if (m_arguments.traceRequested())
-            traceFrames();
-        if (!m_session->open(&error))
-            return failure(error);
+        if (const auto failed = openSession())
+            return *failed;
     }
     const int status = command.run(*this);
     m_out.flush();
@@ -74,6 +67,20 @@ void CliContext::traceFrames()
                          m_err << decoded.traceLine() << '\n';
                          m_err.flush();
                      });
+}
+
+std::optional<int> CliContext::openSession()
+{
+    QString error;
+    const auto target = m_arguments.linkTarget(*m_settings, &error);
+    if (!target)
+        return usageError(error);
+    m_session = std::make_unique<CliSession>(*target, *m_settings, m_messages, folders().programFolder);
+    if (m_arguments.traceRequested())
+        traceFrames();
+    if (!m_session->open(&error))
+        return failure(error);
+    return std::nullopt;
 }
 
 const QStringList& CliContext::args() const

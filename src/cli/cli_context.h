@@ -5,6 +5,7 @@
 #include <QTextStream>
 
 #include <memory>
+#include <optional>
 
 class QCommandLineParser;
 
@@ -35,8 +36,11 @@ public:
     MessageSink& messages() { return m_messages; }
     AppSettings& settings() { return *m_settings; }
     AppFolders folders() const;
-    // Only for a command with needsLink.
+    // Only for a command with needsLink, or after openSession().
     CliSession& session() { return *m_session; }
+    // Opens the link, for a command that needs it only sometimes; the exit status when it
+    // could not.
+    std::optional<int> openSession();
 
     // Print "halvana-cli: <message>" on stderr and return kExitUsage or kExitFailed.
     int usageError(const QString& message);

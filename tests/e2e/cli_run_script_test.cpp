@@ -101,3 +101,21 @@ TEST(RunScriptUnderFaults, EveryLineCalledWrittenIsInTheUnit)
     EXPECT_LT(written, 6) << "the faults were meant to lose some writes";
     EXPECT_EQ(run.exitCode, 1);
 }
+
+// The same kind of script through the terminal runner: the unit's console takes the wake-up,
+// the password and the writes, and the registers change as over Modbus.
+TEST(RunScriptViaTerminal, TheServiceConsoleWritesTheRegisters)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
+    SimProcess sim;
+    ASSERT_TRUE(sim.startTcp({QStringLiteral("--service"), pty.unitSide()})) << qPrintable(sim.output());
+    QTemporaryDir dir;
+    const QString script = dir.filePath(QStringLiteral("s.txt"));
+    ASSERT_TRUE(writeFile(script, "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\nmeter save\r\n"));
+    const RunResult run = runCli({}, QStringLiteral("run-script %1 --terminal --service %2").arg(script, pty.toolSide()));
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QStringLiteral("1\tsent\n2\tsent\n3\tsent\n4\tsent\n5\tsent\nScript sent: 5 lines\n"));
+    EXPECT_EQ(runCli(sim.connection(), QStringLiteral("read 2007")).out, QStringLiteral("2007\t1234\n"));
+    EXPECT_EQ(runCli(sim.connection(), QStringLiteral("read 2613")).out, QStringLiteral("2613\t4321\n"));
+}
