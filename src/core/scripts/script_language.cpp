@@ -76,28 +76,24 @@ ScriptLine classify(const QString& line)
         result.problem = QStringLiteral("text after the value");
         return result;
     }
-    const std::optional<double> reg = numberValue(words[2]);
-    if (!reg) {
-        result.problem = QStringLiteral("register \"%1\" is not a number").arg(words[2]);
+    // A word that is no number, or out of range, is named rather than written as 0.
+    const auto number = [&result](const QString& word, const QString& what, int low, int high) -> std::optional<int> {
+        const std::optional<double> value = numberValue(word);
+        if (!value)
+            result.problem = QStringLiteral("%1 \"%2\" is not a number").arg(what, word);
+        else if (*value < low || *value > high)
+            result.problem = QStringLiteral("%1 %2 is out of range %3..%4").arg(what, word).arg(low).arg(high);
+        else
+            return int(*value);
+        return std::nullopt;
+    };
+    const std::optional<int> reg = number(words[2], QStringLiteral("register"), 1, kMaxRegister);
+    const std::optional<int> value = reg ? number(words[3], QStringLiteral("value"), 0, kMaxValue) : std::nullopt;
+    if (!value)
         return result;
-    }
-    if (*reg < 1 || *reg > kMaxRegister) {
-        result.problem = QStringLiteral("register %1 is out of range 1..%2").arg(words[2]).arg(kMaxRegister);
-        return result;
-    }
-    const std::optional<double> value = numberValue(words[3]);
-    if (!value) {
-        result.problem = QStringLiteral("value \"%1\" is not a number").arg(words[3]);
-        return result;
-    }
-    if (*value < 0 || *value > kMaxValue) {
-        result.problem = QStringLiteral("value %1 is out of range 0..%2").arg(words[3]).arg(kMaxValue);
-        return result;
-    }
     result.kind = ScriptLine::Kind::MeterWrite;
-    result.problem.clear();
-    result.reg = int(*reg);
-    result.value = int(*value);
+    result.reg = *reg;
+    result.value = *value;
     return result;
 }
 
