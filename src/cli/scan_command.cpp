@@ -63,9 +63,7 @@ ScanPlan planOf(const QCommandLineParser& parser)
 
 QString foundText(const FoundUnit& unit)
 {
-    const ScanTry& at = unit.where;
-    QString text = at.baud > 0 ? QStringLiteral("%1 at %2 baud, slave ID %3").arg(at.endpoint).arg(at.baud).arg(at.slaveId)
-                               : QStringLiteral("%1, unit ID %2").arg(at.endpoint).arg(at.slaveId);
+    QString text = unit.where.text();
     if (unit.note.isEmpty())
         text += QStringLiteral(": firmware %1, register map %2").arg(unit.firmware).arg(unit.mapVersion);
     else

@@ -14,6 +14,12 @@ constexpr int kBitsPerCharacter = 11;
 
 } // namespace
 
+QString ScanTry::text() const
+{
+    return baud > 0 ? QStringLiteral("%1 at %2 baud, slave ID %3").arg(endpoint).arg(baud).arg(slaveId)
+                    : QStringLiteral("%1, unit ID %2").arg(endpoint).arg(slaveId);
+}
+
 int ScanPlan::tryCount() const
 {
     const int speeds = tcp ? 1 : int(bauds.size());

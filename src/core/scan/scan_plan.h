@@ -12,6 +12,9 @@ struct ScanTry {
     QString endpoint; // a serial device, or "host[:port]"
     int baud = 0;     // 0 over TCP
     int slaveId = 1;
+
+    // "/dev/ttyUSB0 at 9600 baud, slave ID 17", "10.0.0.7, unit ID 9".
+    QString text() const;
 };
 
 // What a scan tries, in the order it tries it: port by port, each port at each line speed,

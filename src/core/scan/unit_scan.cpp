@@ -16,12 +16,6 @@ constexpr int kRtuExceptionSize = 5;
 constexpr int kGatewayPathUnavailable = 0x0A;
 constexpr int kGatewayTargetFailed = 0x0B;
 
-QString tryText(const ScanTry& t)
-{
-    return t.baud > 0 ? QStringLiteral("%1 at %2 baud, slave ID %3").arg(t.endpoint).arg(t.baud).arg(t.slaveId)
-                      : QStringLiteral("%1, unit ID %2").arg(t.endpoint).arg(t.slaveId);
-}
-
 } // namespace
 
 UnitScan::UnitScan(Transport& transport, Clock& clock, QObject* parent)
@@ -90,7 +84,7 @@ void UnitScan::nextTry()
         const auto speed = m_portSpeed.constFind(t.endpoint);
         if (speed != m_portSpeed.cend() && *speed != t.baud)
             continue;
-        emit progress(m_index, int(m_tries.size()), tryText(t));
+        emit progress(m_index, int(m_tries.size()), t.text());
         if (t.endpoint == m_openEndpoint && t.baud == m_openBaud) {
             sendTry();
             return;
