@@ -1,21 +1,9 @@
 #include "core/modbus/decoded_traffic.h"
 
+#include "core/grid/grid_text_export.h"
 #include "core/time/clock.h"
 
-#include <QStringList>
-
 namespace halvana {
-
-namespace {
-
-QString csvField(QString text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')))
-        return text;
-    return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
-} // namespace
 
 DecodedTraffic::DecodedTraffic(Clock& clock, QObject* parent) : QObject(parent), m_clock(clock) {}
 
@@ -44,20 +32,22 @@ void DecodedTraffic::clear()
 
 QString DecodedTraffic::csv() const
 {
-    QStringList lines{QStringLiteral("Time,ms,Direction,Slave,Function,Content,Verdict,Round trip (ms)")};
+    GridText text;
+    text.headings = QStringList{QStringLiteral("Time"),     QStringLiteral("ms"),      QStringLiteral("Direction"),
+                                QStringLiteral("Slave"),    QStringLiteral("Function"), QStringLiteral("Content"),
+                                QStringLiteral("Verdict"), QStringLiteral("Round trip (ms)")};
     for (const Entry& e : m_entries) {
         const DecodedFrame& f = e.frame;
-        lines << QStringList{e.at.toString(Qt::ISODateWithMs),
+        text.rows.push_back({e.at.toString(Qt::ISODateWithMs),
                              QString::number(f.timeMs),
                              f.sent ? QStringLiteral("sent") : QStringLiteral("received"),
                              f.slave >= 0 ? QString::number(f.slave) : QString(),
                              f.function >= 0 ? QString::number(f.function) : QString(),
-                             csvField(f.content),
-                             csvField(f.verdict),
-                             f.roundTripUs >= 0 ? QString::number(double(f.roundTripUs) / 1000.0, 'f', 3) : QString()}
-                     .join(QLatin1Char(','));
+                             f.content,
+                             f.verdict,
+                             f.roundTripUs >= 0 ? QString::number(double(f.roundTripUs) / 1000.0, 'f', 3) : QString()});
     }
-    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    return GridTextExport::toCsv(text);
 }
 
 } // namespace halvana
