@@ -3,17 +3,15 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
-#include "core/modbus/frame_decoder.h"
+#include "core/modbus/decoded_traffic.h"
 #include "core/modbus/link_statistics.h"
 #include "core/modbus/modbus_link.h"
 #include "core/session/unit_session.h"
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 
-#include <memory>
 
 namespace halvana::cli {
 
@@ -56,17 +54,16 @@ int CliContext::run()
 void CliContext::traceFrames()
 {
     ModbusLink& link = m_session->unit().link();
-    QObject::connect(&link, &ModbusLink::frameLogged,
-                     [this, &link, started = std::make_shared<QElapsedTimer>()](const QByteArray& frame, bool sent,
-                                                                                qint64 roundTripUs) {
-                         if (!started->isValid())
-                             started->start();
-                         DecodedFrame decoded = decodeFrame(frame, link.isTcp(), sent);
-                         decoded.timeMs = started->elapsed();
-                         decoded.roundTripUs = roundTripUs;
-                         m_err << decoded.traceLine() << '\n';
-                         m_err.flush();
+    // Stamped and decoded as the Data Spy's Decoded tab is, and printed as each frame comes.
+    auto* traced = new DecodedTraffic(m_session->clock(), m_session.get());
+    QObject::connect(&link, &ModbusLink::frameLogged, traced,
+                     [traced, &link](const QByteArray& frame, bool sent, qint64 roundTripUs) {
+                         traced->add(frame, link.isTcp(), sent, roundTripUs);
                      });
+    QObject::connect(traced, &DecodedTraffic::added, traced, [this, traced] {
+        m_err << traced->entries().back().frame.traceLine() << '\n';
+        m_err.flush();
+    });
 }
 
 std::optional<int> CliContext::openSession()

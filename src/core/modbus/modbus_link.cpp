@@ -354,8 +354,12 @@ void ModbusLink::logReceived(const QByteArray& bytes)
 {
     m_lastReceivedHex = hexText(bytes);
     m_trafficLog.UpdateDataSpy(kReceived, m_lastReceivedHex);
-    const bool timed = m_pending && m_pending->sentAtUs >= 0;
-    emit frameLogged(bytes, false, timed ? m_lastByteAtUs - m_pending->sentAtUs : -1);
+    emit frameLogged(bytes, false, roundTripUs());
+}
+
+qint64 ModbusLink::roundTripUs() const
+{
+    return m_pending && m_pending->sentAtUs >= 0 ? m_lastByteAtUs - m_pending->sentAtUs : -1;
 }
 
 void ModbusLink::reject(RejectCause cause, const QString& reason)
@@ -401,9 +405,8 @@ void ModbusLink::endExchange(ExchangeOutcome::Kind kind, const QString& reason, 
     outcome.kind = kind;
     outcome.reason = reason;
     outcome.rejectCause = cause;
-    if (reply && outcome.request.sentAtUs >= 0)
-        outcome.roundTripUs = m_lastByteAtUs - outcome.request.sentAtUs;
     if (reply) {
+        outcome.roundTripUs = roundTripUs();
         outcome.exceptionCode = reply->exceptionCode;
         if (kind == ExchangeOutcome::Kind::Registers)
             outcome.registers = reply->registers;

@@ -143,6 +143,8 @@ private:
     void holdLineFor(int ms);
     void handleTcpFrame(const QByteArray& frame);
     void logReceived(const QByteArray& bytes);
+    // From the outstanding request's last byte to the last byte received; -1 when it has not left.
+    qint64 roundTripUs() const;
     void reject(RejectCause cause, const QString& reason);
     void dispatchReply(const CheckedReply& reply);
     void endExchange(ExchangeOutcome::Kind kind, const QString& reason, const CheckedReply* reply = nullptr,
