@@ -1,5 +1,6 @@
 #include "sim/simulated_meters.h"
 
+#include "core/device/channel_registers.h"
 #include "core/device/meter_types.h"
 #include "core/device/register_map.h"
 #include "sim/register_image.h"
@@ -40,8 +41,14 @@ struct BranchSettingsLayout {
     int firstName; // 0: the map has no name registers
     int groupStart(int j) const { return firstName ? (j < 6 ? 41 + 4 * j : 69 + 4 * (j - 6)) : 28 + 4 * j; }
 };
-const BranchSettingsLayout kBranchSettings1{11, 12, 13, 14, 20, 15, 17, 18, 21, 22, 23, 24, 25, 16, 29, 97, 5};
-const BranchSettingsLayout kBranchSettings2{5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 20, 87, 80, 0};
+// The channel mapping and parent come from the program's own table, so the simulated unit keeps
+// them where the program reads and writes them.
+constexpr BranchChannelRegisters kChannels1 = ChannelRegisters::branch(1);
+constexpr BranchChannelRegisters kChannels2 = ChannelRegisters::branch(2);
+const BranchSettingsLayout kBranchSettings1{kChannels1.currentChannel, kChannels1.voltageChannel, 13, 14, 20, 15, 17, 18, 21,
+                                            22, 23, 24, 25, kChannels1.parentId, 29, 97, 5};
+const BranchSettingsLayout kBranchSettings2{kChannels2.currentChannel, kChannels2.voltageChannel, 7, 8, 9, 11, 12, 13, 14,
+                                            15, 16, 17, 18, kChannels2.parentId, 87, 80, 0};
 
 struct BranchReadingsLayout {
     int energyHigh, energyRollover, runTime, currentPrecise, tenths, demandCurrent, maxDemandCurrent, powerGroup,
@@ -55,8 +62,12 @@ struct ThreePhaseSettingsLayout {
     int neutralFitted, currentGain; // 0: the map has no such register
     int groupStart(int j) const { return neutralFitted ? 39 + 4 * j : (j < 6 ? 42 + 4 * j : 70 + 4 * (j - 6)); }
 };
-const ThreePhaseSettingsLayout kThreePhaseSettings1{12, 15, 16, 11, 25, 24, 27, 41, 114, 0, 0};
-const ThreePhaseSettingsLayout kThreePhaseSettings2{6, 9, 11, 19, 20, 21, 22, 31, 107, 4, 10};
+constexpr ThreePhaseChannelRegisters kPhaseChannels1 = ChannelRegisters::threePhase(1);
+constexpr ThreePhaseChannelRegisters kPhaseChannels2 = ChannelRegisters::threePhase(2);
+const ThreePhaseSettingsLayout kThreePhaseSettings1{
+    12, 15, kPhaseChannels1.firstVoltage, 11, kPhaseChannels1.parentId, 24, 27, 41, 114, 0, 0};
+const ThreePhaseSettingsLayout kThreePhaseSettings2{
+    6, 9, kPhaseChannels2.firstVoltage, 19, kPhaseChannels2.parentId, 21, 22, 31, 107, 4, 10};
 
 // First part: whole values, then (from `wholeGroups`) groups of four, then (from `precise`)
 // power factors, tenths and the totals. Second part: currents in hundredths, then quantities

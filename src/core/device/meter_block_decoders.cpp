@@ -1,6 +1,7 @@
 #include "core/device/meter_block_decoders.h"
 
 #include "core/device/block_formats.h"
+#include "core/device/channel_registers.h"
 #include "core/device/device_data.h"
 #include "core/device/table_decoding.h"
 
@@ -9,17 +10,6 @@ namespace halvana::MeterBlockDecoders {
 using namespace TableDecoding;
 
 namespace {
-// Register (1-based within the block) of the values kept for other views.
-struct BranchKeptRegisters {
-    int currentChannel;
-    int voltageChannel;
-    int parentId;
-};
-BranchKeptRegisters branchKept(int mapVersion)
-{
-    return mapVersion == 1 ? BranchKeptRegisters{11, 12, 16} : BranchKeptRegisters{5, 6, 20};
-}
-
 // Writes a whole settings reply into its meter column and offers each row to the collection.
 void writeSettings(DeviceData& data, GridModel& grid, const ReadContext& ctx, const RegData& regs,
                    int firstRow, int formatBase, const FormatRules* rules, int stride, const QString& tag)
@@ -43,7 +33,7 @@ void branchSettings(DeviceData& data, const ReadContext& ctx, const RegData& reg
         return;
 
     const int k = ctx.MeterCursor;
-    const BranchKeptRegisters kept = branchKept(ctx.RegisterMapVersion);
+    const BranchChannelRegisters kept = ChannelRegisters::branch(ctx.RegisterMapVersion);
     DeviceModel& model = data.model();
     model.BranchKeptWord1[size_t(k)] = regs[size_t(kept.currentChannel - 1)];
     model.BranchKeptWord2[size_t(k)] = regs[size_t(kept.voltageChannel - 1)];
@@ -77,10 +67,10 @@ void threePhaseSettings(DeviceData& data, const ReadContext& ctx, const RegData&
     const size_t k = size_t(ctx.MeterCursor);
     const bool map1 = ctx.RegisterMapVersion == 1;
     DeviceModel& model = data.model();
-    const int firstMapping = map1 ? 16 : 11;
+    const ThreePhaseChannelRegisters kept = ChannelRegisters::threePhase(ctx.RegisterMapVersion);
     for (size_t w = 0; w < model.ThreePhaseKeptWords.size(); ++w)
-        model.ThreePhaseKeptWords[w][k] = regs[size_t(firstMapping - 1) + w];
-    model.ThreePhaseKeptText[k] = QString::number(regs[size_t(map1 ? 24 : 19)]);
+        model.ThreePhaseKeptWords[w][k] = regs[size_t(kept.firstVoltage - 1) + w];
+    model.ThreePhaseKeptText[k] = QString::number(regs[size_t(kept.parentId - 1)]);
     // Map 2 has registers saying whether neutral and ground CTs are fitted; on Map 1 a CT is
     // there when its channel is mapped.
     model.ThreePhaseFlagA[k] = map1 ? model.ThreePhaseKeptWords[6][k] != 0 : regs[3] != 0;

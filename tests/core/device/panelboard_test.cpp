@@ -69,9 +69,10 @@ TEST_F(PanelboardDecodeTest, BranchCellTakesValueColourAndLabelFromTheWordsOfIts
         views.setColumnWidthLayout(false);
         views.setLabelMode(c.mode);
         views.setShowParentId(c.parentId);
-        // Branch 43: circuit 2 of the second panel.
+        // Branch 43: circuit 2 of the second panel. The voltage channel is block register 11
+        // (Map 1) or 5 (Map 2), the current channel the next one.
         const int channel = c.map == 1 ? 10 : 4;
-        decode(context(kStepBranchSettings, c.map, 43), {{channel, 88}, {channel + 1, 201}, {c.map == 1 ? 15 : 19, 2}});
+        decode(context(kStepBranchSettings, c.map, 43), {{channel, 201}, {channel + 1, 88}, {c.map == 1 ? 15 : 19, 2}});
         decode(context(kStepBranchReadings, c.map, 43), c.readings);
         GridModel& g = views.view(kBranchPanelView).branchGrid(3);
         EXPECT_EQ(g.text(0, PanelboardView::kValueColumn), QString::fromLatin1(c.value));
