@@ -1,3 +1,4 @@
+#include "cli/builder_options.h"
 #include "cli/cli_command.h"
 #include "cli/cli_context.h"
 #include "core/capture/compare_script.h"
@@ -57,6 +58,8 @@ int printGrid(CliContext& ctx, bool listDifferences)
 
 int runMakeScript(CliContext& ctx)
 {
+    if (BuilderOptions::given(ctx.parser()))
+        return BuilderOptions::run(ctx);
     GridModel comparison, differences;
     if (const int status = compareInto(ctx, comparison, &differences); status != kExitOk)
         return status;
@@ -93,6 +96,13 @@ QString checkExport(const QStringList&, const QCommandLineParser& parser)
     return parser.isSet(kXlsx) ? QString() : QStringLiteral("export needs --xlsx OUT");
 }
 
+QString checkMakeScript(const QStringList& args, const QCommandLineParser& parser)
+{
+    if (BuilderOptions::given(parser))
+        return BuilderOptions::check(args, parser);
+    return args.size() >= 2 ? QString() : QStringLiteral("make-script needs two settings captures or a builder option");
+}
+
 const QString kNotes = QStringLiteral("; files that are not captures are named on stderr and left out, and rows whose\n"
                                       "registers do not line up are named there");
 
@@ -124,15 +134,23 @@ const CliCommandRegistration differencesRegistration({
 
 const CliCommandRegistration makeScriptRegistration({
     QStringLiteral("make-script"),
-    QStringLiteral("FILE FILE... [--out FILE]"),
+    QStringLiteral("FILE FILE... [--out FILE] | BUILDER-OPTION [--map 1|2] [--script FILE] [--out FILE]"),
     QStringLiteral("write the script that \"Create Script\" builds: the first file's raw register values of\n"
-                   "the differing registers; the rows left out are named on stderr"),
-    {QCommandLineOption(kOut, QStringLiteral("Script file to write (default: stdout)."), QStringLiteral("FILE"))},
-    2,
+                   "the differing registers; the rows left out are named on stderr. Or, with one builder\n"
+                   "option, what \"Create Scripts\" writes, added to --script FILE when given:\n"
+                   "  --add-meters TYPE METERS      \"meter add\" lines, METERS like 1-4,7\n"
+                   "  --delete-all                  \"meter del\" (replaces the script)\n"
+                   "  --setting REG VALUE --kind system|1ph|3ph [--meters LIST]   writes over the meters\n"
+                   "  --mapping CONFIG --first-meter N --parent P [--slot S]     the channel mapping file's writes\n"
+                   "what cannot be written (a meter or register past the map) is named on stderr, exit 2"),
+    QList<QCommandLineOption>{QCommandLineOption(kOut, QStringLiteral("Script file to write (default: stdout)."),
+                                                 QStringLiteral("FILE"))}
+        + BuilderOptions::options(),
+    0,
     -1,
     false,
     runMakeScript,
-    {},
+    checkMakeScript,
 });
 
 const CliCommandRegistration exportRegistration({

@@ -119,3 +119,48 @@ TEST(RunScriptViaTerminal, TheServiceConsoleWritesTheRegisters)
     EXPECT_EQ(runCli(sim.connection(), QStringLiteral("read 2007")).out, QStringLiteral("2007\t1234\n"));
     EXPECT_EQ(runCli(sim.connection(), QStringLiteral("read 2613")).out, QStringLiteral("2613\t4321\n"));
 }
+
+// A channel mapping built by make-script and run as Modbus writes: the next `table 0` shows
+// each branch's new voltage and current channel and its parent under the rows of the same name.
+TEST(BuiltMappingAgainstSim, TableZeroShowsTheMappedChannelsAndParent)
+{
+    for (const int map : {1, 2}) {
+        SCOPED_TRACE(map);
+        SimProcess sim;
+        ASSERT_TRUE(sim.startTcp({QStringLiteral("--map"), QString::number(map)})) << qPrintable(sim.output());
+        QTemporaryDir dir;
+        const QString script = dir.filePath(QStringLiteral("mapping.txt"));
+        const RunResult made = runCli({}, QStringLiteral("make-script --mapping 0 --first-meter 3 --parent 5 --slot 2 --map %1 --out %2")
+                                              .arg(map)
+                                              .arg(script));
+        ASSERT_EQ(made.exitCode, 0) << qPrintable(made.err);
+        const RunResult run = runCli(sim.connection(), QStringLiteral("run-script ") + script);
+        EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+        EXPECT_TRUE(run.out.endsWith(QStringLiteral("Script run: 144 written, 0 refused, 0 no reply, 0 skipped\n")))
+            << qPrintable(run.out.right(200));
+
+        const RunResult table = runCli(sim.connection(), QStringLiteral("table 0"));
+        ASSERT_EQ(table.exitCode, 0) << qPrintable(table.err);
+        const auto row = [&](const QString& description) {
+            for (const QString& line : table.out.split(QLatin1Char('\n'))) {
+                if (line.section(QLatin1Char('\t'), 1, 1).startsWith(description))
+                    return line.split(QLatin1Char('\t'));
+            }
+            return QStringList();
+        };
+        const QStringList voltage = row(QStringLiteral("Voltage Channel")), current = row(QStringLiteral("Current Channel")),
+                          parent = row(QStringLiteral("Parent ID"));
+        ASSERT_GT(parent.size(), 52);
+        // Slot 2 adds 48: B3 takes J1-01 (Ich 1, Vch 1), B4 J2-01 (Ich 25), B5 J1-02 (Ich 2, Vch 2),
+        // B49 J1-24 (Ich 24, Vch 3), B50 J2-24 (Ich 48).
+        const struct {
+            int branch, vch, ich;
+        } expected[] = {{3, 49, 49}, {4, 49, 73}, {5, 50, 50}, {49, 51, 72}, {50, 51, 96}};
+        for (const auto& e : expected) {
+            EXPECT_EQ(voltage.value(e.branch + 1), QString::number(e.vch)) << e.branch;
+            EXPECT_EQ(current.value(e.branch + 1), QString::number(e.ich)) << e.branch;
+            EXPECT_EQ(parent.value(e.branch + 1), QStringLiteral("5")) << e.branch;
+        }
+        EXPECT_EQ(parent.value(2 + 1), QStringLiteral("1")) << "B2 is not mapped";
+    }
+}
