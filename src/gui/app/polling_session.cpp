@@ -11,10 +11,13 @@
 #include "gui/app/shell_services.h"
 #include "gui/calibration/frm_sfcm_cal.h"
 #include "gui/capture/capture_commands.h"
+#include "gui/scripts/frm_script_grid.h"
 #include "gui/terminal/terminal_wiring.h"
 #include "gui/upgrade/upgrade_wiring.h"
 #include "gui/views/data_views.h"
 #include "gui/views/setting_editor.h"
+
+#include <QAction>
 
 namespace halvana {
 
@@ -31,6 +34,12 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     m_terminal = new TerminalWiring(form, clock, *m_session,
                                     [captures = m_captures] { captures->showCompareFileListAfresh(); });
     m_upgrade = new UpgradeWiring(form, clock, *m_session, *m_terminal);
+    const std::function<void(const QString&)> showScript =
+        FrmScriptGrid::install(form, *m_session, [&form](const QString&) {
+            if (QAction* runner = form.menuAction(QStringLiteral("mnuRunScript")))
+                runner->trigger();
+        });
+    connect(m_captures, &CaptureCommands::scriptCreated, this, showScript);
 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,

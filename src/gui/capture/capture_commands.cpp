@@ -140,8 +140,11 @@ void CaptureCommands::compareChecked()
     FrmCompare* comparison = shownWindow(m_main, *m_comparisonSlot, FrmCompare::Kind::Comparison);
     if (!wasOpen) {
         connect(comparison, &FrmCompare::listDifferencesRequested, this, [this, comparison] {
-            shownWindow(m_main, *m_differencesSlot, FrmCompare::Kind::Differences)
-                ->showDifferences(comparison->grid(), comparison->compared(), comparison->LastComparedFilePath());
+            const bool differencesOpen = m_differencesSlot->isOpen();
+            FrmCompare* differences = shownWindow(m_main, *m_differencesSlot, FrmCompare::Kind::Differences);
+            if (!differencesOpen)
+                connect(differences, &FrmCompare::scriptCreated, this, &CaptureCommands::scriptCreated);
+            differences->showDifferences(comparison->grid(), comparison->compared(), comparison->LastComparedFilePath());
         });
     }
     comparison->Compare(m_compareFiles->useChecked());

@@ -42,6 +42,10 @@ public:
     void compareChecked();
     FrmCompare* comparisonWindow() const;
 
+signals:
+    // "Create Script" in the differences window made this script text.
+    void scriptCreated(const QString& text);
+
 private:
     const GridModel* activeGrid() const;
     QString downloadsFolder() const;

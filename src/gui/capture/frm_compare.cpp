@@ -122,31 +122,8 @@ void FrmCompare::OpenInExcel()
 void FrmCompare::CreateScriptText()
 {
     const CompareScript script = CompareScript::CreateScriptText(m_grid);
-    QDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("frmCreateScript"));
-    dialog.setWindowTitle(QStringLiteral("Create Script"));
-    auto* text = new QPlainTextEdit(script.text, &dialog);
-    text->setObjectName(QStringLiteral("txtNewScript"));
-    auto* note = new QLabel(script.leftOutNote(), &dialog);
-    note->setWordWrap(true);
-    auto* saveAs = new QPushButton(QStringLiteral("Save As..."), &dialog);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(text, 1);
-    layout->addWidget(note);
-    layout->addWidget(saveAs);
-    connect(saveAs, &QPushButton::clicked, &dialog, [this, text, note] {
-        const QString path = m_shell.chooseSaveFile({QStringLiteral("Save Script As"), QFileInfo(m_LastComparedFilePath).path(),
-                                                     QStringLiteral("Text Files(*.txt);;All Files (*.*)"),
-                                                     QStringLiteral("Text Files(*.txt)")});
-        if (path.isEmpty())
-            return;
-        if (isOneOfTheFiles(path, m_compared))
-            note->setText(QStringLiteral("'%1' is one of the compared files.").arg(QDir::toNativeSeparators(path)));
-        else if (const std::optional<QString> error = writeTextFile1252(path, text->toPlainText().replace('\n', "\r\n")))
-            note->setText(*error);
-    });
-    dialog.resize(520, 420);
-    m_shell.runDialog(dialog);
+    m_status->setText(script.leftOutNote());
+    emit scriptCreated(script.text);
 }
 
 } // namespace halvana

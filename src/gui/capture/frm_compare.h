@@ -36,6 +36,8 @@ public:
 
 signals:
     void listDifferencesRequested();
+    // "Create Script": the script text, for the script builder window.
+    void scriptCreated(const QString& text);
 
 private:
     void ResizeFlexGrid();
