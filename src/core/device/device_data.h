@@ -39,6 +39,7 @@ public:
     // Tables to reopen once, at the first decoded system information reply, when the map
     // version is known (the tables that were open when the program last closed).
     void setTablesToRestore(const QList<int>& tables) { m_tablesToRestore = tables; }
+    const QList<int>& tablesToRestore() const { return m_tablesToRestore; }
     static QList<int> tablesOpenAtExit(const AppSettings& settings);
 
     // Decodes one read reply with the state its request was sent with. False, and nothing

@@ -2,6 +2,8 @@
 
 #include "core/device/poll_state.h"
 
+#include <QStringList>
+
 namespace halvana {
 
 class DeviceData;
@@ -24,6 +26,10 @@ void thermalReadings(DeviceData& data, const ReadContext& ctx, const RegData& re
 // The heading of a three-phase meter's column: "M" and its number, CR LF, the kind prefix and
 // its ordinal within its type ("M3\r\nSF2").
 QString threePhaseHeading(const DeviceData& data, const ReadContext& ctx);
+
+// The readings-table descriptions a cell of a three-phase meter frame shows (frame grid row,
+// phase column 1..4), the first one the table has counting; empty for cells that show no reading.
+QStringList panelCellDescriptions(int row, int column);
 
 } // namespace MeterBlockDecoders
 

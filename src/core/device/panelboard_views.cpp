@@ -1,5 +1,6 @@
 #include "core/device/panelboard_views.h"
 
+#include "core/device/device_model.h"
 #include "core/device/meter_types.h"
 
 namespace halvana {
@@ -300,6 +301,20 @@ void PanelboardViews::updateThreePhaseMeter(const ThreePhasePanelData& data)
         const int state = data.conditionStates[size_t(r)];
         grid.setTextAndBackground(r, 4, stateTexts[state], stateColours[state]);
     }
+}
+
+int PanelboardViews::readingsColumnOfFrame(const DeviceModel& model, int viewKind, int frame)
+{
+    int cursor = 0;
+    for (int m = 0; m < model.NumMeters; ++m) {
+        const int type = model.meterType(m);
+        if (type == kTypeBranch)
+            continue;
+        if (frameOfMeter(type, model.meterOrdinal(m)) == std::pair{viewKind, frame})
+            return cursor + 2;
+        ++cursor;
+    }
+    return -1;
 }
 
 } // namespace halvana

@@ -11,6 +11,8 @@
 
 namespace halvana {
 
+class DeviceModel;
+
 // The four panelboard view kinds, in the order of the View menu's panelboard items.
 enum PanelViewKind : int { kBranchPanelView = 0, kSubfeedPanelView = 1, kPanelsView = 2, kPduView = 3 };
 inline constexpr int kPanelViewCount = 4;
@@ -127,6 +129,10 @@ public:
     // The view and frame that show a three-phase meter of a kind and ordinal; view -1 if none.
     static std::pair<int, int> frameOfMeter(int kind, int ordinal);
     static QString meterFrameCaption(int kind, int ordinal, const QString& parentId);
+    // The three-phase readings column of the meter a frame of a view shows: `MeterCursor` + 2,
+    // where the cursor counts the meters that are not branches, in meter-list order. -1 when
+    // no meter of the list is shown there.
+    static int readingsColumnOfFrame(const DeviceModel& model, int viewKind, int frame);
     static const QStringList& meterRowLabels();
 
 private:

@@ -194,6 +194,15 @@ ThreePhasePanelData panelData(const DeviceData& data, const ReadContext& ctx, co
 }
 } // namespace
 
+QStringList panelCellDescriptions(int row, int column)
+{
+    for (const PanelValueSource& source : panelValueSources()) {
+        if (source.row == row && source.column + 1 == column)
+            return source.descriptions;
+    }
+    return {};
+}
+
 void threePhaseReadings(DeviceData& data, const ReadContext& ctx, const RegData& regs)
 {
     TableWrite write(data, kThreePhaseReadingsTable, ctx);

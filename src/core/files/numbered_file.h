@@ -6,13 +6,14 @@
 namespace halvana {
 
 // Files named by a running number: a prefix, the number with at least three digits ("00#":
-// 001 .. 999, then 1000 on) and a suffix, such as Settings_004.txt or Download_012.txt.
+// 001 .. 999, then 1000 on) and a suffix, such as Settings_004.txt, Download_012.txt or Log_003.csv.
 class NumberedFileName {
 public:
     NumberedFileName(QString prefix, QString suffix) : m_prefix(std::move(prefix)), m_suffix(std::move(suffix)) {}
 
     static NumberedFileName settingsCapture() { return {QStringLiteral("Settings_"), QStringLiteral(".txt")}; }
     static NumberedFileName terminalCapture() { return {QStringLiteral("Download_"), QStringLiteral(".txt")}; }
+    static NumberedFileName readingsLog() { return {QStringLiteral("Log_"), QStringLiteral(".csv")}; }
 
     QString name(int number) const;
 

@@ -104,6 +104,11 @@ QString toCsv(const GridText& text)
     return lines(text, QStringLiteral(","), csvCell, QStringLiteral("\r\n"));
 }
 
+QString csvLine(const QStringList& cells)
+{
+    return joinedLine(cells, QStringLiteral(","), csvCell, QStringLiteral("\r\n"));
+}
+
 // Indented by hand so that each row is one line, which line-oriented tools can take apart.
 QString toJson(const GridText& text)
 {

@@ -46,6 +46,8 @@ QString toTsv(const GridText& text);
 // RFC 4180: comma-separated, a cell quoted when it holds a comma, a quote or a line break,
 // lines ended by CR LF.
 QString toCsv(const GridText& text);
+// One line of cells quoted as toCsv quotes them, CR LF included.
+QString csvLine(const QStringList& cells);
 // {"table", "caption", "headings", "rows": [{"register", "description", "values": [...]}]},
 // one row to a line.
 QString toJson(const GridText& text);

@@ -1,0 +1,143 @@
+#include "e2e/e2e_support.h"
+#include "e2e/wait.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <cmath>
+
+using namespace halvana::test;
+
+namespace {
+
+QStringList lines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+}
+
+// Complete rows of a log: every line ended by CR LF, heading left out.
+int rowsIn(const QString& path)
+{
+    return std::max<int>(0, int(lines(path).size()) - 2);
+}
+
+struct Logger {
+    QProcess process;
+    void start(const SimProcess& sim, const QStringList& args)
+    {
+        process.start(binaryPath(QStringLiteral("halvana-cli")), sim.connection() + QStringList{QStringLiteral("log")} + args);
+    }
+    // Ctrl-C; the log must close cleanly and say how many rows it wrote.
+    QString interrupt()
+    {
+        ::kill(pid_t(process.processId()), SIGINT);
+        EXPECT_TRUE(process.waitForFinished(5000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+};
+
+} // namespace
+
+// A table log of moving readings holds a row per cycle, and its values agree with a table read
+// at the same time within what the readings can change meanwhile.
+TEST(CliLog, TableRowsFollowTheMovingReadingsAsTheTableShowsThem)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Log_001.csv"));
+    Logger logger;
+    logger.start(sim, {QStringLiteral("--table"), QStringLiteral("1"), QStringLiteral("--rows"), QStringLiteral("2111,2112"),
+                       QStringLiteral("--meters"), QStringLiteral("1"), QStringLiteral("--meters"), QStringLiteral("2"),
+                       QStringLiteral("--out"), path});
+    ASSERT_TRUE(waitUntil([&] { return rowsIn(path) >= 2; }, 15000)) << logger.process.readAllStandardError().toStdString();
+
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    const RunResult table = runCli(sim.connection(), QStringLiteral("table 1 --format csv"));
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+    ASSERT_EQ(table.exitCode, 0) << qPrintable(table.err);
+    const int rowsAtRead = rowsIn(path);
+    ASSERT_TRUE(waitUntil([&] { return rowsIn(path) >= rowsAtRead + 2; }, 15000));
+    const QString said = logger.interrupt();
+
+    const QStringList log = lines(path);
+    EXPECT_EQ(log.first(), QStringLiteral("Time,B1: Current (A),B2: Current (A),B1: Voltage (V),B2: Voltage (V)"));
+    EXPECT_TRUE(log.last().isEmpty()) << "the last row is whole";
+    EXPECT_EQ(said, QStringLiteral("%1 rows in %2\n").arg(log.size() - 2).arg(path));
+
+    // The cells of the table read for the registers, meters 1 and 2.
+    QHash<QString, QStringList> tableRows;
+    for (const QString& line : table.out.split(QStringLiteral("\r\n")))
+        tableRows.insert(line.section(QLatin1Char(','), 0, 0), line.split(QLatin1Char(',')));
+    const double fromTable[4] = {tableRows[QStringLiteral("2111")].value(2).toDouble(),
+                                 tableRows[QStringLiteral("2111")].value(3).toDouble(),
+                                 tableRows[QStringLiteral("2112")].value(2).toDouble(),
+                                 tableRows[QStringLiteral("2112")].value(3).toDouble()};
+    // The simulated currents move by up to 0.15 A/s, the voltages by up to 0.05 V/s.
+    const double ratePerS[4] = {0.15, 0.15, 0.05, 0.05};
+
+    qint64 lastTime = 0;
+    qint64 nearestGap = std::numeric_limits<qint64>::max();
+    QStringList nearest;
+    QSet<QString> currents;
+    for (int i = 1; i + 1 < log.size(); ++i) {
+        const QStringList cells = log[i].split(QLatin1Char(','));
+        ASSERT_EQ(cells.size(), 5) << qPrintable(log[i]);
+        const QDateTime time = QDateTime::fromString(cells[0], Qt::ISODateWithMs);
+        ASSERT_TRUE(time.isValid()) << qPrintable(cells[0]);
+        EXPECT_GT(time.toMSecsSinceEpoch(), lastTime);
+        lastTime = time.toMSecsSinceEpoch();
+        currents << cells[1];
+        const qint64 gap = std::abs(lastTime - (before + after) / 2);
+        if (gap < nearestGap) {
+            nearestGap = gap;
+            nearest = cells;
+        }
+    }
+    EXPECT_GT(currents.size(), 1) << "the readings move";
+    const double spanS = double(nearestGap + (after - before)) / 1000.0;
+    for (int c = 0; c < 4; ++c) {
+        SCOPED_TRACE(qPrintable(log.first().section(QLatin1Char(','), c + 1, c + 1)));
+        EXPECT_NEAR(nearest.value(c + 1).toDouble(), fromTable[c], ratePerS[c] * spanS + 0.011);
+    }
+}
+
+TEST(CliLog, RegistersAreReadEachIntervalAsRawValues)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("regs.csv"));
+    Logger logger;
+    logger.start(sim, {QStringLiteral("--reg"), QStringLiteral("2111,2112"), QStringLiteral("--reg"), QStringLiteral("40163"),
+                       QStringLiteral("--interval"), QStringLiteral("0.2"), QStringLiteral("--out"), path});
+    ASSERT_TRUE(waitUntil([&] { return rowsIn(path) >= 3; }, 10000)) << logger.process.readAllStandardError().toStdString();
+    logger.interrupt();
+    const QStringList log = lines(path);
+    EXPECT_EQ(log.first(), QStringLiteral("Time,2111,2112,40163"));
+    const QStringList row = log[1].split(QLatin1Char(','));
+    ASSERT_EQ(row.size(), 4);
+    for (int c = 1; c < 4; ++c) {
+        bool ok = false;
+        EXPECT_LE(row[c].toInt(&ok), 65535);
+        EXPECT_TRUE(ok) << qPrintable(row[c]);
+    }
+}
+
+TEST(CliLog, BadUsageIsRefusedBeforeTheUnitIsAsked)
+{
+    for (const char* command : {"log --table 0 --out x.csv", "log --table 1", "log --table 1 --reg 5 --out x.csv",
+                                "log --reg 5 --rows 3 --out x.csv", "log --table 1 --interval soon --out x.csv",
+                                "log --reg 70000 --out x.csv", "log --out x.csv"}) {
+        SCOPED_TRACE(command);
+        const RunResult result = runCli({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:1")}, QString::fromLatin1(command));
+        EXPECT_EQ(result.exitCode, 2) << qPrintable(result.err);
+    }
+}
