@@ -13,6 +13,7 @@
 #include "gui/capture/capture_commands.h"
 #include "gui/scripts/frm_script_grid.h"
 #include "gui/terminal/terminal_wiring.h"
+#include "gui/trend/trend_wiring.h"
 #include "gui/upgrade/upgrade_wiring.h"
 #include "gui/views/data_views.h"
 #include "gui/views/setting_editor.h"
@@ -40,6 +41,7 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
                 runner->trigger();
         });
     connect(m_captures, &CaptureCommands::scriptCreated, this, showScript);
+    m_trend = new TrendWiring(form, clock, *m_session, *m_views);
 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,

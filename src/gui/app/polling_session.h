@@ -14,6 +14,7 @@ class LinkWiring;
 class MDIForm1;
 class Sequencer;
 class TerminalWiring;
+class TrendWiring;
 class Transport;
 class UnitSession;
 class UpgradeWiring;
@@ -36,6 +37,7 @@ public:
     CaptureCommands& captures() { return *m_captures; }
     TerminalWiring& terminal() { return *m_terminal; }
     UpgradeWiring& upgrade() { return *m_upgrade; }
+    TrendWiring& trend() { return *m_trend; }
 
 private:
     std::unique_ptr<UnitSession> m_session;
@@ -44,6 +46,7 @@ private:
     CaptureCommands* m_captures;
     TerminalWiring* m_terminal;
     UpgradeWiring* m_upgrade;
+    TrendWiring* m_trend;
 };
 
 } // namespace halvana

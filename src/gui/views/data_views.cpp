@@ -52,23 +52,6 @@ std::array<int, 2> tablesOfPanelView(int kind)
     return {kThreePhaseSettingsTable, kThreePhaseReadingsTable};
 }
 
-// The value column of the three-phase meter a frame of a view shows: column `MeterCursor` + 2,
-// where the cursor counts the meters that are not branches, in meter-list order. -1 when no
-// meter of the list is shown there.
-int threePhaseColumnOfFrame(const DeviceModel& model, int viewKind, int frame)
-{
-    int cursor = 0;
-    for (int m = 0; m < model.NumMeters; ++m) {
-        const int type = model.meterType(m);
-        if (type == kTypeBranch)
-            continue;
-        if (PanelboardViews::frameOfMeter(type, model.meterOrdinal(m)) == std::pair{viewKind, frame})
-            return cursor + 2;
-        ++cursor;
-    }
-    return -1;
-}
-
 // Keeps a window's normal width fixed to what its contents need; its height stays free, and a
 // maximised window fills the work area.
 class NormalWidthLock : public QObject {
@@ -106,8 +89,19 @@ void setMinimumWindowHeight(QMdiSubWindow* window, int height)
 } // namespace
 
 DataViews::DataViews(MDIForm1& mainWindow, DeviceData& data)
-    : QObject(&mainWindow), m_main(mainWindow), m_data(data), m_panelButtons(new PanelButtonsMenu(&mainWindow))
+    : QObject(&mainWindow),
+      m_main(mainWindow),
+      m_data(data),
+      m_panelButtons(new PanelButtonsMenu(&mainWindow)),
+      m_addToTrend(new QAction(QStringLiteral("Add to Trend"), this))
 {
+    m_addToTrend->setObjectName(QStringLiteral("mnuAddToTrend"));
+    connect(m_addToTrend, &QAction::triggered, this, [this] {
+        if (m_trend && m_trendTarget && m_trend->add(*m_trendTarget))
+            emit trendSeriesAdded();
+    });
+    m_panelButtons->addSeparator();
+    m_panelButtons->addAction(m_addToTrend);
     // The layout of the branch view is the stored one.
     data.panelboards().setColumnWidthLayout(mainWindow.flags().columnWidthLayout);
     data.setTablesToRestore(DeviceData::tablesOpenAtExit(mainWindow.settings()));
@@ -179,9 +173,18 @@ void DataViews::restoreWindows()
 void DataViews::popupAllSettings(const QPoint& globalPos)
 {
     // The all-settings popup comes with the settings capture; until then a right-click only
-    // chooses the grid.
-    if (auto* popup = m_main.findChild<QMenu*>(QStringLiteral("mnuAllSettingsPopup")))
-        popup->popup(globalPos);
+    // chooses the grid. A reading cell adds "Add to Trend" to it.
+    auto* popup = m_main.findChild<QMenu*>(QStringLiteral("mnuAllSettingsPopup"));
+    if (!popup) {
+        if (m_trendTarget)
+            showTrendPopup(globalPos);
+        return;
+    }
+    if (!popup->actions().contains(m_addToTrend)) {
+        popup->addSeparator();
+        popup->addAction(m_addToTrend);
+    }
+    popup->popup(globalPos);
 }
 
 void DataViews::mnuSystemandPanelSettings_Click()
@@ -204,8 +207,10 @@ void DataViews::openSystemSettings()
     connect(window->MSFlexGrid1(), &GridView::gridPressed, this,
             [this](int, int, Qt::MouseButton button, const QPoint& globalPos) {
                 m_data.tables().ActiveTableIndex = MeterTables::kSystemSettingsGrid;
-                if (button == Qt::RightButton)
-                    popupAllSettings(globalPos);
+                if (button != Qt::RightButton)
+                    return;
+                aimTrend(std::nullopt);
+                popupAllSettings(globalPos);
             });
 
     window->resize(window->sizeHint().width(), twipsToPixels(FrmSystemSettings::kLoadHeightTwips));
@@ -233,8 +238,8 @@ void DataViews::onTableOpened(int index)
         return;
     auto* window = new FrmMeterTable(m_data.tables().table(index));
     connect(window->MSFlexGrid1(), &GridView::gridPressed, this,
-            [this, index](int, int, Qt::MouseButton button, const QPoint& globalPos) {
-                onMeterTablePressed(index, button, globalPos);
+            [this, index](int row, int column, Qt::MouseButton button, const QPoint& globalPos) {
+                onMeterTablePressed(index, row, column, button, globalPos);
             });
     connect(window->MSFlexGrid1(), &GridView::gridDoubleClicked, this,
             [this, window, index](int row, int column) {
@@ -246,14 +251,38 @@ void DataViews::onTableOpened(int index)
     setMinimumWindowHeight(sub, twipsToPixels(FrmMeterTable::kMinimumHeightTwips));
 }
 
-void DataViews::onMeterTablePressed(int index, Qt::MouseButton button, const QPoint& globalPos)
+void DataViews::onMeterTablePressed(int index, int row, int column, Qt::MouseButton button, const QPoint& globalPos)
 {
     FrmMeterTable* window = meterTableWindow(index);
-    if (!window || !window->allSettingsPopupAllowed())
+    if (!window)
         return;
+    const bool trendable = button == Qt::RightButton && aimTrend(m_trend ? m_trend->sourceOfTableCell(index, row, column)
+                                                                            : std::nullopt);
+    if (!window->allSettingsPopupAllowed()) {
+        if (trendable)
+            showTrendPopup(globalPos);
+        return;
+    }
     m_data.tables().ActiveTableIndex = index;
     if (button == Qt::RightButton)
         popupAllSettings(globalPos);
+}
+
+bool DataViews::aimTrend(const std::optional<TrendSource>& source)
+{
+    m_trendTarget = source;
+    m_addToTrend->setVisible(source.has_value());
+    return source.has_value();
+}
+
+// A reading cell without a popup of its own gets one with "Add to Trend" alone.
+void DataViews::showTrendPopup(const QPoint& globalPos)
+{
+    auto* menu = new QMenu(&m_main);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setObjectName(QStringLiteral("mnuTrendPopup"));
+    menu->addAction(m_addToTrend);
+    menu->popup(globalPos);
 }
 
 void DataViews::mnuAllSettings_Click()
@@ -289,9 +318,12 @@ void DataViews::openPanelView(int kind)
     auto* window = new FrmBCMPanel(m_data.panelboards().view(kind));
     connect(window, &FrmBCMPanel::branchGridPressed, this, &DataViews::onBranchGridPressed);
     connect(window, &FrmBCMPanel::meterGridPressed, this,
-            [this, kind](int frame, int, Qt::MouseButton button, const QPoint&) {
+            [this, kind](int frame, int row, int column, Qt::MouseButton button, const QPoint& globalPos) {
                 if (button == Qt::LeftButton)
                     showMeterReadings(kind, frame);
+                else if (button == Qt::RightButton && m_trend
+                         && aimTrend(m_trend->sourceOfMeterFrameCell(kind, frame, row, column)))
+                    showTrendPopup(globalPos);
             });
     window->showActivePanel(m_panelOffset / kPanelOffsetStep, m_panelOffset);
     m_panels[size_t(kind)]->open(window);
@@ -310,6 +342,7 @@ void DataViews::onBranchGridPressed(int grid, int row, Qt::MouseButton button, c
     selectPanel(grid / 2);
     m_popupGrid = grid;
     m_popupRow = row;
+    aimTrend(m_trend ? m_trend->sourceOfBranchCell(grid, row) : std::nullopt);
     const QString value =
         m_data.panelboards().view(kBranchPanelView).branchGrid(grid).text(row, PanelboardView::kValueColumn);
     m_panelButtons->prepare(views.labelMode(), views.showParentId(), views.columnWidthLayout(), value);
@@ -366,7 +399,7 @@ void DataViews::showBranchReadings(int branch)
 
 void DataViews::showMeterReadings(int viewKind, int frame)
 {
-    const int column = threePhaseColumnOfFrame(m_data.model(), viewKind, frame);
+    const int column = PanelboardViews::readingsColumnOfFrame(m_data.model(), viewKind, frame);
     if (column >= 0)
         showReadingsColumn(kThreePhaseReadingsTable, column);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/device/register_map.h"
+#include "core/trend/trend_set.h"
 
 #include <QObject>
 
 #include <array>
 
+class QAction;
 class QPoint;
 
 namespace halvana {
@@ -58,20 +60,29 @@ public:
     void showBranchReadings(int branch);
     void showMeterReadings(int viewKind, int frame);
 
+    // The trend that "Add to Trend" adds to; the popups of reading cells offer it once set.
+    void setTrendSet(TrendSet* trend) { m_trend = trend; }
+    QAction* mnuAddToTrend() const { return m_addToTrend; }
+
 signals:
     void panelOffsetChanged(int offset);
     // A cell of a meter table's grid was double-clicked (grid coordinates).
     void meterTableDoubleClicked(int table, int row, int column);
+    // "Add to Trend" added a reading.
+    void trendSeriesAdded();
 
 private:
     void openSystemSettings();
     void onTableOpened(int index);
-    void onMeterTablePressed(int index, Qt::MouseButton button, const QPoint& globalPos);
+    void onMeterTablePressed(int index, int row, int column, Qt::MouseButton button, const QPoint& globalPos);
+    void showTrendPopup(const QPoint& globalPos);
     void openPanelView(int kind);
     void onBranchGridPressed(int grid, int row, Qt::MouseButton button, const QPoint& globalPos);
     void copyBranchText();
     void popupAllSettings(const QPoint& globalPos);
     void showReadingsColumn(int table, int column);
+    // Remembers the reading a right-click landed on; false when the cell shows none.
+    bool aimTrend(const std::optional<TrendSource>& source);
 
     MDIForm1& m_main;
     DeviceData& m_data;
@@ -85,6 +96,9 @@ private:
     // The branch grid row the panel popup was opened on.
     int m_popupGrid = -1;
     int m_popupRow = -1;
+    TrendSet* m_trend = nullptr;
+    QAction* m_addToTrend;
+    std::optional<TrendSource> m_trendTarget;
 };
 
 } // namespace halvana

@@ -99,8 +99,8 @@ QWidget* FrmBCMPanel::buildMeterFrames()
         grid->setObjectName(QStringLiteral("grdPanel2%1").arg(f));
         grid->setSizedToContent(true);
         connect(grid, &GridView::gridPressed, this,
-                [this, f](int r, int, Qt::MouseButton button, const QPoint& global) {
-                    emit meterGridPressed(f, r, button, global);
+                [this, f](int r, int c, Qt::MouseButton button, const QPoint& global) {
+                    emit meterGridPressed(f, r, c, button, global);
                 });
         inner->addWidget(grid);
         inner->addStretch(1);

@@ -34,7 +34,7 @@ public:
 signals:
     // A press on a branch grid or a meter grid; positions are grid positions.
     void branchGridPressed(int grid, int row, Qt::MouseButton button, const QPoint& globalPos);
-    void meterGridPressed(int frame, int row, Qt::MouseButton button, const QPoint& globalPos);
+    void meterGridPressed(int frame, int row, int column, Qt::MouseButton button, const QPoint& globalPos);
 
 private:
     QWidget* buildBranchGroups();
