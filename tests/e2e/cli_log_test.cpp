@@ -26,11 +26,23 @@ int rowsIn(const QString& path)
     return std::max<int>(0, int(lines(path).size()) - 2);
 }
 
+// `halvana-cli log ARGS --out PATH` against the simulator, until `rows` rows are in the log.
 struct Logger {
     QProcess process;
-    void start(const SimProcess& sim, const QStringList& args)
+    SimProcess sim;
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("Log_001.csv"));
+    bool start(QStringList args, int rows)
     {
+        if (!sim.startTcp()) {
+            ADD_FAILURE() << qPrintable(sim.output());
+            return false;
+        }
+        args << QStringLiteral("--out") << path;
         process.start(binaryPath(QStringLiteral("halvana-cli")), sim.connection() + QStringList{QStringLiteral("log")} + args);
+        const bool written = waitUntil([&] { return rowsIn(path) >= rows; }, 15000);
+        EXPECT_TRUE(written) << process.readAllStandardError().toStdString();
+        return written;
     }
     // Ctrl-C; the log must close cleanly and say how many rows it wrote.
     QString interrupt()
@@ -49,18 +61,15 @@ struct Logger {
 // at the same time within what the readings can change meanwhile.
 TEST(CliLog, TableRowsFollowTheMovingReadingsAsTheTableShowsThem)
 {
-    SimProcess sim;
-    ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Log_001.csv"));
     Logger logger;
-    logger.start(sim, {QStringLiteral("--table"), QStringLiteral("1"), QStringLiteral("--rows"), QStringLiteral("2111,2112"),
-                       QStringLiteral("--meters"), QStringLiteral("1"), QStringLiteral("--meters"), QStringLiteral("2"),
-                       QStringLiteral("--out"), path});
-    ASSERT_TRUE(waitUntil([&] { return rowsIn(path) >= 2; }, 15000)) << logger.process.readAllStandardError().toStdString();
+    ASSERT_TRUE(logger.start({QStringLiteral("--table"), QStringLiteral("1"), QStringLiteral("--rows"),
+                              QStringLiteral("2111,2112"), QStringLiteral("--meters"), QStringLiteral("1"),
+                              QStringLiteral("--meters"), QStringLiteral("2")},
+                             2));
+    const QString& path = logger.path;
 
     const qint64 before = QDateTime::currentMSecsSinceEpoch();
-    const RunResult table = runCli(sim.connection(), QStringLiteral("table 1 --format csv"));
+    const RunResult table = runCli(logger.sim.connection(), QStringLiteral("table 1 --format csv"));
     const qint64 after = QDateTime::currentMSecsSinceEpoch();
     ASSERT_EQ(table.exitCode, 0) << qPrintable(table.err);
     const int rowsAtRead = rowsIn(path);
@@ -111,16 +120,12 @@ TEST(CliLog, TableRowsFollowTheMovingReadingsAsTheTableShowsThem)
 
 TEST(CliLog, RegistersAreReadEachIntervalAsRawValues)
 {
-    SimProcess sim;
-    ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("regs.csv"));
     Logger logger;
-    logger.start(sim, {QStringLiteral("--reg"), QStringLiteral("2111,2112"), QStringLiteral("--reg"), QStringLiteral("40163"),
-                       QStringLiteral("--interval"), QStringLiteral("0.2"), QStringLiteral("--out"), path});
-    ASSERT_TRUE(waitUntil([&] { return rowsIn(path) >= 3; }, 10000)) << logger.process.readAllStandardError().toStdString();
+    ASSERT_TRUE(logger.start({QStringLiteral("--reg"), QStringLiteral("2111,2112"), QStringLiteral("--reg"),
+                              QStringLiteral("40163"), QStringLiteral("--interval"), QStringLiteral("0.2")},
+                             3));
     logger.interrupt();
-    const QStringList log = lines(path);
+    const QStringList log = lines(logger.path);
     EXPECT_EQ(log.first(), QStringLiteral("Time,2111,2112,40163"));
     const QStringList row = log[1].split(QLatin1Char(','));
     ASSERT_EQ(row.size(), 4);
