@@ -172,6 +172,7 @@ int runTableLog(CliContext& ctx, int table, qint64 intervalMs, const QString& pa
     CliSession& session = ctx.session();
     UnitSession& unit = session.unit();
     TrendSet trend(unit.data(), session.clock());
+    trend.setLogOnly(true);
     for (const TrendSource& source : *sources)
         trend.add(source);
     trend.setLogIntervalMs(intervalMs);

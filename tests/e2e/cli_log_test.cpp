@@ -136,6 +136,19 @@ TEST(CliLog, RegistersAreReadEachIntervalAsRawValues)
     }
 }
 
+TEST(CliLog, WithoutRowsAndMetersEveryReadingOfTheTableIsAColumn)
+{
+    Logger logger;
+    ASSERT_TRUE(logger.start({QStringLiteral("--table"), QStringLiteral("10")}, 1));
+    logger.interrupt();
+    const QStringList log = lines(logger.path);
+    EXPECT_GT(log[1].count(QLatin1Char(',')), 100) << "values hold no commas";
+    EXPECT_TRUE(log.first().startsWith(
+        QLatin1String("Time,Slot 1: Sensor 1 Temperature (deg C),Slot 2: Sensor 1 Temperature (deg C),")))
+        << qPrintable(log.first());
+    EXPECT_FALSE(log.first().contains(QLatin1String("Not Used")));
+}
+
 TEST(CliLog, BadUsageIsRefusedBeforeTheUnitIsAsked)
 {
     for (const char* command : {"log --table 0 --out x.csv", "log --table 1", "log --table 1 --reg 5 --out x.csv",

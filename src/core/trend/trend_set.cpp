@@ -123,7 +123,7 @@ int TrendSet::indexOf(const TrendSource& source) const
 
 bool TrendSet::add(const TrendSource& source)
 {
-    if (indexOf(source) >= 0 || count() >= kMaxSeries)
+    if (indexOf(source) >= 0 || (count() >= kMaxSeries && !m_logOnly))
         return false;
     auto series = std::make_unique<Series>();
     series->source = source;
@@ -204,6 +204,8 @@ void TrendSet::sample()
             renamed = renamed || series->named;
         }
         series->lastText = cellText(series->source);
+        if (m_logOnly)
+            continue;
         bool ok = false;
         const double value = series->lastText.toDouble(&ok);
         series->history.append(now, ok ? value : std::numeric_limits<double>::quiet_NaN());
@@ -252,8 +254,10 @@ void TrendSet::writeLogRow()
         return;
     m_lastLogRowMs = now;
     QStringList values;
-    for (const TrendSource& source : m_logSources) {
-        const int index = indexOf(source);
+    for (size_t i = 0; i < m_logSources.size(); ++i) {
+        const TrendSource& source = m_logSources[i];
+        // Unless series were removed, the log's columns are the series in their order.
+        const int index = i < m_series.size() && m_series[i]->source == source ? int(i) : indexOf(source);
         values << (index >= 0 ? series(index).lastText : QString());
     }
     if (m_log.writeRow(m_clock.currentDateTime(), values))

@@ -59,6 +59,9 @@ public:
     TrendSet(DeviceData& data, Clock& clock, QObject* parent = nullptr);
     ~TrendSet() override;
 
+    // For a log alone (halvana-cli log): any number of series, and no history kept.
+    void setLogOnly(bool logOnly) { m_logOnly = logOnly; }
+
     // Tables 1, 3 and 10.
     static bool isTrendTable(int table);
     static QString unitOfDescription(const QString& description);
@@ -72,7 +75,7 @@ public:
     int count() const { return int(m_series.size()); }
     const Series& series(int index) const { return *m_series.at(size_t(index)); }
     int indexOf(const TrendSource& source) const;
-    // False when the reading is followed already or kMaxSeries are.
+    // False when the reading is followed already or kMaxSeries are (unless log only).
     bool add(const TrendSource& source);
     void remove(int index);
     // The tables the series take their readings from: they must be polled.
@@ -116,6 +119,7 @@ private:
     TrendLog m_log;
     std::vector<TrendSource> m_logSources;
     qint64 m_logIntervalMs = 0;
+    bool m_logOnly = false;
     std::optional<qint64> m_lastLogRowMs;
 };
 
