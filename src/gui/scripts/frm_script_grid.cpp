@@ -127,6 +127,9 @@ FrmScriptGrid::FrmScriptGrid(Context context, QWidget* parent)
             lstScript->setCurrentRow(index);
     });
     connect(&m_runner, &ModbusScriptRunner::finished, this, [this](const ScriptSummary&) { endModbusRun(); });
+    // The settings files differ between the maps.
+    connect(&m_context.session.data(), &DeviceData::registerMapVersionChanged, this,
+            &FrmScriptGrid::GetModbusSettingsList);
 
     GetModbusSettingsList();
     loadMapping();
