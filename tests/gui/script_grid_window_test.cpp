@@ -1,6 +1,8 @@
 #include "core/time/manual_clock.h"
 #include "gui/app/polling_session.h"
 #include "gui/capture/capture_commands.h"
+#include "core/scripts/modbus_script_runner.h"
+#include "core/session/unit_session.h"
 #include "gui/scripts/frm_script_grid.h"
 #include "main_window_fixture.h"
 #include "support/file_bytes.h"
@@ -84,4 +86,26 @@ TEST_F(ScriptGridWindowTest, CreateScriptWritesIntoTheWindow)
     EXPECT_EQ(window()->scriptText(), "\r\nmeter write 2007 5\r\n\r\nmeter save");
     child<QPushButton>("Command1")->click();
     EXPECT_EQ(window()->scriptText(), "meter del\r\n");
+}
+
+// "Run Now" lays the script's lines over the text and shows the line in progress; Stop takes
+// them away and offers Run Now again.
+TEST_F(ScriptGridWindowTest, RunNowShowsTheLinesUntilStopped)
+{
+    window()->setScriptText("meter write 2007 5\r\nmeter save\r\n");
+    child<QPushButton>("cmdRunModbus")->click();
+    auto* lstScript = child<QListWidget>("lstScript");
+    EXPECT_TRUE(polling->session().scriptRunner().ScriptRunning());
+    EXPECT_FALSE(lstScript->isHidden());
+    ASSERT_EQ(lstScript->count(), 3);
+    EXPECT_EQ(lstScript->currentRow(), 0);
+    EXPECT_FALSE(enabled("cmdRunModbus"));
+    EXPECT_TRUE(enabled("cmdStopModbusRun"));
+
+    child<QPushButton>("cmdStopModbusRun")->click();
+    EXPECT_FALSE(polling->session().scriptRunner().ScriptRunning());
+    EXPECT_TRUE(lstScript->isHidden());
+    EXPECT_EQ(lstScript->count(), 0);
+    EXPECT_TRUE(enabled("cmdRunModbus"));
+    EXPECT_FALSE(enabled("cmdStopModbusRun"));
 }
