@@ -79,7 +79,22 @@ QString checkNeeds(const QCommandLineParser& parser, const QString& generator, c
     return {};
 }
 
-QString checkOptions(const QStringList& args, const QCommandLineParser& parser)
+// The setting line of the kind's list for REG, as the window's list offers it.
+std::optional<QString> settingLine(CliContext& ctx, ScriptBuilder::SettingKind kind, int mapVersion, const QString& reg)
+{
+    const QStringList rows = ScriptBuilder::loadSettingsList(ctx.folders().programFolder, kind, mapVersion, ctx.messages());
+    for (const QString& row : rows) {
+        if (row.section(QLatin1Char('\t'), 0, 0).trimmed() == reg.trimmed())
+            return row;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+namespace BuilderOptions {
+
+QString check(const QStringList& args, const QCommandLineParser& parser)
 {
     QStringList generators;
     for (const QString& g : kGenerators) {
@@ -139,21 +154,6 @@ QString checkOptions(const QStringList& args, const QCommandLineParser& parser)
     return {};
 }
 
-// The setting line of the kind's list for REG, as the window's list offers it.
-std::optional<QString> settingLine(CliContext& ctx, ScriptBuilder::SettingKind kind, int mapVersion, const QString& reg)
-{
-    const QStringList rows = ScriptBuilder::loadSettingsList(ctx.folders().programFolder, kind, mapVersion, ctx.messages());
-    for (const QString& row : rows) {
-        if (row.section(QLatin1Char('\t'), 0, 0).trimmed() == reg.trimmed())
-            return row;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-namespace BuilderOptions {
-
 QList<QCommandLineOption> options()
 {
     return {
@@ -178,11 +178,6 @@ bool given(const QCommandLineParser& parser)
             return true;
     }
     return false;
-}
-
-QString check(const QStringList& args, const QCommandLineParser& parser)
-{
-    return checkOptions(args, parser);
 }
 
 std::optional<QList<int>> numberList(const QString& text, int max)

@@ -164,3 +164,19 @@ TEST(BuiltMappingAgainstSim, TableZeroShowsTheMappedChannelsAndParent)
         EXPECT_EQ(parent.value(2 + 1), QStringLiteral("1")) << "B2 is not mapped";
     }
 }
+
+// The builder options add to a given script, and a mapping file that is not there is named.
+TEST(BuilderOptions, AddToAScriptAndNameAMissingMappingFile)
+{
+    QTemporaryDir dir;
+    const QString script = dir.filePath(QStringLiteral("s.txt"));
+    ASSERT_TRUE(writeFile(script, "meter del\rmeter add 1 1\r\nMETER SAVE\n"));
+    const RunResult added = runCli({}, QStringLiteral("make-script --add-meters 4 2,5 --script ") + script);
+    EXPECT_EQ(added.exitCode, 0) << qPrintable(added.err);
+    EXPECT_EQ(added.out, QStringLiteral("meter del\r\nmeter add 1 1\r\nmeter add 4 2\r\nmeter add 4 5\r\nmeter save\r\n"));
+
+    const RunResult missing = runCli({}, QStringLiteral("make-script --mapping Panel --first-meter 1 --parent 1 --data-dir ") + dir.path());
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains(QLatin1String("Panel_Mapping.txt"))) << qPrintable(missing.err);
+    EXPECT_TRUE(missing.out.isEmpty());
+}

@@ -40,6 +40,20 @@ TEST(CliArguments, RefusesBadUsageWithAReason)
         {"table 12", "\"12\" is not a table"},
         {"table 3 --format xlsx", "--format: \"xlsx\" is not tsv, csv or json"},
         {"table 1 2", "usage: halvana-cli table INDEX"},
+        {"make-script a.txt", "two settings captures or a builder option"},
+        {"make-script --add-meters 1 1-3 --delete-all", "one of --add-meters, --delete-all at a time"},
+        {"make-script --add-meters 6 1", "TYPE is one of 1, 2, 3, 4, 5, 9"},
+        {"make-script --add-meters 1 4-2", "METERS \"4-2\""},
+        {"make-script --add-meters 1", "--add-meters TYPE METERS"},
+        {"make-script --setting 2017 20 --kind 2ph --meters 1", "--kind is system, 1ph or 3ph"},
+        {"make-script --setting 2017 20 --kind 1ph", "--setting needs --meters"},
+        {"make-script --setting 2017 20 --kind 3ph --meters 1,,2", "--meters \"1,,2\""},
+        {"make-script --mapping 9 --first-meter 1 --parent 1", "CONFIG is 0..8"},
+        {"make-script --mapping 0 --first-meter 251 --parent 1", "--first-meter is a meter number from 1 to 250"},
+        {"make-script --mapping 0 --first-meter 1", "--mapping needs --parent"},
+        {"make-script --mapping 0 --first-meter 1 --parent 1 --slot 7", "--slot is a slot from 1 to 6"},
+        {"make-script --delete-all --parent 2", "--parent goes with --mapping"},
+        {"make-script --delete-all --map 3", "--map is 1 or 2"},
     };
     for (const Case& c : cases) {
         CliArguments arguments;

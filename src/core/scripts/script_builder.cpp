@@ -42,13 +42,10 @@ ScriptBuilder::Result finish(const QString& script, const QStringList& lines, co
     QString text = ScriptBuilder::withoutMeterSave(script);
     if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r')))
         text += kLineEnd;
-    int written = 0;
-    for (const QString& line : lines) {
+    for (const QString& line : lines)
         text += line + kLineEnd;
-        written += line.isEmpty() ? 0 : 1;
-    }
     text += kMeterSave + kLineEnd;
-    return {text, problems, written};
+    return {text, problems};
 }
 
 bool channelInRange(const MappingRow& row, QStringList& problems)
@@ -151,10 +148,10 @@ ScriptBuilder::Result ScriptBuilder::addSetting(const QString& script, const QSt
     const QStringList fields = settingLine.split(QLatin1Char('\t'));
     const std::optional<int> reg = fields.size() >= 2 ? wholeNumber(fields[0], 1, kLastRegister) : std::nullopt;
     if (!reg)
-        return {script, {QStringLiteral("Select a setting from the list first.")}, 0};
+        return {script, {QStringLiteral("Select a setting from the list first.")}};
     const std::optional<int> newValue = wholeNumber(value, 0, kMaxValue);
     if (!newValue)
-        return {script, {QStringLiteral("The new setting '%1' is not a whole number from 0 to %2.").arg(value).arg(kMaxValue)}, 0};
+        return {script, {QStringLiteral("The new setting '%1' is not a whole number from 0 to %2.").arg(value).arg(kMaxValue)}};
 
     if (kind == SettingKind::System)
         return finish(script, {meterWrite(*reg, *newValue)}, {});

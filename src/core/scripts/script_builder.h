@@ -87,7 +87,6 @@ public:
     struct Result {
         QString text;
         QStringList problems;
-        int linesAdded = 0;
     };
 
     explicit ScriptBuilder(int mapVersion);
