@@ -58,6 +58,14 @@ Sequencer::~Sequencer()
         m_link.setPollingControl(nullptr);
 }
 
+void Sequencer::setPollingDisabled(bool disabled)
+{
+    const bool stopping = disabled && !m_pollingDisabled;
+    m_pollingDisabled = disabled;
+    if (stopping)
+        emit pollingStopped();
+}
+
 void Sequencer::setMainTimerEnabled(bool enabled)
 {
     tmrMain->setEnabled(enabled);

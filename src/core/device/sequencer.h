@@ -51,7 +51,7 @@ public:
     // PollingControl, for the link and the connection lifecycle.
     void setMainTimerEnabled(bool enabled) override;
     bool PollingDisabled() const override { return m_pollingDisabled; }
-    void setPollingDisabled(bool disabled) override { m_pollingDisabled = disabled; }
+    void setPollingDisabled(bool disabled) override;
     int PollStep() const override { return m_position.PollStep; }
     void resetPollStep() override { setPollStep(0); }
 
@@ -84,6 +84,8 @@ signals:
     void passCompleted(int table);
     // The cycle went back to step 0.
     void cycleCompleted();
+    // Polling was disabled: the cycle under way stands still.
+    void pollingStopped();
     // A reply of the cycle was handled (decoded true) or answered with an exception (false).
     void replyHandled(int step, bool decoded);
 

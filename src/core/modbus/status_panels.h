@@ -9,5 +9,7 @@ inline const QString PollingStatus = QStringLiteral("PollingStatus");
 inline const QString CommMsg = QStringLiteral("CommMsg");
 inline const QString ConnectTime = QStringLiteral("ConnectTime");
 inline const QString Baud = QStringLiteral("Baud");
+// The time of the last full polling cycle.
+inline const QString CycleTime = QStringLiteral("CycleTime");
 
 } // namespace halvana::panel

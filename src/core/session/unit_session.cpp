@@ -50,9 +50,20 @@ UnitSession::UnitSession(Clock& clock, MessageSink& messages, const QString& pro
             [this] { m_statistics->recordLateReply(m_sequencer->PollStep()); });
     connect(m_sequencer.get(), &Sequencer::cycleCompleted, this, [this, clk = &clock] {
         const qint64 now = clk->nowMs();
-        if (m_cycleStartMs >= 0)
+        if (m_cycleStartMs >= 0) {
             m_statistics->recordCycle(now - m_cycleStartMs);
+            emit cycleTimed(now - m_cycleStartMs);
+        }
         m_cycleStartMs = now;
+    });
+    connect(m_sequencer.get(), &Sequencer::pollingStopped, this, &UnitSession::stopCycleClock);
+    connect(&m_link->trafficLog(), &TrafficLog::pausedChanged, this, [this](bool paused) {
+        if (paused)
+            stopCycleClock();
+    });
+    connect(m_lifecycle.get(), &ConnectionLifecycle::linkStatusChanged, this, [this](const LinkStatus& status) {
+        if (status.connection != LinkStatus::Connection::Open)
+            stopCycleClock();
     });
 
     // Values read before the unit was lost stay grey until their block is read again.
@@ -75,6 +86,12 @@ UnitSession::~UnitSession()
 void UnitSession::setTransports(Transport* serial, Transport* tcp)
 {
     m_link->setTransports(serial, tcp);
+}
+
+void UnitSession::stopCycleClock()
+{
+    m_cycleStartMs = -1;
+    emit cycleTimed(-1);
 }
 
 } // namespace halvana

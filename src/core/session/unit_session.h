@@ -52,7 +52,13 @@ public:
     // The frames decoded while the Data Spy records.
     DecodedTraffic& decodedTraffic() { return *m_decoded; }
 
+signals:
+    // A full polling cycle ended, `ms` after the one before; -1 when polling stopped.
+    void cycleTimed(qint64 ms);
+
 private:
+    void stopCycleClock();
+
     std::unique_ptr<ModbusLink> m_link;
     std::unique_ptr<ConnectionLifecycle> m_lifecycle;
     std::unique_ptr<DeviceData> m_data;
@@ -63,7 +69,8 @@ private:
     std::unique_ptr<TableReadout> m_readout;
     std::unique_ptr<LinkStatistics> m_statistics;
     std::unique_ptr<DecodedTraffic> m_decoded;
-    // When the cycle under way began; -1 before the first cycle ended.
+    // When the cycle under way began; -1 before the first cycle ended, and again while polling
+    // stands still, so that a pause is never counted as a cycle.
     qint64 m_cycleStartMs = -1;
     Transport* m_service = nullptr;
 };

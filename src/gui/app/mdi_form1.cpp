@@ -3,7 +3,6 @@
 #include "core/app/app_settings.h"
 #include "core/app/app_title.h"
 #include "core/app/folder_locations.h"
-#include "gui/app/menu_permissions.h"
 #include "core/app/window_arrangement.h"
 #include "core/modbus/polling_control.h"
 #include "gui/ancillary/frm_users_folder.h"
@@ -12,6 +11,7 @@
 #include "gui/app/frm_change_password.h"
 #include "gui/app/frm_login.h"
 #include "gui/app/main_menu.h"
+#include "gui/app/menu_permissions.h"
 #include "gui/app/scroll_mode_capture.h"
 #include "gui/app/shell_services.h"
 
@@ -35,9 +35,9 @@ namespace {
 
 const QString kNotAvailableTip = QStringLiteral("Not available in this version yet.");
 const QString kPollingDisabledText = QStringLiteral("Polling is Disabled");
-const QStringList kPanelKeys = {QStringLiteral("Status"),        QStringLiteral("Mode"),
-                                QStringLiteral("Baud"),          QStringLiteral("PollingStatus"),
-                                QStringLiteral("CommMsg"),       QStringLiteral("ConnectTime")};
+const QStringList kPanelKeys = {QStringLiteral("Status"),        QStringLiteral("Mode"),      QStringLiteral("Baud"),
+                                QStringLiteral("PollingStatus"), QStringLiteral("CycleTime"), QStringLiteral("CommMsg"),
+                                QStringLiteral("ConnectTime")};
 const QRect kDefaultGeometry(40, 40, 1100, 760);
 
 WindowState stateOf(const QWidget* w)
@@ -441,10 +441,10 @@ void MDIForm1::mnuUsersFolders_Click()
 
 void MDIForm1::mnuDeleteReg_Click()
 {
-    const QString text =
-        QStringLiteral("This feature will delete all of your custom settings for this application and will "
-                       "then automatically close it.  \nWhen restarting this application afterwards, it will "
-                       "use the default settings.\n\nDo you want to continue?");
+    const QString text = QStringLiteral(
+        "This feature will delete all of your custom settings for this application and will "
+        "then automatically close it.  \nWhen restarting this application afterwards, it will "
+        "use the default settings.\n\nDo you want to continue?");
     if (!m_shell.askYesNo(QStringLiteral("Use Application's Default Settings"), text, false))
         return;
     // The child windows store their layout as they close; they close before the store is cleared.
@@ -503,7 +503,8 @@ void MDIForm1::mnuWindowCascade_Click()
     std::vector<TileWindow> cascade;
     for (const QMdiSubWindow* w : windows)
         cascade.push_back({w->size(), w->isVisible() && !w->isMinimized()});
-    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight)
+                     + 2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
     const auto positions = cascadeLayout(cascade, m_mdiArea->viewport()->size(), step);
     for (int i = 0; i < windows.size(); ++i) {
         if (positions[size_t(i)]) {

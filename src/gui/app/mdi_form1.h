@@ -56,7 +56,7 @@ public:
     // back to what the login level allows.
     void EnableButtons(bool flag, bool waitAfterConfigRunning = false);
 
-    // Status bar panels by key: "Status", "Mode", "Baud", "PollingStatus", "CommMsg", "ConnectTime".
+    // Status bar panels by key: "Status", "Mode", "Baud", "PollingStatus", "CycleTime", "CommMsg", "ConnectTime".
     QLabel* statusPanel(const QString& key) const;
     void setStatusPanelText(const QString& key, const QString& text);
     QStatusBar* StatusBar2() const { return m_statusBar2; }

@@ -23,8 +23,7 @@
 namespace halvana {
 
 PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, Transport* tcp)
-    : QObject(&form),
-      m_session(std::make_unique<UnitSession>(clock, form.shell(), form.folders().programFolder))
+    : QObject(&form), m_session(std::make_unique<UnitSession>(clock, form.shell(), form.folders().programFolder))
 {
     m_session->setTransports(serial, tcp);
     m_wiring = std::make_unique<LinkWiring>(form, *m_session);
@@ -46,6 +45,9 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,
             [&form](const QString& text) { form.setStatusPanelText(panel::PollingStatus, text); });
+    connect(m_session.get(), &UnitSession::cycleTimed, &form, [&form](qint64 ms) {
+        form.setStatusPanelText(panel::CycleTime, ms < 0 ? QString() : QStringLiteral("Cycle %1 ms").arg(ms));
+    });
     connect(&data(), &DeviceData::notice, &m_session->lifecycle(), &ConnectionLifecycle::showCommMessage);
     connect(m_views, &DataViews::panelOffsetChanged, &link, &ModbusLink::setPanelOffset);
     // The channel names are read by the main window's load; the decoders name channels with them.

@@ -69,3 +69,20 @@ TEST_F(StaleValuesTest, ValuesReadBeforeTheLossStayGreyUntilTheirBlockIsReadAgai
     EXPECT_FALSE(thermal().grid().isStale());
     EXPECT_TRUE(thermal().isUpdated());
 }
+
+TEST_F(StaleValuesTest, APauseInPollingIsNotCountedAsACycle)
+{
+    QList<qint64> cycles;
+    QObject::connect(&session, &UnitSession::cycleTimed, [&cycles](qint64 ms) { cycles << ms; });
+    run(3000);
+    ASSERT_GE(cycles.size(), 2);
+    session.sequencer().setPollingDisabled(true);
+    EXPECT_EQ(cycles.last(), -1) << "the status bar forgets the cycle time while polling stands";
+    run(60000);
+    session.sequencer().setPollingDisabled(false);
+    session.sequencer().setMainTimerEnabled(true);
+    cycles.clear();
+    run(6000);
+    ASSERT_FALSE(cycles.isEmpty()) << "polling went on";
+    EXPECT_LT(*std::max_element(cycles.begin(), cycles.end()), 3000);
+}
