@@ -67,7 +67,19 @@ std::optional<FaultOptions> FaultOptions::parse(const QString& text, QString* er
     return options;
 }
 
-FaultPlan::FaultPlan(const FaultOptions& options, quint32 seed) : m_options(options), m_random(seed) {}
+QString FaultCounts::summaryLine() const
+{
+    return QStringLiteral("faults injected: %1 dropped, %2 corrupted, %3 split, %4 delayed, %5 exceptions")
+        .arg(dropped)
+        .arg(corrupted)
+        .arg(split)
+        .arg(delayed)
+        .arg(exceptions);
+}
+
+FaultPlan::FaultPlan(const FaultOptions& options, quint32 seed) : m_options(options), m_random(seed)
+{
+}
 
 bool FaultPlan::chance(double p)
 {
@@ -82,7 +94,9 @@ int FaultPlan::between(int lo, int hi)
 
 bool FaultPlan::injectException()
 {
-    return chance(m_options.exception);
+    const bool refused = chance(m_options.exception);
+    m_counts.exceptions += refused;
+    return refused;
 }
 
 ReplyShape FaultPlan::shape(const QByteArray& adu, FrameKind kind)
@@ -90,9 +104,11 @@ ReplyShape FaultPlan::shape(const QByteArray& adu, FrameKind kind)
     ReplyShape shape;
     if (chance(m_options.drop)) {
         shape.dropped = true;
+        ++m_counts.dropped;
         return shape;
     }
     shape.delayMs = m_options.delayMs > 0 ? between(0, m_options.delayMs) : 0;
+    m_counts.delayed += shape.delayMs > 0;
 
     QByteArray bytes = adu;
     if (!bytes.isEmpty() && chance(m_options.corrupt)) {
@@ -100,10 +116,12 @@ ReplyShape FaultPlan::shape(const QByteArray& adu, FrameKind kind)
                                                 : int(bytes.size()) - 1;
         const int at = between(0, last);
         bytes[at] = char(quint8(bytes[at]) ^ quint8(between(1, 255)));
+        ++m_counts.corrupted;
     }
     if (bytes.size() >= 2 && chance(m_options.split)) {
         const int at = between(1, int(bytes.size()) - 1);
         shape.chunks << ReplyChunk{bytes.left(at), 0} << ReplyChunk{bytes.mid(at), between(1, m_options.splitGapMs)};
+        ++m_counts.split;
     } else {
         shape.chunks << ReplyChunk{bytes, 0};
     }

@@ -1,6 +1,6 @@
+#include "io/signal_watcher.h"
 #include "sim/rtu_server.h"
 #include "sim/service_console.h"
-#include "io/signal_watcher.h"
 #include "sim/sim_options.h"
 #include "sim/simulated_unit.h"
 #include "sim/slave_service.h"
@@ -41,7 +41,8 @@ int main(int argc, char* argv[])
         unit.addFeature(std::move(feature));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("A simulated power-distribution unit: a Modbus RTU and TCP slave with a service-port console."));
+    parser.setApplicationDescription(
+        QStringLiteral("A simulated power-distribution unit: a Modbus RTU and TCP slave with a service-port console."));
     parser.addHelpOption();
     SimOptions::addTo(parser);
     parser.addOptions(unit.featureOptions());
@@ -94,10 +95,14 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "halvana-sim: %s\n", qPrintable(error));
             return 1;
         }
-        announce(QStringLiteral("service console on %1 at %2 baud").arg(options->serviceDevice).arg(options->serviceBaud));
+        announce(
+            QStringLiteral("service console on %1 at %2 baud").arg(options->serviceDevice).arg(options->serviceBaud));
     }
 
     SignalWatcher termination;
     QObject::connect(&termination, &SignalWatcher::terminationRequested, &app, [] { QCoreApplication::quit(); });
-    return app.exec();
+    const int status = app.exec();
+    if (const FaultPlan* plan = service.faults())
+        announce(plan->counts().summaryLine());
+    return status;
 }

@@ -21,6 +21,8 @@ public:
     // The reply PDU to a request PDU, refused by an injected exception when the plan says so.
     QByteArray answer(const QByteArray& request);
     ReplyShape shape(const QByteArray& adu, FrameKind kind);
+    // The faults injected so far; null without --faults.
+    const FaultPlan* faults() const { return m_faults ? &*m_faults : nullptr; }
 
     // With --verbose, one line on stderr per frame: "<port> <direction> <hex>".
     void trace(const QString& port, const char* direction, const QByteArray& bytes) const;
