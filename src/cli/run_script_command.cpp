@@ -48,7 +48,7 @@ int runViaTerminal(CliContext& ctx, const QStringList& lines)
     QtClock clock;
     TerminalConsole console(clock, ctx.messages());
     console.setPort(&port, 0);
-    TerminalScriptRunner runner(console, clock);
+    TerminalScriptRunner runner(&console, clock);
     runner.setDelays(storedDelay(ctx.settings(), QStringLiteral("ScriptDelay1"), TerminalScriptRunner::kDefaultDelay1),
                      storedDelay(ctx.settings(), QStringLiteral("ScriptDelay2"), TerminalScriptRunner::kDefaultDelay2));
     runner.setLines(lines);

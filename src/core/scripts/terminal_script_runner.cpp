@@ -4,9 +4,11 @@
 #include "core/terminal/terminal_console.h"
 #include "core/time/clock.h"
 
+#include <QPointer>
+
 namespace halvana {
 
-TerminalScriptRunner::TerminalScriptRunner(TerminalConsole& terminal, Clock& clock, QObject* parent)
+TerminalScriptRunner::TerminalScriptRunner(TerminalConsole* terminal, Clock& clock, QObject* parent)
     : QObject(parent), m_terminal(terminal), tmrScript(clock.createTimer(kDefaultDelay1))
 {
     tmrScript->setCallback([this] {
@@ -16,6 +18,14 @@ TerminalScriptRunner::TerminalScriptRunner(TerminalConsole& terminal, Clock& clo
 }
 
 TerminalScriptRunner::~TerminalScriptRunner() = default;
+
+void TerminalScriptRunner::setTerminal(TerminalConsole* terminal)
+{
+    if (terminal == m_terminal)
+        return;
+    cmdPause();
+    m_terminal = terminal;
+}
 
 void TerminalScriptRunner::setLines(const QStringList& lines)
 {
@@ -48,7 +58,7 @@ void TerminalScriptRunner::setDelays(int delay1, int delay2)
 
 void TerminalScriptRunner::cmdRun()
 {
-    if (m_running)
+    if (m_running || !m_terminal)
         return;
     setRunning(true);
     tmrScript->setInterval(m_delay1);
@@ -64,6 +74,8 @@ void TerminalScriptRunner::cmdPause()
 // Sends the selected row (an empty line when none is), then selects the next one.
 void TerminalScriptRunner::cmdSingleStep()
 {
+    if (!m_terminal)
+        return;
     send(m_selected, false);
     if (m_lines.size() - m_selected >= 2)
         advanceSelection();
@@ -90,18 +102,19 @@ void TerminalScriptRunner::advanceSelection()
 void TerminalScriptRunner::send(int row, bool paced)
 {
     const QString text = m_lines.value(row);
-    m_terminal.setCommandLine(text);
+    m_terminal->setCommandLine(text);
     emit lineSent(row, text);
     if (!paced) {
-        m_terminal.SendTLM_Command();
+        m_terminal->SendTLM_Command();
         return;
     }
     const int wait = script::deletesMeters(text) ? m_delay2 : m_delay1;
-    m_terminal.SendTLM_Command([this, wait, run = m_run] {
-        if (!m_running || run != m_run)
+    // The window may close, and take the runner with it, before the line has left.
+    m_terminal->SendTLM_Command([self = QPointer<TerminalScriptRunner>(this), wait, run = m_run] {
+        if (!self || !self->m_running || run != self->m_run)
             return;
-        tmrScript->setInterval(wait);
-        tmrScript->start();
+        self->tmrScript->setInterval(wait);
+        self->tmrScript->start();
     });
 }
 

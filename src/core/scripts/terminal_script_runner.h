@@ -22,8 +22,14 @@ public:
     static constexpr int kDefaultDelay1 = 100;
     static constexpr int kDefaultDelay2 = 5000;
 
-    TerminalScriptRunner(TerminalConsole& terminal, Clock& clock, QObject* parent = nullptr);
+    // The terminal may be null (none is open): nothing is sent until one is set.
+    TerminalScriptRunner(TerminalConsole* terminal, Clock& clock, QObject* parent = nullptr);
     ~TerminalScriptRunner() override;
+
+    // The terminal that sends from now on; a run in progress pauses, so nothing sent through
+    // one terminal is paced by another.
+    void setTerminal(TerminalConsole* terminal);
+    bool hasTerminal() const { return m_terminal != nullptr; }
 
     // `GetSP_Cmd_List`: the script's lines, none selected; a run in progress stops.
     void setLines(const QStringList& lines);
@@ -56,7 +62,7 @@ private:
     void send(int row, bool paced);
     void setRunning(bool running);
 
-    TerminalConsole& m_terminal;
+    TerminalConsole* m_terminal;
     std::unique_ptr<Timer> tmrScript;
     QStringList m_lines;
     int m_selected = -1;

@@ -22,7 +22,7 @@ struct TerminalRunnerTest : ::testing::Test {
     test::FakeTransport port;
     test::RecordingMessages messages;
     TerminalConsole console{clock, messages};
-    TerminalScriptRunner runner{console, clock};
+    TerminalScriptRunner runner{&console, clock};
     QStringList sent;
 };
 
@@ -77,4 +77,16 @@ TEST_F(TerminalRunnerTest, EmptyScriptAndDelayTexts)
     for (const auto& c : cases)
         EXPECT_EQ(runner.setDelayText(c.which, c.text), c.shown) << c.text;
     EXPECT_EQ(runner.delay(0), 250);
+}
+
+// The window that owns a runner may close while its line is still on the way out.
+TEST_F(TerminalRunnerTest, ARunnerGoneBeforeItsLineLeftIsNotCalled)
+{
+    auto* gone = new TerminalScriptRunner(&console, clock);
+    gone->setLines({"meter write 1 2", "b"});
+    gone->cmdRun();
+    clock.advance(150);
+    delete gone;
+    clock.advance(1000);
+    EXPECT_EQ(port.written.join(), QByteArray("meter write 1 2\r"));
 }
