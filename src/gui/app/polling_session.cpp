@@ -12,13 +12,12 @@
 #include "gui/calibration/frm_sfcm_cal.h"
 #include "gui/capture/capture_commands.h"
 #include "gui/scripts/frm_script_grid.h"
+#include "gui/scripts/script_wiring.h"
 #include "gui/terminal/terminal_wiring.h"
 #include "gui/trend/trend_wiring.h"
 #include "gui/upgrade/upgrade_wiring.h"
 #include "gui/views/data_views.h"
 #include "gui/views/setting_editor.h"
-
-#include <QAction>
 
 namespace halvana {
 
@@ -34,11 +33,9 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     m_terminal = new TerminalWiring(form, clock, *m_session,
                                     [captures = m_captures] { captures->showCompareFileListAfresh(); });
     m_upgrade = new UpgradeWiring(form, clock, *m_session, *m_terminal);
+    m_scripts = new ScriptWiring(form, clock, *m_terminal);
     const std::function<void(const QString&)> showScript =
-        FrmScriptGrid::install(form, *m_session, [&form](const QString&) {
-            if (QAction* runner = form.menuAction(QStringLiteral("mnuRunScript")))
-                runner->trigger();
-        });
+        FrmScriptGrid::install(form, *m_session, [scripts = m_scripts](const QString& path) { scripts->runScript(path); });
     connect(m_captures, &CaptureCommands::scriptCreated, this, showScript);
     m_trend = new TrendWiring(form, clock, *m_session, *m_views);
 

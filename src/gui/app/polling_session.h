@@ -12,6 +12,7 @@ class DataViews;
 class DeviceData;
 class LinkWiring;
 class MDIForm1;
+class ScriptWiring;
 class Sequencer;
 class TerminalWiring;
 class TrendWiring;
@@ -38,6 +39,7 @@ public:
     TerminalWiring& terminal() { return *m_terminal; }
     UpgradeWiring& upgrade() { return *m_upgrade; }
     TrendWiring& trend() { return *m_trend; }
+    ScriptWiring& scripts() { return *m_scripts; }
 
 private:
     std::unique_ptr<UnitSession> m_session;
@@ -47,6 +49,7 @@ private:
     TerminalWiring* m_terminal;
     UpgradeWiring* m_upgrade;
     TrendWiring* m_trend;
+    ScriptWiring* m_scripts;
 };
 
 } // namespace halvana

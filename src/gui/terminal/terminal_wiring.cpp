@@ -38,6 +38,7 @@ TerminalWiring::TerminalWiring(MDIForm1& form, Clock& clock, UnitSession& sessio
     connect(m_slot, &ChildWindowSlot::closed, this, [this](bool byUser) {
         if (byUser)
             m_form.setTerminalWindowOpen(false);
+        emit closed();
     });
     connect(&form, &MDIForm1::loadFinished, this, [this] {
         if (m_form.loginLevel() == LoginLevel::Supervisor && m_form.flags().terminalEnabled && !m_slot->isOpen())
@@ -70,8 +71,10 @@ void TerminalWiring::open()
                                          .folderInUse(FolderLocations::Downloads);
                                  },
                                  m_showComparison};
-    m_slot->open(new FrmTerminal(std::move(context)));
+    auto* window = new FrmTerminal(std::move(context));
+    m_slot->open(window);
     m_form.setTerminalWindowOpen(true);
+    emit opened(window);
 }
 
 } // namespace halvana

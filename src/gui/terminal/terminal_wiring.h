@@ -25,6 +25,10 @@ public:
     // The open terminal window, if any.
     FrmTerminal* terminal() const;
 
+signals:
+    void opened(halvana::FrmTerminal* terminal);
+    void closed();
+
 private:
     void open();
 

@@ -1,0 +1,153 @@
+#include "core/scripts/script_file_list.h"
+#include "core/session/unit_session.h"
+#include "core/terminal/terminal_console.h"
+#include "e2e/e2e_support.h"
+#include "e2e/wait.h"
+#include "gui/app/polling_session.h"
+#include "gui/scripts/frm_script.h"
+#include "gui/scripts/script_wiring.h"
+#include "gui/terminal/frm_terminal.h"
+#include "gui/terminal/terminal_wiring.h"
+#include "io/qt_clock.h"
+#include "io/serial_port_names.h"
+#include "io/serial_transport.h"
+#include "main_window_fixture.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace halvana;
+using namespace halvana::test;
+
+namespace {
+
+// The terminal runner window, sending through the service terminal to the simulator's console.
+class ScriptWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
+        ASSERT_TRUE(sim.startTcp({QStringLiteral("--service"), pty.unitSide()})) << qPrintable(sim.output());
+        {
+            AppSettings s(storePath());
+            SerialPortNames::remember(s, 4, pty.toolSide());
+            ASSERT_TRUE(s.sync());
+        }
+        beforeLoad = [this](MDIForm1& f) {
+            polling = new PollingSession(f, clock, nullptr, nullptr);
+            service = std::make_unique<SerialTransport>(&f.settings());
+            polling->session().setServiceTransport(service.get());
+        };
+    }
+    void TearDown() override
+    {
+        form.reset();
+        EXPECT_TRUE(sim.stop()) << qPrintable(sim.output());
+    }
+
+    QString listFile() const
+    {
+        return AppFolders::fromSystem().scriptFileListsFolder() + QLatin1Char('/') + ScriptFileList::kListFileName;
+    }
+    QString writeScript(const QString& name, const QByteArray& text)
+    {
+        const QString path = home.path() + QLatin1Char('/') + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        return path;
+    }
+    FrmScript* window() const { return polling->scripts().window(); }
+    FrmTerminal* terminal() const { return polling->terminal().terminal(); }
+    template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
+    QStringList commandRows() const
+    {
+        QStringList rows;
+        auto* list = control<QListWidget>("lstSP_Cmds");
+        for (int i = 0; i < list->count(); ++i)
+            rows << list->item(i)->text();
+        return rows;
+    }
+
+    PtyPair pty;
+    SimProcess sim;
+    QtClock clock;
+    std::unique_ptr<SerialTransport> service;
+    PollingSession* polling = nullptr;
+};
+
+} // namespace
+
+// The stored list and selection come back, the script runs through the terminal into the unit,
+// and what the window keeps is written when it closes.
+TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
+{
+    const QString other = writeScript("other.txt", "help\r\n");
+    const QString script = writeScript("restore.txt", "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\n"
+                                                      "meter save\r\n");
+    QDir().mkpath(QFileInfo(listFile()).path());
+    QFile list(listFile());
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write((other + "\tNever\r\n" + script + "\tNever\r\n").toUtf8());
+    list.close();
+    start({{"LoginLevel", "2"}, {"CommPort", "4"}, {"Script_Index_PDU", "1"}, {"Script_Index", "0"},
+           {"ScriptDelay1", "30"}});
+
+    menu("mnuRunScript");
+    ASSERT_TRUE(window() && terminal()) << "the menu opens the terminal first";
+    EXPECT_EQ(window()->windowTitle(), QStringLiteral("Script File Transfer"));
+    EXPECT_EQ(window()->ScriptFilePath(), script);
+    EXPECT_EQ(commandRows(), (QStringList{"", "marten", "meter  write 2007 1234", "meter write 2613 4321", "meter save"}));
+    EXPECT_EQ(control<QLineEdit>("txtDelay0")->text(), QStringLiteral("30"));
+
+    // A file already listed is selected, not listed twice.
+    window()->AddFile(other);
+    EXPECT_EQ(window()->files().list().count(), 2);
+    EXPECT_EQ(commandRows(), QStringList{"help"});
+    window()->AddFile(script);
+    ASSERT_EQ(window()->files().selected(), 1);
+
+    control<QPushButton>("cmdRun")->click();
+    EXPECT_FALSE(control<QPushButton>("cmdRun")->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return !window()->runner().running(); }, 10000));
+    const auto shows = [&](const char* text) {
+        return waitUntil([&] { return terminal()->console().console().text().contains(QLatin1String(text)); });
+    };
+    ASSERT_TRUE(shows("Register 2613 = 4321"));
+    EXPECT_EQ(control<QPlainTextEdit>("rtbTerm")->toPlainText(), terminal()->console().console().text());
+    EXPECT_EQ(runCli(sim.connection(), QStringLiteral("read 2007")).out, QStringLiteral("2007\t1234\n"));
+    EXPECT_EQ(control<QListWidget>("lstSP_Cmds")->currentRow(), 4);
+    const QString lastUsed = control<QTreeWidget>("lvwScriptFiles")->topLevelItem(1)->text(FrmScript::LastUsedColumn);
+    EXPECT_NE(lastUsed, QStringLiteral("Never"));
+
+    // Without a terminal nothing can be sent; one opened again is taken up.
+    polling->terminal().mnuTerminal_Click();
+    ASSERT_EQ(terminal(), nullptr);
+    EXPECT_FALSE(control<QPushButton>("cmdSingleStep")->isEnabled());
+    polling->terminal().mnuTerminal_Click();
+    ASSERT_TRUE(terminal());
+    EXPECT_TRUE(control<QPushButton>("cmdRun")->isEnabled());
+
+    // A delay that is not above 0 puts the last good one back at once.
+    auto* delay2 = control<QLineEdit>("txtDelay1");
+    delay2->selectAll();
+    QTest::keyClicks(delay2, QStringLiteral("0"));
+    EXPECT_EQ(delay2->text(), QStringLiteral("5000"));
+    delay2->selectAll();
+    QTest::keyClicks(delay2, QStringLiteral("900"));
+    control<QPushButton>("cmdSave")->click();
+    control<QPushButton>("cmdExit")->click();
+    ASSERT_EQ(window(), nullptr);
+    const auto store = storeOnDisk();
+    EXPECT_EQ(store->value("Properties", "Script_Index_PDU"), QStringLiteral("1"));
+    EXPECT_EQ(store->value("Properties", "Script_Index"), QStringLiteral("1"));
+    EXPECT_EQ(store->value("Properties", "ScriptDelay2"), QStringLiteral("900"));
+    EXPECT_FALSE(store->value("Script_LV_ColWidth", "5").isEmpty());
+    EXPECT_FALSE(store->value("frmScript", "3").isEmpty());
+    QFile kept(listFile());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), (other + "\tNever\r\n" + script + "\t" + lastUsed + "\r\n").toUtf8());
+}
