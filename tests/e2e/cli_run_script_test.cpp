@@ -1,6 +1,6 @@
 #include "e2e/e2e_support.h"
+#include "support/file_bytes.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,12 +10,6 @@ using namespace halvana::test;
 namespace {
 
 class RunScriptAgainstSim : public ::testing::TestWithParam<Wire> {};
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -57,7 +51,7 @@ TEST_P(RunScriptAgainstSim, TellsEachLineAndFailsOnAnyUnwrittenLine)
     ASSERT_TRUE(sim.start(GetParam())) << qPrintable(sim.output());
     QTemporaryDir dir;
     const QString script = dir.filePath(QStringLiteral("s.txt"));
-    ASSERT_TRUE(writeFile(script, "meter write 2O07 5\r\nmeter write 2004 5\rmeter   write 2007  1001.5\nmeter save"));
+    ASSERT_TRUE(writeFileBytes(script, "meter write 2O07 5\r\nmeter write 2004 5\rmeter   write 2007  1001.5\nmeter save"));
     const RunResult run = runCli(sim.connection(), QStringLiteral("run-script ") + script);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, QStringLiteral("1\tskipped: register \"2O07\" is not a number: \"meter write 2O07 5\"\n"
@@ -81,7 +75,7 @@ TEST(RunScriptUnderFaults, EveryLineCalledWrittenIsInTheUnit)
     QByteArray text;
     for (int k = 0; k < 6; ++k)
         text += QByteArray("meter write ") + QByteArray::number(2007 + 150 * k) + ' ' + QByteArray::number(1100 + k) + "\r\n";
-    ASSERT_TRUE(writeFile(script, text));
+    ASSERT_TRUE(writeFileBytes(script, text));
     const RunResult run = runCli(sim.connection(), QStringLiteral("run-script ") + script);
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // Three writes in a row without a reply end the run early.
@@ -112,7 +106,7 @@ TEST(RunScriptViaTerminal, TheServiceConsoleWritesTheRegisters)
     ASSERT_TRUE(sim.startTcp({QStringLiteral("--service"), pty.unitSide()})) << qPrintable(sim.output());
     QTemporaryDir dir;
     const QString script = dir.filePath(QStringLiteral("s.txt"));
-    ASSERT_TRUE(writeFile(script, "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\nmeter save\r\n"));
+    ASSERT_TRUE(writeFileBytes(script, "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\nmeter save\r\n"));
     const RunResult run = runCli({}, QStringLiteral("run-script %1 --terminal --service %2").arg(script, pty.toolSide()));
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, QStringLiteral("1\tsent\n2\tsent\n3\tsent\n4\tsent\n5\tsent\nScript sent: 5 lines\n"));
@@ -170,7 +164,7 @@ TEST(BuilderOptions, AddToAScriptAndNameAMissingMappingFile)
 {
     QTemporaryDir dir;
     const QString script = dir.filePath(QStringLiteral("s.txt"));
-    ASSERT_TRUE(writeFile(script, "meter del\rmeter add 1 1\r\nMETER SAVE\n"));
+    ASSERT_TRUE(writeFileBytes(script, "meter del\rmeter add 1 1\r\nMETER SAVE\n"));
     const RunResult added = runCli({}, QStringLiteral("make-script --add-meters 4 2,5 --script ") + script);
     EXPECT_EQ(added.exitCode, 0) << qPrintable(added.err);
     EXPECT_EQ(added.out, QStringLiteral("meter del\r\nmeter add 1 1\r\nmeter add 4 2\r\nmeter add 4 5\r\nmeter save\r\n"));

@@ -1,17 +1,11 @@
 #include "core/scripts/script_file_list.h"
-#include "core/session/unit_session.h"
 #include "core/terminal/terminal_console.h"
-#include "e2e/e2e_support.h"
 #include "e2e/wait.h"
-#include "gui/app/polling_session.h"
 #include "gui/scripts/frm_script.h"
 #include "gui/scripts/script_wiring.h"
 #include "gui/terminal/frm_terminal.h"
-#include "gui/terminal/terminal_wiring.h"
-#include "io/qt_clock.h"
-#include "io/serial_port_names.h"
-#include "io/serial_transport.h"
-#include "main_window_fixture.h"
+#include "service_terminal_fixture.h"
+#include "support/file_bytes.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,28 +20,9 @@ using namespace halvana::test;
 namespace {
 
 // The terminal runner window, sending through the service terminal to the simulator's console.
-class ScriptWindowTest : public MainWindowTest {
+class ScriptWindowTest : public ServiceTerminalTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
-        ASSERT_TRUE(sim.startTcp({QStringLiteral("--service"), pty.unitSide()})) << qPrintable(sim.output());
-        {
-            AppSettings s(storePath());
-            SerialPortNames::remember(s, 4, pty.toolSide());
-            ASSERT_TRUE(s.sync());
-        }
-        beforeLoad = [this](MDIForm1& f) {
-            polling = new PollingSession(f, clock, nullptr, nullptr);
-            service = std::make_unique<SerialTransport>(&f.settings());
-            polling->session().setServiceTransport(service.get());
-        };
-    }
-    void TearDown() override
-    {
-        form.reset();
-        EXPECT_TRUE(sim.stop()) << qPrintable(sim.output());
-    }
+    void SetUp() override { startSimulator(); }
 
     QString listFile() const
     {
@@ -56,12 +31,10 @@ protected:
     QString writeScript(const QString& name, const QByteArray& text)
     {
         const QString path = home.path() + QLatin1Char('/') + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        EXPECT_TRUE(writeFileBytes(path, text));
         return path;
     }
     FrmScript* window() const { return polling->scripts().window(); }
-    FrmTerminal* terminal() const { return polling->terminal().terminal(); }
     template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
     QStringList commandRows() const
     {
@@ -71,12 +44,6 @@ protected:
             rows << list->item(i)->text();
         return rows;
     }
-
-    PtyPair pty;
-    SimProcess sim;
-    QtClock clock;
-    std::unique_ptr<SerialTransport> service;
-    PollingSession* polling = nullptr;
 };
 
 } // namespace
@@ -89,10 +56,7 @@ TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
     const QString script = writeScript("restore.txt", "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\n"
                                                       "meter save\r\n");
     QDir().mkpath(QFileInfo(listFile()).path());
-    QFile list(listFile());
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write((other + "\tNever\r\n" + script + "\tNever\r\n").toUtf8());
-    list.close();
+    ASSERT_TRUE(writeFileBytes(listFile(), (other + "\tNever\r\n" + script + "\tNever\r\n").toUtf8()));
     start({{"LoginLevel", "2"}, {"CommPort", "4"}, {"Script_Index_PDU", "1"}, {"Script_Index", "0"},
            {"ScriptDelay1", "30"}});
 
@@ -147,7 +111,5 @@ TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
     EXPECT_EQ(store->value("Properties", "ScriptDelay2"), QStringLiteral("900"));
     EXPECT_FALSE(store->value("Script_LV_ColWidth", "5").isEmpty());
     EXPECT_FALSE(store->value("frmScript", "3").isEmpty());
-    QFile kept(listFile());
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), (other + "\tNever\r\n" + script + "\t" + lastUsed + "\r\n").toUtf8());
+    EXPECT_EQ(fileBytes(listFile()), (other + "\tNever\r\n" + script + "\t" + lastUsed + "\r\n").toUtf8());
 }

@@ -1,17 +1,10 @@
-#include "core/session/unit_session.h"
 #include "core/terminal/terminal_console.h"
 #include "core/upgrade/upgrade_sequence.h"
-#include "e2e/e2e_support.h"
 #include "e2e/wait.h"
-#include "gui/app/polling_session.h"
 #include "gui/terminal/frm_terminal.h"
-#include "gui/terminal/terminal_wiring.h"
 #include "gui/upgrade/frm_upgrade.h"
 #include "gui/upgrade/upgrade_wiring.h"
-#include "io/qt_clock.h"
-#include "io/serial_port_names.h"
-#include "io/serial_transport.h"
-#include "main_window_fixture.h"
+#include "service_terminal_fixture.h"
 #include "support/file_bytes.h"
 
 #include <QComboBox>
@@ -27,37 +20,20 @@ using namespace halvana::test;
 namespace {
 
 // The upgrade window with the service terminal on the simulator's service port.
-class UpgradeWindowTest : public MainWindowTest {
+class UpgradeWindowTest : public ServiceTerminalTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
-        ASSERT_TRUE(sim.startTcp({QStringLiteral("--service"), pty.unitSide(), QStringLiteral("--upgrade-dir"),
-                                  home.path()}))
-            << qPrintable(sim.output());
-        {
-            AppSettings s(storePath());
-            SerialPortNames::remember(s, 4, pty.toolSide());
-            ASSERT_TRUE(s.sync());
-        }
-        beforeLoad = [this](MDIForm1& f) {
-            polling = new PollingSession(f, clock, nullptr, nullptr);
-            service = std::make_unique<SerialTransport>(&f.settings());
-            polling->session().setServiceTransport(service.get());
-        };
+        startSimulator({QStringLiteral("--upgrade-dir"), home.path()});
+        if (HasFatalFailure())
+            return;
         start({{"LoginLevel", "2"}, {"CommPort", "4"}});
         polling->upgrade().mnuUpgrade_Click();
         ASSERT_TRUE(window() && terminal());
         ASSERT_TRUE(consoleShows("Password: "));
     }
-    void TearDown() override
-    {
-        form.reset();
-        EXPECT_TRUE(sim.stop()) << qPrintable(sim.output());
-    }
 
     FrmUpgrade* window() const { return polling->upgrade().window(); }
-    FrmTerminal* terminal() const { return polling->terminal().terminal(); }
     template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
     QString status() const { return control<QPlainTextEdit>("txtFileTransferStatus")->toPlainText(); }
     bool consoleShows(const char* text)
@@ -77,12 +53,6 @@ protected:
         file.write(bytes);
         return path;
     }
-
-    PtyPair pty;
-    SimProcess sim;
-    QtClock clock;
-    std::unique_ptr<SerialTransport> service;
-    PollingSession* polling = nullptr;
 };
 
 } // namespace

@@ -14,4 +14,11 @@ inline QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : "<cannot read " + path.toUtf8() + ">";
 }
 
+// Puts the bytes into a file, replacing what was there; false when they could not all be written.
+inline bool writeFileBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 } // namespace halvana::test
