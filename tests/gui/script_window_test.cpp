@@ -67,8 +67,8 @@ TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
     EXPECT_EQ(commandRows(), (QStringList{"", "marten", "meter  write 2007 1234", "meter write 2613 4321", "meter save"}));
     EXPECT_EQ(control<QLineEdit>("txtDelay0")->text(), QStringLiteral("30"));
 
-    // A file already listed is selected, not listed twice.
-    window()->AddFile(other);
+    // A file already listed (here by the builder's Run via Terminal) is selected, not listed twice.
+    polling->scripts().runScript(other);
     EXPECT_EQ(window()->files().list().count(), 2);
     EXPECT_EQ(commandRows(), QStringList{"help"});
     window()->AddFile(script);
