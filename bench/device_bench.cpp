@@ -5,7 +5,12 @@
 // silence by which the link knows a reply has ended.
 #include "core/device/device_data.h"
 #include "core/device/sequencer.h"
+#include "core/modbus/crc16.h"
+#include "core/modbus/decoded_traffic.h"
+#include "core/modbus/link_statistics.h"
+#include "core/modbus/modbus_frames.h"
 #include "core/modbus/modbus_link.h"
+#include "core/time/manual_clock.h"
 #include "e2e/e2e_support.h"
 #include "e2e/wait.h"
 #include "io/qt_clock.h"
@@ -117,6 +122,42 @@ void BM_DecodeReply(benchmark::State& state)
     state.counters["ratio_to_wire"] = decodeMs / rtuWireMs(block.count);
 }
 
+// What the link statistics and the decoded traffic history add to one exchange: counting its
+// outcome and decoding its request and reply frames, next to the decode of that reply (the
+// branch readings of one meter: the "branch readings" row of BM_DecodeReply in the same run).
+// Counting runs for every exchange; the frames are decoded only while the Data Spy records.
+void BM_CountAndDecodeExchange(benchmark::State& state)
+{
+    const bool decodeFrames = state.range(0) != 0;
+    state.SetLabel(decodeFrames ? "counting and decoding" : "counting");
+    const RegisterBlock block = RegisterMap::stepRead(kStepBranchReadings, 2, 7, false);
+    const QByteArray request = frame::RTUReadQuery(1, block.first, block.count).bytes;
+    QByteArray reply;
+    reply.append(char(1)).append(char(3)).append(char(2 * block.count));
+    for (int i = 0; i < block.count; ++i)
+        reply.append(char(0)).append(char(i));
+    appendCrc(reply);
+
+    ManualClock clock;
+    LinkStatistics statistics;
+    DecodedTraffic traffic(clock);
+    ExchangeOutcome outcome;
+    outcome.kind = ExchangeOutcome::Kind::Registers;
+    outcome.request.function = 3;
+    outcome.request.pollStep = kStepBranchReadings;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (auto _ : state) {
+        outcome.roundTripUs = 200 + (state.iterations() & 1023);
+        statistics.record(outcome);
+        if (decodeFrames) {
+            traffic.add(request, false, true, -1);
+            traffic.add(reply, false, false, outcome.roundTripUs);
+        }
+    }
+    state.counters["per_exchange_us"] = double(elapsed.nsecsElapsed()) / 1e3 / double(state.iterations());
+}
+
 // A full polling cycle: the meter list and, with the branch tables open, every branch's
 // settings and readings; over RTU on a paced pty.
 
@@ -216,7 +257,7 @@ void pollingCycle(benchmark::State& state, Wire wire)
     // On RTU each exchange also takes its frames' wire time and the frame gap after the reply.
     if (!tcp)
         floor += measured.requests * (rtuWireMs(0) - kSilenceMs + ModbusLink::kFrameGapMs)
-            + measured.registers * 2 * kByteTimeMs;
+                 + measured.registers * 2 * kByteTimeMs;
     state.counters["requests"] = measured.requests;
     state.counters["cycle_ms"] = cycleMs;
     state.counters["floor_ms"] = floor;
@@ -235,6 +276,7 @@ void BM_PollingCycle_RtuPaced(benchmark::State& state)
 
 } // namespace
 
+BENCHMARK(BM_CountAndDecodeExchange)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DecodeReply)->DenseRange(0, int(std::size(kDecodeCases)) - 1)->Unit(benchmark::kMicrosecond);
 // Argument 0: every table closed; 1: the branch settings and readings tables open.
 BENCHMARK(BM_PollingCycle_Tcp)->Arg(0)->Arg(1)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
