@@ -19,6 +19,9 @@ namespace {
 
 class ScriptGridWindowTest : public MainWindowTest {
 protected:
+    // The session's timers belong to the clock, which goes first otherwise.
+    ~ScriptGridWindowTest() override { form.reset(); }
+
     void SetUp() override
     {
         QFile mapping(programFolder() + "/BCM_Mapping.txt");
