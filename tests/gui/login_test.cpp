@@ -1,5 +1,7 @@
 #include "main_window_fixture.h"
 
+#include "core/app/password_hash.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -61,6 +63,7 @@ TEST_F(MainWindowTest, LoginStoresTheLevelAndStartsCommunication)
     EXPECT_EQ(f.loginLevel(), LoginLevel::Supervisor);
     EXPECT_EQ(f.statusPanel("Status")->text(), "User: Supervisor  ");
     EXPECT_EQ(storeOnDisk()->property("LoginLevel"), "2");
+    EXPECT_TRUE(isHashedPassword(storeOnDisk()->property("Password_Super")));
     EXPECT_EQ(startCommRequests, 1);
     EXPECT_FALSE(f.pollingDisabled());
     EXPECT_FALSE(f.StatusBar2()->isVisibleTo(&f));
@@ -109,7 +112,7 @@ TEST_F(MainWindowTest, ChangedPasswordIsStoredAndUsedByTheNextLogin)
     f.menuAction("mnuChangePassword")->trigger();
     EXPECT_EQ(shell.titles, (QStringList{"Password Change", "Password Change"}));
     EXPECT_EQ(shell.texts.last(), "The password was successfully changed.");
-    EXPECT_EQ(storeOnDisk()->property("Password_Admin"), "Badger");
+    EXPECT_TRUE(passwordMatches(storeOnDisk()->property("Password_Admin"), "Badger"));
 
     shell.onDialog = loginWith(1, {"Otter", "Badger"});
     f.menuAction("mnuLogin")->trigger();

@@ -284,6 +284,8 @@ bool AppSettings::sync()
     if (!m_usable)
         return false;
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    if (m_changed)
+        makeOwnerOnly();
     m_settings->sync();
     // QSettings keeps the first error it met, and a FormatError only ever comes from reading:
     // the file as it was at load, or our '#' comment lines read back. Whether this sync wrote
@@ -313,6 +315,18 @@ void AppSettings::revertUnsaved()
             m_settings->remove(it.key());
     }
     m_unsaved.clear();
+}
+
+void AppSettings::makeOwnerOnly() const
+{
+    // The store holds the password hashes. A new file is made owner-only before anything is
+    // written to it; the file that replaces it on each write keeps its permissions.
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QFile file(m_filePath);
+    if (file.exists())
+        file.setPermissions(ownerOnly);
+    else
+        file.open(QIODevice::WriteOnly, ownerOnly);
 }
 
 bool AppSettings::fileHoldsStore() const

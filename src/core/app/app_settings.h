@@ -88,6 +88,7 @@ private:
     void readFile();
     void openStore();
     void noteProblem(const QString& section, const QString& key, const QString& text, const QString& expected) const;
+    void makeOwnerOnly() const;
     bool fileHoldsStore() const;
     bool restoreComments() const;
 

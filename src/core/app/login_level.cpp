@@ -1,6 +1,7 @@
 #include "core/app/login_level.h"
 
 #include "core/app/app_settings.h"
+#include "core/app/password_hash.h"
 
 namespace halvana {
 
@@ -61,7 +62,7 @@ Passwords Passwords::load(const AppSettings& settings)
 {
     Passwords p;
     for (LoginLevel level : {LoginLevel::Default, LoginLevel::Administrator, LoginLevel::Supervisor})
-        p.m_passwords[indexOf(level)] = settings.property(storeKey(level));
+        p.m_stored[indexOf(level)] = settings.property(storeKey(level));
     return p;
 }
 
@@ -80,27 +81,30 @@ QString Passwords::storeKey(LoginLevel level)
     return {};
 }
 
-QString Passwords::password(LoginLevel level) const
-{
-    return isLoggedIn(level) ? m_passwords[indexOf(level)] : QString();
-}
-
 bool Passwords::matches(LoginLevel level, const QString& text) const
 {
-    return isLoggedIn(level) && m_passwords[indexOf(level)] == text;
+    return isLoggedIn(level) && passwordMatches(m_stored[indexOf(level)], text);
+}
+
+bool Passwords::logIn(LoginLevel level, const QString& text, AppSettings& settings)
+{
+    if (!matches(level, text))
+        return false;
+    if (!isHashedPassword(m_stored[indexOf(level)]))
+        change(level, text, settings);
+    return true;
 }
 
 void Passwords::change(LoginLevel level, const QString& text, AppSettings& settings)
 {
     if (!isLoggedIn(level))
         return;
-    m_passwords[indexOf(level)] = text;
-    settings.setProperty(storeKey(level), text);
+    m_stored[indexOf(level)] = hashPassword(text);
+    settings.setProperty(storeKey(level), m_stored[indexOf(level)]);
 }
 
 PasswordChangeResult changePassword(Passwords& passwords, LoginLevel level, const QString& current,
-                                    const QString& newPassword, const QString& confirmation,
-                                    AppSettings& settings)
+                                    const QString& newPassword, const QString& confirmation, AppSettings& settings)
 {
     if (!passwords.matches(level, current))
         return PasswordChangeResult::WrongCurrentPassword;

@@ -25,28 +25,29 @@ QStringList loginLevelNames();
 // The levels whose password a user of this level may change: Default, then the user's own.
 QList<LoginLevel> changePasswordChoices(LoginLevel level);
 
-// The three passwords, index = level, compared exactly (letter case counts).
+// The three passwords, index = level, compared exactly (letter case counts). The store holds
+// them hashed; a plain one from an older store still counts until its first login rewrites it.
 class Passwords {
 public:
     static Passwords load(const AppSettings& settings);
 
     bool matches(LoginLevel level, const QString& text) const;
-    QString password(LoginLevel level) const;
-    // Sets the password and writes it to its key in the store.
+    // matches(), and on success a plain stored password is written back hashed.
+    bool logIn(LoginLevel level, const QString& text, AppSettings& settings);
+    // Sets the password and writes its hash to its key in the store.
     void change(LoginLevel level, const QString& text, AppSettings& settings);
 
     static QString storeKey(LoginLevel level);
 
 private:
-    std::array<QString, 3> m_passwords;
+    std::array<QString, 3> m_stored; // as the store holds them
 };
 
 // The outcome of the change-password dialog's OK.
 enum class PasswordChangeResult { Changed, WrongCurrentPassword, ConfirmationMismatch };
 
 PasswordChangeResult changePassword(Passwords& passwords, LoginLevel level, const QString& current,
-                                    const QString& newPassword, const QString& confirmation,
-                                    AppSettings& settings);
+                                    const QString& newPassword, const QString& confirmation, AppSettings& settings);
 // The message shown for each outcome (title "Password Change").
 QString passwordChangeMessage(PasswordChangeResult result);
 

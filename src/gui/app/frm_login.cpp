@@ -12,8 +12,8 @@
 
 namespace halvana {
 
-FrmLogin::FrmLogin(const Passwords& passwords, ShellServices& shell, QWidget* parent)
-    : QDialog(parent), m_passwords(passwords), m_shell(shell)
+FrmLogin::FrmLogin(Passwords& passwords, AppSettings& settings, ShellServices& shell, QWidget* parent)
+    : QDialog(parent), m_passwords(passwords), m_settings(settings), m_shell(shell)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Login"));
@@ -45,7 +45,7 @@ void FrmLogin::cmdOK_Click()
 {
     emit passwordAboutToBeChecked();
     const auto level = static_cast<LoginLevel>(cboUserName->currentIndex());
-    if (!m_passwords.matches(level, txtPassword->text())) {
+    if (!m_passwords.logIn(level, txtPassword->text(), m_settings)) {
         m_shell.showMessage(MessageSink::Severity::Warning, QStringLiteral("Login"),
                             QStringLiteral("Invalid password!\nPlease try again."));
         txtPassword->setFocus();

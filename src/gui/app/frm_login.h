@@ -10,14 +10,16 @@ class QPushButton;
 
 namespace halvana {
 
+class AppSettings;
 class ShellServices;
 
 // The login dialog: a level and its password. Accepted only with the right password; a wrong
-// one is said and the dialog stays open.
+// one is said and the dialog stays open. A plain password left by an older store is hashed in
+// the store at its first login.
 class FrmLogin : public QDialog {
     Q_OBJECT
 public:
-    FrmLogin(const Passwords& passwords, ShellServices& shell, QWidget* parent = nullptr);
+    FrmLogin(Passwords& passwords, AppSettings& settings, ShellServices& shell, QWidget* parent = nullptr);
 
     // The level logged in with, once accepted.
     LoginLevel chosenLevel() const { return m_chosenLevel; }
@@ -29,7 +31,8 @@ signals:
     void passwordAboutToBeChecked();
 
 private:
-    const Passwords& m_passwords;
+    Passwords& m_passwords;
+    AppSettings& m_settings;
     ShellServices& m_shell;
     LoginLevel m_chosenLevel = LoginLevel::LoggedOut;
     QComboBox* cboUserName;

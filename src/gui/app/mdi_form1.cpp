@@ -368,7 +368,7 @@ void MDIForm1::mnuLogin_Click()
 {
     setPollingDisabled(true);
 
-    FrmLogin dialog(m_passwords, m_shell, this);
+    FrmLogin dialog(m_passwords, m_settings, m_shell, this);
     connect(&dialog, &FrmLogin::passwordAboutToBeChecked, this, &MDIForm1::mnuCloseAll_Click);
     if (m_shell.runDialog(dialog) != QDialog::Accepted)
         return; // polling stays off until the user reconnects
