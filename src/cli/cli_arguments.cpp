@@ -15,6 +15,7 @@ const QString kTcp = QStringLiteral("tcp");
 const QString kRtu = QStringLiteral("rtu");
 const QString kBaud = QStringLiteral("baud");
 const QString kSlave = QStringLiteral("slave");
+const QString kFast = QStringLiteral("fast");
 const QString kSettings = QStringLiteral("settings");
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kHelp = QStringLiteral("help");
@@ -28,6 +29,7 @@ QList<QCommandLineOption> commonOptions()
         {kRtu, QStringLiteral("Modbus RTU on a serial device."), QStringLiteral("DEVICE")},
         {kBaud, QStringLiteral("Line speed for --rtu (default 115200)."), QStringLiteral("BPS")},
         {kSlave, QStringLiteral("Slave ID of the unit (1..247)."), QStringLiteral("ID")},
+        {kFast, QStringLiteral("Fast polling: a reply ends at its expected length, the next request leaves at once.")},
         {kSettings, QStringLiteral("Settings file to use instead of your own."), QStringLiteral("FILE")},
         {kDataDir, QStringLiteral("Folder with the definition files."), QStringLiteral("DIR")},
         {kStats, QStringLiteral("After the command, print the link's statistics on stderr.")},
@@ -78,7 +80,7 @@ CliArguments::CliArguments()
 QString CliArguments::usage()
 {
     QString text = QStringLiteral(
-        "Usage: halvana-cli [--tcp HOST[:PORT] | --rtu DEVICE [--baud BPS]] [--slave ID] [--settings FILE]\n"
+        "Usage: halvana-cli [--tcp HOST[:PORT] | --rtu DEVICE [--baud BPS]] [--fast] [--slave ID] [--settings FILE]\n"
         "                   [--data-dir DIR] [--stats] [--trace] COMMAND ...\n"
         "Without --tcp or --rtu the connection is the one stored in the settings.\n\nCommands:\n");
     for (const CliCommand& command : cliCommands()) {
@@ -189,6 +191,8 @@ std::optional<LinkTarget> CliArguments::linkTarget(const AppSettings& settings, 
     }
     if (!m_parser.isSet(kSlave))
         usedKeys << QStringLiteral("BCM_SlaveID");
+    if (!m_parser.isSet(kFast))
+        usedKeys << QStringLiteral("FastPolling");
     for (const QString& key : usedKeys) {
         const QString problem = settings.valueProblem(AppSettings::kProperties, key);
         if (!problem.isEmpty())
@@ -210,6 +214,7 @@ std::optional<LinkTarget> CliArguments::linkTarget(const AppSettings& settings, 
     if (!slave)
         return fail(QStringLiteral("slave ID \"%1\" is not a number from 1 to 247").arg(slaveText));
     target.slaveId = *slave;
+    target.fastPolling = m_parser.isSet(kFast) || settings.propertyFlag(QStringLiteral("FastPolling"));
     return target;
 }
 

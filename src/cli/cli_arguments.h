@@ -21,6 +21,8 @@ struct LinkTarget {
     QString endpoint;
     qint32 baud = 115200;
     int slaveId = 1;
+    // --fast, or "FastPolling" in the store: replies end at their length, no tick in between.
+    bool fastPolling = false;
 
     // "127.0.0.1:5020", "/dev/ttyUSB0 at 115200 baud"
     QString description() const;

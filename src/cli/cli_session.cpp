@@ -90,6 +90,7 @@ CliSession::CliSession(const LinkTarget& target, const AppSettings& settings, Me
     m_unit.lifecycle().setReopensLine(false);
     link.setCommMode(target.tcp ? 1 : 0);
     link.setSlaveId(target.slaveId);
+    m_unit.setFastPolling(target.fastPolling);
     connect(&link, &ModbusLink::statusText, this, [this](const QString& panel, const QString& text) {
         if (panel == panel::CommMsg)
             m_commMessage = text;

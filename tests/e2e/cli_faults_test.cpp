@@ -15,6 +15,7 @@ struct FaultCase {
     int seeds;
     // Readings move between runs: cells are compared by where they are, not what they say.
     bool moving;
+    bool fast = false; // halvana-cli --fast
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os)
@@ -56,7 +57,8 @@ protected:
             ADD_FAILURE() << qPrintable(unit.sim.output());
             return {};
         }
-        return runCli(unit.sim.connection(), QStringLiteral("table ") + QLatin1String(GetParam().table));
+        return runCli(unit.sim.connection(),
+                      QLatin1String(GetParam().fast ? "--fast table " : "table ") + QLatin1String(GetParam().table));
     }
 };
 
@@ -92,5 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"Tcp3", Wire::Tcp, "3", "corrupt=0.1,split=0.3,splitgap=3,delay=3,exception=0.01", 5, true},
         FaultCase{"Tcp9", Wire::Tcp, "9", "corrupt=0.1,split=0.3,splitgap=3,delay=3,exception=0.01", 3, false},
         // Compared cell by cell, so that a corrupted value the CRC should have caught shows.
-        FaultCase{"Rtu9", Wire::Rtu, "9", "corrupt=0.1,split=0.3,splitgap=3,delay=3", 1, false}),
+        FaultCase{"Rtu9", Wire::Rtu, "9", "corrupt=0.1,split=0.3,splitgap=3,delay=3", 1, false},
+        // Fast polling: a few lost replies, and splits as long as a USB adapter's bursts.
+        FaultCase{"FastTcp3", Wire::Tcp, "3", "drop=0.01,corrupt=0.1,split=0.3,splitgap=3,delay=3,exception=0.01", 3,
+                  true, true},
+        FaultCase{"FastRtu9", Wire::Rtu, "9", "drop=0.02,corrupt=0.1,split=0.3,splitgap=16,delay=3", 2, false, true}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -34,6 +34,7 @@ const QHash<QString, QString>& propertyDefaults()
         {QStringLiteral("DataSpyEnabled"), QStringLiteral("False")},
         {QStringLiteral("TerminalEnabled"), QStringLiteral("False")},
         {QStringLiteral("PollingDisabled"), QStringLiteral("False")},
+        {QStringLiteral("FastPolling"), QStringLiteral("False")},
         {QStringLiteral("ScriptFilename"), QString()},
         {QStringLiteral("BCM_ColWidthFlag"), QStringLiteral("False")},
         {QStringLiteral("frmSystemSettingsFlag"), QStringLiteral("False")},

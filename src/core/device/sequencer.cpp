@@ -66,6 +66,13 @@ void Sequencer::setPollingDisabled(bool disabled)
         emit pollingStopped();
 }
 
+// Only where the link resumed polling (tmrMain runs), and nothing went out meanwhile.
+void Sequencer::exchangeAnswered()
+{
+    if (m_fastPolling && tmrMain->isActive() && !m_link.requestOutstanding())
+        tmrMain_Timer();
+}
+
 void Sequencer::setMainTimerEnabled(bool enabled)
 {
     tmrMain->setEnabled(enabled);
@@ -130,8 +137,11 @@ void Sequencer::tmrMain_Timer()
     if (m_pollingDisabled)
         return;
 
-    // A single step lets one request out, however many closed tables' steps lie before it.
-    for (int guard = 2 * kPollStepCount; runStep() == StepOutcome::NothingSent && singleStepping && guard > 0; --guard) {
+    // A single step lets one request out, however many closed tables' steps lie before it;
+    // fast polling passes over them at once as well.
+    const bool passQuietSteps = singleStepping || m_fastPolling;
+    for (int guard = 2 * kPollStepCount; runStep() == StepOutcome::NothingSent && passQuietSteps && guard > 0;
+         --guard) {
     }
 }
 

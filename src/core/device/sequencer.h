@@ -54,6 +54,7 @@ public:
     void setPollingDisabled(bool disabled) override;
     int PollStep() const override { return m_position.PollStep; }
     void resetPollStep() override { setPollStep(0); }
+    void exchangeAnswered() override;
 
     // Resumes the cycle at `step` with the meter position at the start (a setting written from
     // a table is read again at that table's step). Steps outside 0..11 mean 0.
@@ -65,6 +66,12 @@ public:
     // Served first on every tick, in the order they were added: the setting writes, then
     // calibration, then a running script. Each must outlive the sequencer.
     void addTickClient(TickClient* client) { m_tickClients.push_back(client); }
+
+    // Fast polling: after a reply (or a rejected one) the next tick runs as soon as every
+    // receiver has handled the outcome, not at the next 10 ms, and steps with nothing to read
+    // are passed over in the same tick. Time-outs keep the tick.
+    void setFastPolling(bool on) { m_fastPolling = on; }
+    bool fastPolling() const { return m_fastPolling; }
 
     static constexpr int NumThermalModules = 6;
 
@@ -115,6 +122,7 @@ private:
     ModbusLink& m_link;
     DeviceData& m_data;
     std::unique_ptr<Timer> tmrMain;
+    bool m_fastPolling = false;
     ConnectionLifecycle* m_lifecycle = nullptr;
     std::vector<TickClient*> m_tickClients;
 

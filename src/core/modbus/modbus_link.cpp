@@ -181,7 +181,7 @@ bool ModbusLink::writeWhenLineFree(Transport* transport, const QByteArray& bytes
 {
     if (!transport || !transport->isOpen())
         return false;
-    const qint64 waitMs = m_lineFreeAtMs - m_clock.nowMs();
+    const qint64 waitMs = lineWaitMs();
     if (transport != m_serial || waitMs <= 0) {
         m_lateReplyGuard = false;
         return transport->write(bytes) == bytes.size();
@@ -197,11 +197,28 @@ void ModbusLink::holdLineFor(int ms)
     m_lineFreeAtMs = std::max(m_lineFreeAtMs, m_clock.nowMs() + ms);
 }
 
+qint64 ModbusLink::interFrameSilenceUs(qint32 baud)
+{
+    constexpr qint64 kSilenceBitsTimesUs = 35LL * 11 * 1000000 / 10;
+    return baud > 19200 || baud <= 0 ? 1750 : (kSilenceBitsTimesUs + baud - 1) / baud;
+}
+
+void ModbusLink::holdLineForSilence()
+{
+    m_silentUntilUs = m_clock.nowUs() + interFrameSilenceUs(m_serial ? m_serial->baudRate() : 0);
+}
+
+qint64 ModbusLink::lineWaitMs() const
+{
+    const qint64 silenceUs = m_silentUntilUs - m_clock.nowUs();
+    return std::max(m_lineFreeAtMs - m_clock.nowMs(), silenceUs > 0 ? (silenceUs + 999) / 1000 : 0);
+}
+
 void ModbusLink::tmrLineFree_Timer()
 {
     tmrLineFree->stop();
     // Late bytes kept the line busy: wait until it has been quiet for the whole guard.
-    const qint64 waitMs = m_lineFreeAtMs - m_clock.nowMs();
+    const qint64 waitMs = lineWaitMs();
     if (waitMs > 0) {
         tmrLineFree->setInterval(int(waitMs));
         tmrLineFree->start();
@@ -211,6 +228,11 @@ void ModbusLink::tmrLineFree_Timer()
     if (frame.isEmpty())
         return;
     m_lateReplyGuard = false;
+    // What came while the request waited answers nothing of it.
+    if (m_fastPolling) {
+        tmrRTU_Rec_Timeout->stop();
+        clearReceived();
+    }
     m_pendingWritten = m_serial && m_serial->isOpen() && m_serial->write(frame) == frame.size();
     if (m_pendingWritten && m_pending)
         m_pending->sentAtUs = m_clock.nowUs();
@@ -253,6 +275,15 @@ void ModbusLink::onSerialBytes(const QByteArray& bytes)
     }
     if (m_lateReplyGuard)
         holdLineFor(kLateReplyGuardMs);
+    if (m_fastPolling) {
+        holdLineForSilence();
+        // After a reply was complete and before the next request left: these bytes answer
+        // nothing, and must not begin the next reply.
+        if (!m_pendingWritten && !m_lateReplyGuard) {
+            m_trafficLog.note(QStringLiteral("Dropped: %1 bytes with no request on the line.").arg(bytes.size()));
+            return;
+        }
+    }
     // Beyond the buffer nothing is kept; the frame is dropped when the line goes quiet.
     const qsizetype room = kRtuBufferSize - m_receiveText.size();
     if (bytes.size() > room)
@@ -261,6 +292,26 @@ void ModbusLink::onSerialBytes(const QByteArray& bytes)
     m_lastByteAtUs = m_clock.nowUs();
     tmrRTU_Rec_Timeout->start();
     emit serialReceived();
+    if (m_fastPolling)
+        completeFastRtuReply();
+}
+
+// A reply with just the bytes its request calls for, whose CRC and checks hold, ends the
+// exchange at once, however its bytes were spaced. Anything else waits for the frame gap and
+// is judged there as without fast polling.
+void ModbusLink::completeFastRtuReply()
+{
+    if (!m_pending || !m_pendingWritten || m_receiveOverflow)
+        return;
+    const ExpectedReply expected{m_pending->slaveId, m_pending->function, m_pending->address, m_pending->count, 0};
+    if (rtuReplySize(m_receiveText, expected) != m_receiveText.size())
+        return;
+    const CheckedReply reply = checkRtuReply(m_receiveText, expected);
+    if (!reply.ok())
+        return;
+    tmrRTU_Rec_Timeout->stop();
+    logReceived(m_receiveText);
+    dispatchReply(reply);
 }
 
 void ModbusLink::tmrRTU_Rec_Timeout_Timer()
@@ -419,6 +470,8 @@ void ModbusLink::endExchange(ExchangeOutcome::Kind kind, const QString& reason, 
     clearReceived();
     tmrRTU_Rec_Timeout->stop();
     emit exchangeEnded(outcome);
+    if (m_polling && (reply || kind == ExchangeOutcome::Kind::Rejected))
+        m_polling->exchangeAnswered();
 }
 
 void ModbusLink::tmrTimeOut_Timer()

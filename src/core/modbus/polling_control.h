@@ -15,6 +15,9 @@ public:
     virtual int PollStep() const = 0;
     // PollStep and the meter position back to the start of the cycle.
     virtual void resetPollStep() = 0;
+    // A reply (or one that failed its checks) ended an exchange, and every receiver of the
+    // outcome has handled it: the line is free for the next request.
+    virtual void exchangeAnswered() {}
 };
 
 } // namespace halvana

@@ -87,6 +87,30 @@ CheckedReply checkPdu(const QByteArray& pdu, const ExpectedReply& expected)
 
 } // namespace
 
+int rtuReplySize(const QByteArray& bytes, const ExpectedReply& expected)
+{
+    // Slave and function (with the exception flag) ahead of a PDU, the CRC after it.
+    constexpr int kFrameOverhead = 4;
+    if (bytes.isEmpty())
+        return 0;
+    if (byteAt(bytes, 0) != expected.slaveId)
+        return -1;
+    if (bytes.size() < 2)
+        return 0;
+    const int function = byteAt(bytes, 1);
+    if (function == (expected.function | kExceptionFlag))
+        return kFrameOverhead + 1;
+    if (function != expected.function)
+        return -1;
+    if (function == kWriteMultipleRegisters)
+        return kFrameOverhead + 4;
+    if (function != kReadHoldingRegisters)
+        return -1;
+    if (bytes.size() < 3)
+        return 0;
+    return byteAt(bytes, 2) == 2 * expected.count ? kFrameOverhead + 1 + 2 * expected.count : -1;
+}
+
 CheckedReply checkRtuReply(const QByteArray& frame, const ExpectedReply& expected)
 {
     // Slave, function and the two CRC bytes at the least.

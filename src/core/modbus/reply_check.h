@@ -39,6 +39,11 @@ CheckedReply checkRtuReply(const QByteArray& frame, const ExpectedReply& expecte
 // One whole MBAP frame: transaction, protocol 0, length, unit, then the same checks.
 CheckedReply checkTcpReply(const QByteArray& frame, const ExpectedReply& expected);
 
+// The size the RTU reply to `expected` will have, judged from its first bytes: 0 while too few
+// are there to tell, -1 when they cannot begin such a reply (another slave or function, a byte
+// count that does not fit the request).
+int rtuReplySize(const QByteArray& bytes, const ExpectedReply& expected);
+
 // The size of the MBAP frame at the start of `buffer`: 0 while its header is incomplete or
 // its bytes are still coming, -1 when the header cannot start a Modbus reply.
 int tcpFrameSize(const QByteArray& buffer);

@@ -88,6 +88,17 @@ void UnitSession::setTransports(Transport* serial, Transport* tcp)
     m_link->setTransports(serial, tcp);
 }
 
+void UnitSession::setFastPolling(bool on)
+{
+    m_link->setFastPolling(on);
+    m_sequencer->setFastPolling(on);
+}
+
+bool UnitSession::fastPolling() const
+{
+    return m_sequencer->fastPolling();
+}
+
 void UnitSession::stopCycleClock()
 {
     m_cycleStartMs = -1;

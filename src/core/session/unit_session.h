@@ -49,6 +49,10 @@ public:
     ModbusScriptRunner& scriptRunner() { return *m_scriptRunner; }
     TableReadout& readout() { return *m_readout; }
     LinkStatistics& statistics() { return *m_statistics; }
+    // Fast polling for the link and the sequencer together ("FastPolling").
+    void setFastPolling(bool on);
+    bool fastPolling() const;
+
     // The frames decoded while the Data Spy records.
     DecodedTraffic& decodedTraffic() { return *m_decoded; }
 

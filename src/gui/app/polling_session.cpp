@@ -1,5 +1,7 @@
 #include "gui/app/polling_session.h"
 
+#include "core/app/app_settings.h"
+#include "core/app/shell_settings.h"
 #include "core/device/device_data.h"
 #include "core/device/sequencer.h"
 #include "core/modbus/connection_lifecycle.h"
@@ -18,6 +20,8 @@
 #include "gui/upgrade/upgrade_wiring.h"
 #include "gui/views/data_views.h"
 #include "gui/views/setting_editor.h"
+
+#include <QAction>
 
 namespace halvana {
 
@@ -42,8 +46,25 @@ PollingSession::PollingSession(MDIForm1& form, Clock& clock, Transport* serial, 
     ModbusLink& link = m_session->link();
     connect(&sequencer(), &Sequencer::pollingStatusChanged, &form,
             [&form](const QString& text) { form.setStatusPanelText(panel::PollingStatus, text); });
-    connect(m_session.get(), &UnitSession::cycleTimed, &form, [&form](qint64 ms) {
-        form.setStatusPanelText(panel::CycleTime, ms < 0 ? QString() : QStringLiteral("Cycle %1 ms").arg(ms));
+    // The panel names the polling mode in force, and the last full cycle's time once there is one.
+    const auto showCycle = [this, &form](qint64 ms) {
+        const QString mode = m_session->fastPolling() ? QStringLiteral("Fast polling")
+                                                      : QStringLiteral("Normal polling");
+        form.setStatusPanelText(panel::CycleTime, ms < 0 ? mode : QStringLiteral("%1, cycle %2 ms").arg(mode).arg(ms));
+    };
+    connect(m_session.get(), &UnitSession::cycleTimed, &form, showCycle);
+    const auto applyFastPolling = [this, &form, showCycle](bool on) {
+        m_session->setFastPolling(on);
+        if (QAction* item = form.menuAction(QStringLiteral("mnuFastPolling")))
+            item->setChecked(on);
+        showCycle(-1);
+    };
+    applyFastPolling(form.settings().propertyFlag(QStringLiteral("FastPolling")));
+    form.setMenuCommand(QStringLiteral("mnuFastPolling"), [this, &form, applyFastPolling] {
+        const bool on = !m_session->fastPolling();
+        applyFastPolling(on);
+        form.settings().setFlag(AppSettings::kProperties, QStringLiteral("FastPolling"), on);
+        saveSettings(form.settings(), form.shell());
     });
     connect(&data(), &DeviceData::notice, &m_session->lifecycle(), &ConnectionLifecycle::showCommMessage);
     connect(m_views, &DataViews::panelOffsetChanged, &link, &ModbusLink::setPanelOffset);

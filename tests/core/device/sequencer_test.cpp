@@ -289,5 +289,47 @@ TEST_F(SequencerTest, ResettingThePollStepRestartsTheCycleAndDropsTheMeterPositi
     EXPECT_EQ(unit.reads.back().first, 1);
 }
 
+// Fast polling sends the next request as soon as the reply was handled, not at the next 10 ms
+// tick, and passes over
+// steps with nothing to read at once; a priority write due after a reply still goes before the
+// cycle's next read.
+TEST(SequencerFast, TheNextRequestLeavesOnceTheReplyIsHandledAndPriorityWorkKeepsItsPlace)
+{
+    for (const auto& [fast, gapMs] : {std::pair{false, 10}, {true, 0}}) {
+        SCOPED_TRACE(fast);
+        PollingHarness h;
+        struct Client : TickClient {
+            ModbusLink* link = nullptr;
+            bool due = false;
+            Turn takeTick() override
+            {
+                const bool sent = std::exchange(due, false)
+                                  && link->WriteQuery(858, {1}) == ModbusLink::RequestResult::Sent;
+                return sent ? Turn::Sent : Turn::Pass;
+            }
+        } writer;
+        writer.link = &h.link;
+        h.sequencer.addTickClient(&writer);
+        h.sequencer.setFastPolling(fast);
+        h.describeUnit({kTypeBranch, kTypeBranch});
+        h.data.openTable(kBranchSettingsTable);
+        std::vector<std::pair<int, qint64>> sent;
+        h.unit.beforeAnswer = [&](int reg) {
+            sent.emplace_back(reg, h.clock.nowMs());
+            writer.due = writer.due || reg == 2001;
+            h.unit.silent = sent.size() == 8; // a unit that answers at once would be polled for ever
+        };
+        h.start();
+        h.runRequests(7);
+        Regs regs;
+        for (size_t i = 0; i < sent.size(); ++i) {
+            regs.push_back(sent[i].first);
+            if (i > 0 && (fast || i + 1 < sent.size())) // by default a quiet step costs a tick too
+                EXPECT_EQ(sent[i].second - sent[i - 1].second, gapMs) << i;
+        }
+        EXPECT_EQ(regs, (Regs{1, 101, 226, 401, 2001, 858, 2151, 1}));
+    }
+}
+
 } // namespace
 } // namespace halvana::test
