@@ -1,6 +1,6 @@
 #include "e2e/e2e_support.h"
+#include "support/file_bytes.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,11 +20,9 @@ class CalibrateAgainstSim : public ::testing::TestWithParam<Wire> {
 protected:
     bool startSim(const QStringList& extraArgs = {})
     {
-        QFile file(m_dir.filePath(QStringLiteral("unit.txt")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(kCalibrationProfile) < 0)
-            return false;
-        file.close();
-        return m_sim.start(GetParam(), QStringList{QStringLiteral("--profile"), file.fileName()} + extraArgs);
+        const QString profile = m_dir.filePath(QStringLiteral("unit.txt"));
+        return writeFileBytes(profile, kCalibrationProfile)
+               && m_sim.start(GetParam(), QStringList{QStringLiteral("--profile"), profile} + extraArgs);
     }
 
     QTemporaryDir m_dir;
@@ -53,15 +51,6 @@ TEST_P(CalibrateAgainstSim, PrintsEachResultAndExitsOnTheVerdict)
         EXPECT_EQ(r.out, QLatin1String(c.out)) << c.options << ": " << qPrintable(r.err);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.options;
     }
-}
-
-// A unit that loses every reply: the command step fails, never a verdict.
-TEST_P(CalibrateAgainstSim, LostRepliesEndInTheFailedStep)
-{
-    ASSERT_TRUE(startSim({QStringLiteral("--faults"), QStringLiteral("drop=1")})) << qPrintable(m_sim.output());
-    const RunResult r = runCli(m_sim.connection(), QStringLiteral("calibrate --level system --command offset"));
-    EXPECT_EQ(r.out, QStringLiteral("In Progress\nFailed 1\n")) << qPrintable(r.err);
-    EXPECT_EQ(r.exitCode, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Wires, CalibrateAgainstSim, ::testing::Values(Wire::Tcp, Wire::Rtu), wireName);

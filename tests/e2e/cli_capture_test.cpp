@@ -1,11 +1,8 @@
 #include "core/files/text_codec.h"
 #include "e2e/e2e_support.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -55,28 +52,5 @@ TEST_P(CliCaptureTest, EachCaptureIsTheTableInTheFileFormat)
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, CliCaptureTest, ::testing::Values(1, 2));
-
-TEST(CliCapture, AFolderThatCannotTakeTheFileFailsWithItsPathAndLeavesNothing)
-{
-    SimProcess sim;
-    ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
-    QTemporaryDir dir;
-    QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
-    // Read-only for everyone but root; a folder under a file for root too.
-    const QString readOnly = dir.filePath(QStringLiteral("ro"));
-    QDir().mkdir(readOnly);
-    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
-    QStringList folders{dir.filePath(QStringLiteral("file/sub"))};
-    if (::geteuid() != 0)
-        folders << readOnly;
-    for (const QString& folder : folders) {
-        const RunResult r = runCli(sim.connection(), QStringLiteral("capture 4 --out ") + folder);
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.err.contains(folder)) << qPrintable(r.err);
-        EXPECT_TRUE(r.out.isEmpty());
-    }
-    EXPECT_TRUE(QDir(readOnly).entryList(QDir::Files | QDir::Hidden).isEmpty());
-    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 
 #include <csignal>
-#include <cmath>
 
 using namespace halvana::test;
 
@@ -57,44 +56,22 @@ struct Logger {
 
 } // namespace
 
-// A table log of moving readings holds a row per cycle, and its values agree with a table read
-// at the same time within what the readings can change meanwhile.
-TEST(CliLog, TableRowsFollowTheMovingReadingsAsTheTableShowsThem)
+// A table log of moving readings holds a row per cycle under the chosen rows and meters; what
+// the values are is the trend set's (trend_test).
+TEST(CliLog, TableRowsFollowTheMovingReadingsOfTheChosenRowsAndMeters)
 {
     Logger logger;
     ASSERT_TRUE(logger.start({QStringLiteral("--table"), QStringLiteral("1"), QStringLiteral("--rows"),
                               QStringLiteral("2111,2112"), QStringLiteral("--meters"), QStringLiteral("1"),
                               QStringLiteral("--meters"), QStringLiteral("2")},
-                             2));
-    const QString& path = logger.path;
-
-    const qint64 before = QDateTime::currentMSecsSinceEpoch();
-    const RunResult table = runCli(logger.sim.connection(), QStringLiteral("table 1 --format csv"));
-    const qint64 after = QDateTime::currentMSecsSinceEpoch();
-    ASSERT_EQ(table.exitCode, 0) << qPrintable(table.err);
-    const int rowsAtRead = rowsIn(path);
-    ASSERT_TRUE(waitUntil([&] { return rowsIn(path) >= rowsAtRead + 2; }, 15000));
+                             4));
     const QString said = logger.interrupt();
-
-    const QStringList log = lines(path);
+    const QStringList log = lines(logger.path);
     EXPECT_EQ(log.first(), QStringLiteral("Time,B1: Current (A),B2: Current (A),B1: Voltage (V),B2: Voltage (V)"));
     EXPECT_TRUE(log.last().isEmpty()) << "the last row is whole";
-    EXPECT_EQ(said, QStringLiteral("%1 rows in %2\n").arg(log.size() - 2).arg(path));
-
-    // The cells of the table read for the registers, meters 1 and 2.
-    QHash<QString, QStringList> tableRows;
-    for (const QString& line : table.out.split(QStringLiteral("\r\n")))
-        tableRows.insert(line.section(QLatin1Char(','), 0, 0), line.split(QLatin1Char(',')));
-    const double fromTable[4] = {tableRows[QStringLiteral("2111")].value(2).toDouble(),
-                                 tableRows[QStringLiteral("2111")].value(3).toDouble(),
-                                 tableRows[QStringLiteral("2112")].value(2).toDouble(),
-                                 tableRows[QStringLiteral("2112")].value(3).toDouble()};
-    // The simulated currents move by up to 0.15 A/s, the voltages by up to 0.05 V/s.
-    const double ratePerS[4] = {0.15, 0.15, 0.05, 0.05};
+    EXPECT_EQ(said, QStringLiteral("%1 rows in %2\n").arg(log.size() - 2).arg(logger.path));
 
     qint64 lastTime = 0;
-    qint64 nearestGap = std::numeric_limits<qint64>::max();
-    QStringList nearest;
     QSet<QString> currents;
     for (int i = 1; i + 1 < log.size(); ++i) {
         const QStringList cells = log[i].split(QLatin1Char(','));
@@ -104,18 +81,8 @@ TEST(CliLog, TableRowsFollowTheMovingReadingsAsTheTableShowsThem)
         EXPECT_GT(time.toMSecsSinceEpoch(), lastTime);
         lastTime = time.toMSecsSinceEpoch();
         currents << cells[1];
-        const qint64 gap = std::abs(lastTime - (before + after) / 2);
-        if (gap < nearestGap) {
-            nearestGap = gap;
-            nearest = cells;
-        }
     }
     EXPECT_GT(currents.size(), 1) << "the readings move";
-    const double spanS = double(nearestGap + (after - before)) / 1000.0;
-    for (int c = 0; c < 4; ++c) {
-        SCOPED_TRACE(qPrintable(log.first().section(QLatin1Char(','), c + 1, c + 1)));
-        EXPECT_NEAR(nearest.value(c + 1).toDouble(), fromTable[c], ratePerS[c] * spanS + 0.011);
-    }
 }
 
 TEST(CliLog, RegistersAreReadEachIntervalAsRawValues)

@@ -52,18 +52,6 @@ TEST_P(SetAgainstSim, ChangesSettingsAndTellsRefusals)
     }
 }
 
-// Global register 54 is row 54 of every branch of the panel named in register 51, and of no other.
-TEST_P(SetAgainstSim, AGlobalWriteReachesEveryBranchOfThePanelOnly)
-{
-    const QString panel1 = reg(2054);
-    ASSERT_NE(panel1, QStringLiteral("18"));
-    const RunResult r = cli(QStringLiteral("set 0 2054 --global 2 17.5"));
-    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
-    EXPECT_EQ(r.out, QStringLiteral("Successful Write \n"));
-    for (int branch : {0, 41, 42, 60, 83})
-        EXPECT_EQ(reg(2054 + 150 * branch), branch < 42 ? panel1 : QStringLiteral("18")) << "branch " << branch + 1;
-}
-
 INSTANTIATE_TEST_SUITE_P(Wires, SetAgainstSim, ::testing::Values(Wire::Tcp, Wire::Rtu), wireName);
 
 // A unit that stays silent: the write is reported unsuccessful, never as done.

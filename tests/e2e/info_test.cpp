@@ -1,5 +1,6 @@
 #include "e2e/e2e_support.h"
 #include "sim/unit_profile.h"
+#include "support/file_bytes.h"
 
 #include <QTemporaryDir>
 
@@ -45,10 +46,8 @@ QString expectedInfo(int map)
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const char* text)
 {
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0)
-        ADD_FAILURE() << "cannot write " << qPrintable(file.fileName());
-    return file.fileName();
+    EXPECT_TRUE(writeFileBytes(dir.filePath(name), text)) << qPrintable(name);
+    return dir.filePath(name);
 }
 
 class InfoAgainstSim : public ::testing::TestWithParam<InfoCase> {};

@@ -3,6 +3,7 @@
 // A unit for `halvana-cli table` runs and the means to read its printed grids.
 
 #include "e2e/e2e_support.h"
+#include "support/file_bytes.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -36,13 +37,11 @@ inline const char* const kTableProfile = "firmware 3.1.42\n"
 struct ProfiledUnit {
     bool start(Wire wire, int map, const QStringList& extraArgs = {})
     {
-        QFile file(dir.filePath(QStringLiteral("unit.txt")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(kTableProfile) < 0)
-            return false;
-        file.close();
-        return sim.start(wire, QStringList{QStringLiteral("--map"), QString::number(map), QStringLiteral("--profile"),
-                                           file.fileName(), QStringLiteral("--verbose")}
-                                   + extraArgs);
+        const QString profile = dir.filePath(QStringLiteral("unit.txt"));
+        return writeFileBytes(profile, kTableProfile)
+               && sim.start(wire, QStringList{QStringLiteral("--map"), QString::number(map),
+                                              QStringLiteral("--profile"), profile, QStringLiteral("--verbose")}
+                                      + extraArgs);
     }
     // Everything the unit traced, once it has been stopped.
     QString stopped()

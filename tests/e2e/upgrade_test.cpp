@@ -43,10 +43,8 @@ protected:
     RunResult upgrade(const QString& board, const QByteArray& image)
     {
         const QString path = m_dir.filePath(QStringLiteral("image.bin"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size())
+        if (!writeFileBytes(path, image))
             return {};
-        file.close();
         return cli({QStringLiteral("upgrade"), path, QStringLiteral("--service"), m_pty->toolSide(),
                     QStringLiteral("--board"), board});
     }
