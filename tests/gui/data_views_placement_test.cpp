@@ -4,6 +4,7 @@
 #include "gui/app/polling_session.h"
 #include "gui/views/frm_bcm_panel.h"
 #include "gui/views/frm_system_settings.h"
+#include "support/file_bytes.h"
 
 #include <QSettings>
 
@@ -134,33 +135,31 @@ TEST_F(DataViewsTest, AWindowClosedMaximisedKeepsItsNormalPlaceAndReturnsMaximis
     EXPECT_EQ(sub->geometry(), QRect(10, 20, 400, 250));
 }
 
-TEST_F(DataViewsTest, DefaultSettingsLeaveNoLayoutOfTheOpenWindowsBehind)
+// Default Settings asks first; a No changes nothing, a Yes closes the program and leaves
+// nothing in the store, not even the layout of the windows open then.
+TEST_F(DataViewsTest, DefaultSettingsAskFirstAndAYesLeavesNothingBehind)
 {
+    storeBeforeStart(AppSettings::kProperties, QStringLiteral("Password_Admin"), QStringLiteral("Secret"));
     start();
     menu("mnuMeterTable4");
     menu("mnuSystemandPanelSettings");
     menu("mnuBCM_Panel_CB_View3");
-    shell.answers.push_back(true);
+    const QByteArray stored = fileBytes(storePath());
+    shell.answers = {false, true};
     menu("mnuDeleteReg");
+    ASSERT_EQ(shell.questions.size(), 1);
+    EXPECT_TRUE(shell.questions[0].startsWith(QStringLiteral("Use Application's Default Settings|")));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(fileBytes(storePath()), stored);
+
+    menu("mnuDeleteReg");
+    EXPECT_FALSE(form->isVisible());
     // What the store writes back when the program ends.
     form.reset();
     settings.reset();
 
     const QStringList keys = QSettings(storePath(), QSettings::IniFormat).allKeys();
     EXPECT_TRUE(keys.isEmpty()) << keys.join(' ').toStdString();
-}
-
-TEST_F(DataViewsTest, TheSystemConfigurationWindowKeepsTheWidthOfItsContents)
-{
-    start();
-    menu("mnuSystemandPanelSettings");
-    QMdiSubWindow* system = subWindowOf(views->systemSettingsWindow());
-    const int width = system->width();
-    system->resize(width + 200, 600);
-    EXPECT_EQ(system->width(), width);
-    EXPECT_EQ(system->height(), 600);
-    system->showMaximized();
-    EXPECT_GT(system->width(), width);
 }
 
 } // namespace

@@ -10,7 +10,6 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace halvana::test {
@@ -37,7 +36,7 @@ public:
     bool openUrl(const QUrl& url) override
     {
         opened << url;
-        return openSucceeds;
+        return true;
     }
     int runDialog(QDialog& dialog) override
     {
@@ -45,17 +44,13 @@ public:
         return onDialog ? onDialog(dialog) : QDialog::Rejected;
     }
 
+    // No test gets as far as these two: each cancels.
     Answer askYesNoCancel(const QString& title, const QString& text) override
     {
         questions << title + QLatin1Char('|') + text;
-        return takeFront(threeWayAnswers, Answer::Cancel);
+        return Answer::Cancel;
     }
-    std::optional<QString> inputText(const QString& title, const QString& prompt, const QString& proposed) override
-    {
-        inputs << title + QLatin1Char('|') + prompt + QLatin1Char('|') + proposed;
-        const QString answer = takeFront(inputAnswers, QString());
-        return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
-    }
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override { return std::nullopt; }
     QString chooseOpenFile(const FileDialogRequest& request) override { return chosenFile(request); }
     QString chooseSaveFile(const FileDialogRequest& request) override { return chosenFile(request); }
     QString chooseFolder(const QString& title, const QString& startFolder) override
@@ -71,32 +66,22 @@ public:
     QList<bool> questionDefaults;
     std::deque<bool> answers;
     QList<QUrl> opened;
-    bool openSucceeds = true;
     QStringList dialogs;
     std::function<int(QDialog&)> onDialog;
-    std::deque<Answer> threeWayAnswers;
-    QStringList inputs;
-    // A null QString answers Cancel.
-    std::deque<QString> inputAnswers;
     // Each file dialog asked for, and the paths chosen in turn (cancelled once they run out).
     std::vector<FileDialogRequest> fileDialogs;
     std::deque<QString> fileAnswers;
     QString clipboard;
 
 private:
-    template <typename T>
-    static T takeFront(std::deque<T>& queue, T whenEmpty)
-    {
-        if (queue.empty())
-            return whenEmpty;
-        T front = std::move(queue.front());
-        queue.pop_front();
-        return front;
-    }
     QString chosenFile(const FileDialogRequest& request)
     {
         fileDialogs.push_back(request);
-        return takeFront(fileAnswers, QString());
+        if (fileAnswers.empty())
+            return {};
+        const QString answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
     }
 };
 

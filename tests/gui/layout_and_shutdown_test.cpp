@@ -58,35 +58,6 @@ TEST_F(MainWindowTest, AStoreThatCannotBeWrittenIsNamedAtClose)
     EXPECT_TRUE(shell.texts[0].contains(storePath())) << shell.texts[0].toStdString();
 }
 
-// What a Yes leaves in the store: data_views_placement_test.
-TEST_F(MainWindowTest, DefaultSettingsAskFirstAndAYesClosesTheProgram)
-{
-    storeBeforeStart("Properties", "Password_Admin", "Secret");
-    storeBeforeStart("Properties", "LoginLevel", "1");
-    QFile before(storePath());
-    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
-    const QByteArray stored = before.readAll();
-    before.close();
-
-    MDIForm1& f = start();
-    f.show();
-    shell.answers = {false, true};
-    f.menuAction("mnuDeleteReg")->trigger();
-    ASSERT_EQ(shell.questions.size(), 1);
-    EXPECT_EQ(shell.questions[0],
-              "Use Application's Default Settings|This feature will delete all of your custom settings for this "
-              "application and will then automatically close it.  \nWhen restarting this application afterwards, "
-              "it will use the default settings.\n\nDo you want to continue?");
-    EXPECT_TRUE(f.isVisible());
-    QFile after(storePath());
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), stored);
-
-    f.menuAction("mnuDeleteReg")->trigger();
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_FALSE(storeOnDisk()->contains("Properties", "Password_Admin"));
-}
-
 TEST_F(MainWindowTest, TileMovesOnlyNormalWindowsAndNormalizeAllRestoresMinimisedOnes)
 {
     MDIForm1& f = start();
