@@ -30,7 +30,12 @@ QString listToolTip(const QString& entry)
 
 QString commandWithArgument(const QString& command, const QString& argument)
 {
-    return (command + QLatin1Char(' ') + argument).trimmed().remove(QStringLiteral("\r\n"));
+    // Deleting a pair may join a CR and an LF around it into a new one ("\r\r\n\n").
+    QString row = (command + QLatin1Char(' ') + argument).trimmed();
+    const QString pair = QStringLiteral("\r\n");
+    while (row.contains(pair))
+        row.remove(pair);
+    return row;
 }
 
 QStringList readFile(const QString& programFolder, const QString& name, MessageSink& messages)

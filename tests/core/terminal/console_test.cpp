@@ -110,6 +110,7 @@ TEST(ServiceCommands, CaptionsAndListEntries)
     EXPECT_EQ(listToolTip(QStringLiteral("Status\tstatus")), QStringLiteral("Status   status"));
     EXPECT_EQ(commandWithArgument(QStringLiteral(" meter write"), QStringLiteral("20\r\n01 5 ")),
               QStringLiteral("meter write 2001 5"));
+    EXPECT_EQ(commandWithArgument(QStringLiteral("upgdin"), QStringLiteral("\r\r\n\nx")), QStringLiteral("upgdin x"));
 }
 
 } // namespace
