@@ -76,6 +76,16 @@ bool isKeyLine(const QString& trimmedLine)
                         [](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
 }
 
+// QSettings reads a '#' line as a key, and an unclosed double quote in it as a value running on
+// over the lines below: put back above the settings, such a comment would hide them all. It is
+// kept as a ';' comment, which QSettings skips.
+QString safeComment(const QString& trimmedLine)
+{
+    if (trimmedLine.startsWith(QLatin1Char('#')) && trimmedLine.count(QLatin1Char('"')) % 2 != 0)
+        return QLatin1Char(';') + trimmedLine.mid(1);
+    return trimmedLine;
+}
+
 // QSettings takes a '#' comment that holds a '=' for a key, and writes it back as such with the
 // '#' escaped; restoreComments() puts the comment itself in its place.
 bool isCommentKey(const QString& key)
@@ -137,7 +147,7 @@ void AppSettings::readFile()
         if (line.isEmpty())
             continue;
         if (isComment(line))
-            m_comments.append({section, line});
+            m_comments.append({section, safeComment(line)});
         else if (isSectionHeader(line))
             section = line.mid(1, line.size() - 2).trimmed();
         else if (!isKeyLine(line) && firstBadLine == 0)

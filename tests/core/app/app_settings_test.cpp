@@ -133,4 +133,14 @@ TEST(AppSettings, CommentLinesStayAtTheTopOfTheirSection)
         ASSERT_TRUE(s.sync());
     }
     EXPECT_EQ(fileBytes(path), "; by hand\n[MainFormPosition]\n0=10\n\n[Properties]\n" + comments + "Baud=3\nMode=1\n");
+
+    // An unclosed quote in a '#' comment would run over the settings below it once put back.
+    ASSERT_TRUE(writeFile(path, "[Properties]\nMode=1\n# Mode=\"1 is TCP\n"));
+    for (const char* baud : {"2", "3"}) {
+        AppSettings s(path);
+        EXPECT_EQ(s.property("Mode"), "1") << baud;
+        s.setProperty("Baud", baud);
+        ASSERT_TRUE(s.sync());
+    }
+    EXPECT_EQ(fileBytes(path), "[Properties]\n; Mode=\"1 is TCP\nBaud=3\nMode=1\n");
 }
