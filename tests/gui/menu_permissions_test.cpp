@@ -9,7 +9,6 @@ using namespace halvana;
 namespace {
 
 // The level table, column by column: nobody, Default, Administrator, Supervisor.
-// 'r' marks an item that a level allows over RS-485 only.
 const std::map<QString, const char*> kTable = {
     {"mnuView", "-yyy"},           {"mnuWindow", "-yyy"},         {"mnuConnect_Top", "--yy"},
     {"mnuLogout", "-yyy"},         {"mnuChangePassword", "--yy"}, {"mnuEnable", "--yy"},
@@ -23,31 +22,19 @@ const std::map<QString, const char*> kTable = {
 const LoginLevel kLevels[] = {LoginLevel::LoggedOut, LoginLevel::Default, LoginLevel::Administrator,
                               LoginLevel::Supervisor};
 
-bool expected(const QString& menu, int column, int commMode)
-{
-    const char mark = kTable.at(menu)[column];
-    return mark == 'y' || (mark == 'r' && commMode == 0);
-}
-
 } // namespace
 
-TEST(MenuPermissions, EveryMenuFollowsTheLevelTableInBothModes)
+TEST(MenuPermissions, EveryMenuFollowsTheLevelTable)
 {
-    for (int mode : {0, 1}) {
-        for (int column = 0; column < 4; ++column) {
-            const QList<MenuEnabled> states = loginLevelMenuStates(kLevels[column], mode);
-            std::map<QString, bool> seen;
-            for (const MenuEnabled& s : states)
-                seen[s.menu] = s.enabled;
-            ASSERT_EQ(seen.size(), kTable.size()) << "mode " << mode << " level column " << column;
-            for (const auto& [menu, marks] : kTable) {
-                ASSERT_TRUE(seen.count(menu)) << menu.toStdString();
-                EXPECT_EQ(seen[menu], expected(menu, column, mode))
-                    << menu.toStdString() << " mode " << mode << " level column " << column;
-                EXPECT_EQ(menuAllowedAtLevel(menu, kLevels[column], mode), expected(menu, column, mode))
-                    << menu.toStdString();
-            }
+    for (int column = 0; column < 4; ++column) {
+        std::map<QString, bool> seen, want;
+        for (const MenuEnabled& s : loginLevelMenuStates(kLevels[column], 0))
+            seen[s.menu] = s.enabled;
+        for (const auto& [menu, marks] : kTable) {
+            want[menu] = marks[column] == 'y';
+            EXPECT_EQ(menuAllowedAtLevel(menu, kLevels[column], 0), want[menu]) << menu.toStdString();
         }
+        EXPECT_EQ(seen, want) << "level column " << column;
     }
 }
 

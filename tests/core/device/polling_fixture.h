@@ -7,9 +7,6 @@
 #include "support/fake_transport.h"
 #include "support/recording_messages.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -64,12 +61,6 @@ public:
     // A late answer to the last request.
     void answerLastRequest() { answer(m_tcp.written.last()); }
 
-    quint16 valueAt(int reg) const
-    {
-        const auto it = image.find(reg);
-        return it == image.end() ? 0 : it->second;
-    }
-
     RegisterImage image;
     std::set<int> refused;
     bool silent = false;
@@ -116,7 +107,8 @@ private:
         } else {
             reply.append(char(3)).append(char(2 * count));
             for (int i = 0; i < count; ++i) {
-                const quint16 v = valueAt(reg + i);
+                const auto it = image.find(reg + i);
+                const quint16 v = it == image.end() ? 0 : it->second;
                 reply.append(char(v >> 8)).append(char(v & 0xFF));
             }
         }

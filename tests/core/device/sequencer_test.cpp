@@ -17,7 +17,6 @@ TEST(SequencerCycle, WithAllTablesClosedACycleReadsOnlyTheSystemAndMeterBlocks)
     const Case cases[] = {
         {3, {1, 101, 226, 401}},        // fewer than 125 meters: step 3 goes straight to step 5
         {125, {1, 101, 226, 401, 526}}, // the second status block is needed
-        {250, {1, 101, 226, 401, 526}},
         {0, {1, 101}},                  // no meters: the table steps follow the first information block
     };
     for (const Case& c : cases) {
@@ -139,22 +138,6 @@ TEST_F(SequencerTest, PollingSwitchedOffWhileARequestIsOutDecodesTheLateReplyAnd
     EXPECT_EQ(unit.reads.size(), 1u);
     EXPECT_FALSE(sequencer.isMainTimerActive());
     EXPECT_EQ(sequencer.pollingStatus(), QStringLiteral("Polling is Disabled  "));
-}
-
-TEST_F(SequencerTest, ReadExceptionWritesNothingAndMovesTheCycleOnAsADecodedReplyWould)
-{
-    describeUnit({kTypeBranch, kTypeBranch, kTypeBranch});
-    unit.image[2001] = 1;
-    unit.refused = {2151};
-    data.openTable(kBranchSettingsTable);
-    start();
-    runRequests(4 + 3);
-
-    EXPECT_EQ(readRegisters(), (Regs{1, 101, 226, 401, 2001, 2151, 2301}));
-    const GridModel& grid = data.tables().table(kBranchSettingsTable).grid();
-    EXPECT_EQ(grid.text(1, 2), QStringLiteral("1"));
-    EXPECT_EQ(grid.text(1, 3), QString()); // B2 refused: its column stays empty
-    EXPECT_EQ(grid.text(0, 4), QStringLiteral("B3"));
 }
 
 TEST_F(SequencerTest, ClosingATableResetsTheMeterPositionOnlyWhenItsStepIsInProgress)
@@ -290,9 +273,8 @@ TEST_F(SequencerTest, ResettingThePollStepRestartsTheCycleAndDropsTheMeterPositi
 }
 
 // Fast polling sends the next request as soon as the reply was handled, not at the next 10 ms
-// tick, and passes over
-// steps with nothing to read at once; a priority write due after a reply still goes before the
-// cycle's next read.
+// tick, and passes over steps with nothing to read at once; a priority write due after a reply
+// still goes before the cycle's next read.
 TEST(SequencerFast, TheNextRequestLeavesOnceTheReplyIsHandledAndPriorityWorkKeepsItsPlace)
 {
     for (const auto& [fast, gapMs] : {std::pair{false, 10}, {true, 0}}) {

@@ -70,10 +70,7 @@ TEST(TcpReplyCheck, Table)
         {"protocol not 0", QByteArray::fromHex("0007 0001 0007 01 03 04 002A FFFF"), kRead2, "Protocol identifier 1"},
         {"length disagrees", QByteArray::fromHex("0007 0000 0008 01 03 04 002A FFFF"), kRead2, "Length field 8"},
         {"wrong unit", QByteArray::fromHex("0007 0000 0007 05 03 04 002A FFFF"), kRead2, "unit 5, expected unit 1"},
-        {"byte count of 1 register", QByteArray::fromHex("0007 0000 0005 01 03 02 002A"), kRead2, "Byte count 2"},
         {"write exception", QByteArray::fromHex("0008 0000 0003 01 90 03"), kWrite858, "", 0x90, 3},
-        {"write ack for another count", QByteArray::fromHex("0008 0000 0006 01 10 0359 0003"), kWrite858,
-         "3 registers"},
         {"header only", QByteArray::fromHex("0007 0000 0001 01"), kRead2, "too short"},
     };
     for (const ReplyCase& c : cases) {
