@@ -15,7 +15,7 @@ const QString kPrefix = QStringLiteral("pbkdf2-sha256");
 constexpr int kIterations = 100000;
 constexpr int kMaxIterations = 1000000; // bounds the work a damaged or hostile store can ask for
 constexpr int kSaltBytes = 16;
-constexpr int kKeyBytes = 32; // one SHA-256 block: PBKDF2 needs a single round
+constexpr int kKeyBytes = 32; // one SHA-256 output: PBKDF2 needs a single block
 
 QByteArray pbkdf2Sha256(const QByteArray& password, const QByteArray& salt, int iterations)
 {
