@@ -1,6 +1,6 @@
 #include "core/app/app_settings.h"
 
-#include "support/temp_home.h"
+#include "support/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +12,8 @@
 #include <sys/stat.h>
 
 using halvana::AppSettings;
-
-namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using halvana::test::fileBytes;
+using halvana::test::writeFileBytes;
 
 TEST(AppSettings, EmptyStoreGivesTheKeyTableDefaults)
 {
@@ -63,7 +49,7 @@ TEST(AppSettings, ReadOnlyStoreReportsItsPathAndKeepsWhatWasStored)
     for (const QByteArray& stored : {QByteArray("[Properties]\nMode=1\n"), QByteArray("[Broken\nMode=1\n")}) {
         QTemporaryDir dir;
         const QString path = dir.filePath("s.ini");
-        ASSERT_TRUE(writeFile(path, stored));
+        ASSERT_TRUE(writeFileBytes(path, stored));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
         if (QFileInfo(path).isWritable())
             GTEST_SKIP() << "running with privileges that ignore file permissions";
@@ -92,7 +78,7 @@ TEST(AppSettings, AFileThatCannotBeReadAsItStandsIsNamedAtLoadAndDoesNotFailTheS
         const QString path = dir.filePath("s.ini");
         const QByteArray content = c.content;
         const bool usable = content != "folder" && content != "FIFO";
-        ASSERT_TRUE(usable ? writeFile(path, content) : content == "folder" ? QDir().mkdir(path) : !::mkfifo(qPrintable(path), 0600));
+        ASSERT_TRUE(usable ? writeFileBytes(path, content) : content == "folder" ? QDir().mkdir(path) : !::mkfifo(qPrintable(path), 0600));
         AppSettings s(path);
         EXPECT_EQ(s.problems().size(), 1) << c.content;
         EXPECT_TRUE(s.loadProblem().contains(c.problem) && s.loadProblem().contains(path)) << qPrintable(s.loadProblem());
@@ -106,7 +92,7 @@ TEST(AppSettings, NumbersAndFlagsThatDoNotParseAreNamedAndKeepTheirDefaults)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("s.ini");
-    ASSERT_TRUE(writeFile(path, "[Properties]\nBCM_SlaveID=seven\nBaud=fast\nMode=7\nDataSpyEnabled=maybe\n"
+    ASSERT_TRUE(writeFileBytes(path, "[Properties]\nBCM_SlaveID=seven\nBaud=fast\nMode=7\nDataSpyEnabled=maybe\n"
                                 "[MainFormPosition]\n2=wide\n0=\n"));
     const AppSettings s(path);
     EXPECT_EQ((QList<int>{s.propertyNumber("BCM_SlaveID"), s.propertyNumber("Baud"), s.propertyNumber("Mode"),
@@ -125,7 +111,7 @@ TEST(AppSettings, CommentLinesStayAtTheTopOfTheirSection)
     QTemporaryDir dir;
     const QString path = dir.filePath("s.ini");
     const QByteArray comments = "# TCP to the lab unit\n# Mode=0 is RS-485\n";
-    ASSERT_TRUE(writeFile(path, "; by hand\n[Properties]\nMode=1\n" + comments));
+    ASSERT_TRUE(writeFileBytes(path, "; by hand\n[Properties]\nMode=1\n" + comments));
     for (const char* baud : {"2", "3"}) {
         AppSettings s(path);
         s.setProperty("Baud", baud);
@@ -135,7 +121,7 @@ TEST(AppSettings, CommentLinesStayAtTheTopOfTheirSection)
     EXPECT_EQ(fileBytes(path), "; by hand\n[MainFormPosition]\n0=10\n\n[Properties]\n" + comments + "Baud=3\nMode=1\n");
 
     // An unclosed quote in a '#' comment would run over the settings below it once put back.
-    ASSERT_TRUE(writeFile(path, "[Properties]\nMode=1\n# Mode=\"1 is TCP\n"));
+    ASSERT_TRUE(writeFileBytes(path, "[Properties]\nMode=1\n# Mode=\"1 is TCP\n"));
     for (const char* baud : {"2", "3"}) {
         AppSettings s(path);
         EXPECT_EQ(s.property("Mode"), "1") << baud;

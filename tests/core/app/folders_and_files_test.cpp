@@ -1,6 +1,7 @@
 #include "core/app/app_folders.h"
 #include "core/app/channel_names.h"
 #include "core/app/definition_file.h"
+#include "support/file_bytes.h"
 #include "support/recording_messages.h"
 
 #include <gtest/gtest.h>
@@ -15,17 +16,7 @@
 
 using namespace halvana;
 using halvana::test::RecordingMessages;
-
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using halvana::test::writeFileBytes;
 
 // Both make every missing level, say true only when they made it, and report nothing.
 TEST(Folders, FolderNotFoundAndCreatePathCreateOnceAndReportNothing)
@@ -44,7 +35,7 @@ TEST(Folders, FolderNotFoundAndCreatePathCreateOnceAndReportNothing)
 TEST(Folders, AFolderThatCannotBeMadeIsNamedInAMessage)
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath("file"), "x");
+    ASSERT_TRUE(writeFileBytes(dir.filePath("file"), "x"));
     for (auto create : {&FolderNotFound, &CreatePath}) {
         RecordingMessages messages;
         EXPECT_FALSE(create(dir.filePath("file/Downloads"), messages));
@@ -105,11 +96,11 @@ TEST(DefinitionFile, WrongFilesAreRefusedOrCutWithAMessage)
         const char* message;
         QStringList lines;
     } cases[] = {
-        {"2 MiB file", [&] { writeFile(path, QByteArray(2 << 20, '\n')); return true; }, "could not be read", {}},
+        {"2 MiB file", [&] { return writeFileBytes(path, QByteArray(2 << 20, '\n')); }, "could not be read", {}},
         {"FIFO", [&] { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }, "could not be read", {}},
         {"link to /dev/zero", [&] { return QFile::link("/dev/zero", path); }, "could not be read", {}},
         {"folder", [&] { return QDir().mkdir(path); }, "could not be read", {}},
-        {"1 MB line", [&] { writeFile(path, "1\r\n" + QByteArray(1000000, 'y') + "\r\n3"); return true; }, "Line 2 of",
+        {"1 MB line", [&] { return writeFileBytes(path, "1\r\n" + QByteArray(1000000, 'y') + "\r\n3"); }, "Line 2 of",
          {"1", QString(kMaxDefinitionLineLength, 'y'), "3"}},
     };
     for (const auto& c : cases) {

@@ -20,11 +20,8 @@ class Captures : public ::testing::Test {
 protected:
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return path;
+        EXPECT_TRUE(test::writeFileBytes(m_dir.filePath(name), bytes)) << qPrintable(name);
+        return m_dir.filePath(name);
     }
     QString column(const GridModel& grid, int c)
     {

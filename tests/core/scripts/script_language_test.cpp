@@ -1,4 +1,5 @@
 #include "core/scripts/script_language.h"
+#include "support/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -60,11 +61,9 @@ TEST(ScriptLanguage, MeterWriteLines)
 TEST(ScriptLanguage, FileLinesAndTheLongDelay)
 {
     QTemporaryDir dir;
-    QFile file(dir.filePath("s.txt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("meter del\r\n\r\nmeter write 1 2\rMeTeR  DeL\nmeter save\r\n");
-    file.close();
-    const auto lines = script::readScriptFile(file.fileName());
+    const QString path = dir.filePath("s.txt");
+    ASSERT_TRUE(test::writeFileBytes(path, "meter del\r\n\r\nmeter write 1 2\rMeTeR  DeL\nmeter save\r\n"));
+    const auto lines = script::readScriptFile(path);
     ASSERT_TRUE(lines);
     EXPECT_EQ(*lines, (QStringList{"meter del", "", "meter write 1 2", "MeTeR  DeL", "meter save"}));
     const QList<bool> longDelay{true, false, false, true, false};

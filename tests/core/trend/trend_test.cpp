@@ -2,6 +2,7 @@
 #include "core/device/device_data.h"
 #include "core/time/manual_clock.h"
 #include "core/trend/trend_set.h"
+#include "support/file_bytes.h"
 #include "support/recording_messages.h"
 
 #include <QDir>
@@ -30,12 +31,6 @@ std::vector<double> valuesOf(const TrendHistory& history)
     for (const TrendHistory::Point& p : history.points())
         values.push_back(p.value);
     return values;
-}
-
-QByteArray fileText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 // A branch readings table (map 2) with two meter columns, filled as the decoder would fill it.
@@ -140,21 +135,21 @@ TEST(TrendLog, WritesQuotedCsvWithIsoTimeStampsAndAppendsOnlyUnderItsOwnHeading)
         TrendLog log;
         ASSERT_TRUE(log.open(path, columns)) << qPrintable(log.errorText());
         ASSERT_TRUE(log.writeRow(at, {QStringLiteral("1.5"), QString(), QStringLiteral("a\nb")}));
-        EXPECT_EQ(fileText(path), "Time,\"B1: Load (%, whole)\",\"Say \"\"hi\"\"\",plain\r\n"
+        EXPECT_EQ(fileBytes(path), "Time,\"B1: Load (%, whole)\",\"Say \"\"hi\"\"\",plain\r\n"
                                   "2026-03-01T14:05:09.250+01:00,1.5,,\"a\nb\"\r\n")
             << "flushed with every row";
     }
     TrendLog again;
     ASSERT_TRUE(again.open(path, columns));
     ASSERT_TRUE(again.writeRow(at.addSecs(1), {QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
-    EXPECT_TRUE(fileText(path).endsWith("\r\n2026-03-01T14:05:10.250+01:00,2,3,4\r\n"));
-    EXPECT_EQ(fileText(path).count("Time,"), 1);
+    EXPECT_TRUE(fileBytes(path).endsWith("\r\n2026-03-01T14:05:10.250+01:00,2,3,4\r\n"));
+    EXPECT_EQ(fileBytes(path).count("Time,"), 1);
     again.close();
 
     TrendLog other;
     EXPECT_FALSE(other.open(path, {QStringLiteral("plain")}));
     EXPECT_TRUE(other.errorText().contains(QDir::toNativeSeparators(path))) << qPrintable(other.errorText());
-    EXPECT_EQ(fileText(path).count("\r\n"), 3) << "a log of other columns is left alone";
+    EXPECT_EQ(fileBytes(path).count("\r\n"), 3) << "a log of other columns is left alone";
 }
 
 TEST(TrendLog, NumbersLikeTheCapturesTakingTheLowestFreeNumber)
@@ -243,7 +238,7 @@ TEST_F(TrendSetTest, LogsARowPerDueCycleAndAWriteFailureStopsOnlyTheLog)
     trend.remove(1);
     cycle(QStringLiteral("6.77"), QStringLiteral("121.0"));
     cycle(QStringLiteral("6.78"), QStringLiteral("121.1"));
-    EXPECT_EQ(fileText(path), "Time,B2: Current (A),B1: Voltage (V)\r\n"
+    EXPECT_EQ(fileBytes(path), "Time,B2: Current (A),B1: Voltage (V)\r\n"
                               "2026-03-01T14:05:10.250+01:00,6.74,120.7\r\n"
                               "2026-03-01T14:05:12.250+01:00,6.76,120.9\r\n"
                               "2026-03-01T14:05:14.250+01:00,6.78,\r\n");
