@@ -16,12 +16,6 @@ using namespace halvana;
 
 namespace {
 
-QByteArray expectedFile(const char* name)
-{
-    QFile f(QStringLiteral(HALVANA_SOURCE_DIR "/tests/core/capture/expected/") + QLatin1String(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing ") + name;
-}
-
 void fill(GridModel& grid, const std::vector<QStringList>& rows)
 {
     grid.reset(0, int(rows.front().size()));
@@ -64,7 +58,8 @@ TEST(SettingsCapture, FilesAndClipboardByteForByte)
     for (const auto& c : cases) {
         GridModel grid;
         fill(grid, c.rows);
-        const QByteArray expected = expectedFile(c.file);
+        const QByteArray expected =
+            test::fileBytes(QStringLiteral(HALVANA_SOURCE_DIR "/tests/core/capture/expected/") + QLatin1String(c.file));
         const QString text = SettingsCapture::fileText(grid, c.table);
         EXPECT_EQ(toWindows1252(text), expected) << c.file;
         // The clipboard has the same lines; only the system block goes without its CR LF.
