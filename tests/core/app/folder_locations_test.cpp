@@ -20,7 +20,7 @@ AppFolders testFolders()
 
 } // namespace
 
-TEST(FolderLocations, SwitchingToDefaultKeepsTheCustomFolderForLater)
+TEST(FolderLocations, SwitchingToDefaultKeepsTheCustomFolderAndTheSettingsFolderStays)
 {
     QTemporaryDir dir;
     AppSettings s(dir.filePath("s.ini"));
@@ -37,13 +37,7 @@ TEST(FolderLocations, SwitchingToDefaultKeepsTheCustomFolderForLater)
     // The scripts folder is untouched by a downloads change.
     EXPECT_FALSE(s.contains("Properties", "Scripts_Folder"));
     EXPECT_EQ(f.customFolder(1), "");
-}
 
-TEST(FolderLocations, TheSettingsFolderCannotBeMoved)
-{
-    QTemporaryDir dir;
-    AppSettings s(dir.filePath("s.ini"));
-    FolderLocations f(s, testFolders());
     f.save(2, FolderLocations::CustomFolder, "/tmp/x");
     EXPECT_EQ(f.folderInUse(2), testFolders().appDataFolder);
     EXPECT_FALSE(s.contains("frmChangeFolderIdx", "2"));

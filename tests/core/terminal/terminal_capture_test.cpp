@@ -11,13 +11,6 @@
 namespace halvana {
 namespace {
 
-void touch(const QString& path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
-
-
 TEST(TerminalCapture, WritesWhatCameWithPasswordsMaskedWhileMasking)
 {
     QTemporaryDir dir;
@@ -37,7 +30,7 @@ TEST(TerminalCapture, WritesWhatCameWithPasswordsMaskedWhileMasking)
 TEST(TerminalCapture, RenamesInPlaceOrSaysWhyNot)
 {
     QTemporaryDir dir;
-    touch(dir.filePath(QStringLiteral("taken.txt")));
+    ASSERT_TRUE(test::writeFileBytes(dir.filePath(QStringLiteral("taken.txt")), {}));
     test::RecordingMessages messages;
     TerminalCapture capture(messages);
     ASSERT_TRUE(capture.start(dir.path()));
