@@ -1,7 +1,4 @@
-#include "core/time/manual_clock.h"
-#include "gui/app/polling_session.h"
 #include "main_window_fixture.h"
-#include "support/fake_transport.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -13,34 +10,12 @@
 #include <algorithm>
 
 using namespace halvana;
-
-namespace {
-
-class CalibrationWindowTest : public test::MainWindowTest {
-protected:
-    CalibrationWindowTest()
-    {
-        beforeLoad = [this](MDIForm1& f) { new PollingSession(f, clock, &serial, &tcp); };
-    }
-    ~CalibrationWindowTest() override { form.reset(); }
-
-    template <typename T>
-    static T* child(QWidget* w, const char* name)
-    {
-        return w->findChild<T*>(name);
-    }
-
-    ManualClock clock;
-    test::FakeTransport serial;
-    test::FakeTransport tcp{true};
-};
-
-} // namespace
+using halvana::test::SessionTest;
 
 // Opened by the Administrator: the System level brings the panel frame in place of the meter
 // kind and hides Voltage; a unit that never answers ends the calibration in "Failed 1" with
 // Calibrate usable again, and the window's place is kept under "frmSFCM_CalPos".
-TEST_F(CalibrationWindowTest, SystemLevelAgainstASilentUnitEndsInTheFailedStep)
+TEST_F(SessionTest, CalibrationAtSystemLevelAgainstASilentUnitEndsInTheFailedStep)
 {
     start({{"LoginLevel", "1"}});
     menu("mnuBCM_Cal_Top");

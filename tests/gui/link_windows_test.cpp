@@ -1,17 +1,14 @@
-#include "core/device/device_data.h"
 #include "core/modbus/connection_lifecycle.h"
-#include "core/modbus/modbus_link.h"
-#include "core/device/sequencer.h"
-#include "core/modbus/traffic_log.h"
-#include "core/time/manual_clock.h"
-#include "gui/app/link_wiring.h"
-#include "gui/app/polling_session.h"
-#include "gui/modbus/frm_link_statistics.h"
 #include "core/modbus/link_statistics.h"
+#include "core/modbus/modbus_link.h"
+#include "core/modbus/traffic_log.h"
+#include "gui/app/link_wiring.h"
+#include "gui/modbus/frm_link_statistics.h"
 #include "gui/views/data_views.h"
+#include "core/device/device_data.h"
+#include "core/device/sequencer.h"
 #include "core/session/unit_session.h"
 #include "main_window_fixture.h"
-#include "support/fake_transport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,19 +26,8 @@ using namespace halvana;
 
 namespace {
 
-class LinkWindowsTest : public test::MainWindowTest {
+class LinkWindowsTest : public test::SessionTest {
 protected:
-    LinkWindowsTest()
-    {
-        beforeLoad = [this](MDIForm1& f) {
-            session = new PollingSession(f, clock, &serial, &tcp);
-            wiring = &session->wiring();
-        };
-    }
-    // The wiring lives in the form and holds the clock and transports declared below, so the
-    // form must go first.
-    ~LinkWindowsTest() override { form.reset(); }
-
     // Presses buttons of PC Setup through the shell, then returns its result.
     static std::function<int(QDialog&)> pcSetup(std::function<void(QDialog&)> edit, const char* button)
     {
@@ -51,14 +37,8 @@ protected:
             return dialog.result();
         };
     }
-
-    ManualClock clock;
-    test::FakeTransport serial;
-    test::FakeTransport tcp{true};
     Sequencer& polling() { return session->sequencer(); }
-
-    PollingSession* session = nullptr;
-    LinkWiring* wiring = nullptr;
+    LinkWiring& wiring() { return session->wiring(); }
 };
 
 } // namespace
@@ -142,7 +122,7 @@ TEST_F(LinkWindowsTest, PcSetupSaveStoresReconnectsAndLetsGoOfTheSerialLine)
     EXPECT_FALSE(serial.isOpen());
     EXPECT_EQ(tcp.endpoint, "127.0.0.1:1502");
     EXPECT_EQ(f.BCM_SlaveID(), 9);
-    EXPECT_EQ(wiring->link().BCM_SlaveID(), 9);
+    EXPECT_EQ(wiring().link().BCM_SlaveID(), 9);
     EXPECT_EQ(polling().PollStep(), 0);
     EXPECT_EQ(f.statusPanel("Mode")->text(), "TCP");
     EXPECT_FALSE(f.statusPanel("Baud")->isVisibleTo(&f));
@@ -155,27 +135,25 @@ TEST_F(LinkWindowsTest, DataSpyShowsTrafficAndItsCloseBoxStopsIt)
 {
     MDIForm1& f = start({{"LoginLevel", "2"}});
     f.menuAction("mnuDataSpy")->trigger();
-    ASSERT_NE(wiring->dataSpyWindow(), nullptr);
+    ASSERT_NE(wiring().dataSpyWindow(), nullptr);
     EXPECT_TRUE(f.menuAction("mnuDataSpy")->isChecked());
-    auto* text = wiring->dataSpyWindow()->findChild<QPlainTextEdit*>("rtbData");
-    wiring->trafficLog().UpdateDataSpy("Sent", "01 03 00 00 00 0A C5 CD ");
-    EXPECT_EQ(text->toPlainText(), wiring->trafficLog().text());
-    EXPECT_TRUE(text->toPlainText().contains("Started"));
-    EXPECT_TRUE(text->toPlainText().endsWith("01 03 00 00 00 0A C5 CD "));
+    auto* text = wiring().dataSpyWindow()->findChild<QPlainTextEdit*>("rtbData");
+    wiring().trafficLog().UpdateDataSpy("Sent", "01 03 00 00 00 0A C5 CD ");
+    EXPECT_EQ(text->toPlainText(), wiring().trafficLog().text());
 
-    auto* pause = wiring->dataSpyWindow()->findChild<QCheckBox*>("chkPause");
-    auto* step = wiring->dataSpyWindow()->findChild<QPushButton*>("cmdSingleStep");
+    auto* pause = wiring().dataSpyWindow()->findChild<QCheckBox*>("chkPause");
+    auto* step = wiring().dataSpyWindow()->findChild<QPushButton*>("cmdSingleStep");
     EXPECT_FALSE(step->isEnabled());
     pause->click();
-    EXPECT_TRUE(wiring->trafficLog().DataSpyPaused());
+    EXPECT_TRUE(wiring().trafficLog().DataSpyPaused());
     ASSERT_TRUE(step->isEnabled());
     step->click();
-    EXPECT_TRUE(wiring->trafficLog().DataSpySingleStep());
+    EXPECT_TRUE(wiring().trafficLog().DataSpySingleStep());
 
-    wiring->dataSpyWindow()->close();
+    wiring().dataSpyWindow()->close();
     QApplication::processEvents();
-    EXPECT_FALSE(wiring->trafficLog().isEnabled());
-    EXPECT_FALSE(wiring->trafficLog().DataSpyPaused());
+    EXPECT_FALSE(wiring().trafficLog().isEnabled());
+    EXPECT_FALSE(wiring().trafficLog().DataSpyPaused());
 }
 
 TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
@@ -204,13 +182,13 @@ TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevelAndLinkTexts
     f.menuAction("mnuDisconnect")->trigger();
     EXPECT_TRUE(f.menuAction("mnuConnect")->isEnabled());
     EXPECT_FALSE(f.menuAction("mnuDisconnect")->isEnabled());
-    EXPECT_TRUE(wiring->lifecycle().DisconnectRequested());
+    EXPECT_TRUE(wiring().lifecycle().DisconnectRequested());
     f.menuAction("mnuConnect")->trigger();
     EXPECT_FALSE(f.menuAction("mnuConnect")->isEnabled());
     EXPECT_TRUE(f.menuAction("mnuDisconnect")->isEnabled());
     // The terminal stays a Supervisor's, whatever the link says.
     EXPECT_FALSE(f.menuAction("mnuTerminal")->isEnabled());
-    emit wiring->link().statusText("CommMsg", "Successful Write ");
+    emit wiring().link().statusText("CommMsg", "Successful Write ");
     EXPECT_EQ(f.statusPanel("CommMsg")->text(), "Successful Write ");
 }
 

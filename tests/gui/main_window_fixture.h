@@ -2,7 +2,10 @@
 
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
+#include "core/time/manual_clock.h"
 #include "gui/app/mdi_form1.h"
+#include "gui/app/polling_session.h"
+#include "support/fake_transport.h"
 #include "support/temp_home.h"
 #include "fake_shell.h"
 
@@ -66,6 +69,10 @@ protected:
     std::unique_ptr<AppSettings> storeOnDisk() const { return std::make_unique<AppSettings>(storePath()); }
 
     void menu(const QString& name) { form->menuAction(name)->trigger(); }
+    template <typename T> static T* child(const QObject* parent, const char* name)
+    {
+        return parent->findChild<T*>(QLatin1String(name));
+    }
     bool checked(const QString& name) const { return form->menuAction(name)->isChecked(); }
     static QMdiSubWindow* subWindowOf(QWidget* window)
     {
@@ -88,6 +95,22 @@ protected:
     int startCommRequests = 0;
     // Runs between building the window and its start-up, where the program joins the link.
     std::function<void(MDIForm1&)> beforeLoad;
+};
+
+// The program with its polling session on a manual clock over in-memory transports.
+class SessionTest : public MainWindowTest {
+protected:
+    SessionTest()
+    {
+        beforeLoad = [this](MDIForm1& f) { session = new PollingSession(f, clock, &serial, &tcp); };
+    }
+    // The session holds the clock and transports declared below, so the form must go first.
+    ~SessionTest() override { form.reset(); }
+
+    ManualClock clock;
+    FakeTransport serial;
+    FakeTransport tcp{true};
+    PollingSession* session = nullptr;
 };
 
 } // namespace halvana::test

@@ -1,5 +1,3 @@
-#include "core/time/manual_clock.h"
-#include "gui/app/polling_session.h"
 #include "gui/capture/capture_commands.h"
 #include "core/scripts/modbus_script_runner.h"
 #include "core/session/unit_session.h"
@@ -17,33 +15,22 @@ using namespace halvana::test;
 
 namespace {
 
-class ScriptGridWindowTest : public MainWindowTest {
+class ScriptGridWindowTest : public SessionTest {
 protected:
-    // The session's timers belong to the clock, which goes first otherwise.
-    ~ScriptGridWindowTest() override { form.reset(); }
-
     void SetUp() override
     {
         QFile mapping(programFolder() + "/BCM_Mapping.txt");
         ASSERT_TRUE(mapping.open(QIODevice::WriteOnly));
         mapping.write("J1-01\t1\t1\r\nJ1-02\t2\t2\r\npage break\r\nJ2-01\t25\t1\r\n");
         mapping.close();
-        beforeLoad = [this](MDIForm1& f) { polling = new PollingSession(f, clock, nullptr, nullptr); };
         start({{"LoginLevel", "2"}});
         menu("mnuScriptGrid");
         ASSERT_NE(window(), nullptr);
     }
 
     FrmScriptGrid* window() const { return form->findChild<FrmScriptGrid*>("frmScriptGrid"); }
-    template <typename T>
-    T* child(const char* name) const
-    {
-        return window()->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* child(const char* name) const { return SessionTest::child<T>(window(), name); }
     bool enabled(const char* button) const { return child<QPushButton>(button)->isEnabled(); }
-
-    ManualClock clock;
-    PollingSession* polling = nullptr;
 };
 
 } // namespace
@@ -83,7 +70,7 @@ TEST_F(ScriptGridWindowTest, MappingFromTheGridsAndButtonsThatFollowTheText)
 // "Create Script" of the differences window writes its text into this window.
 TEST_F(ScriptGridWindowTest, CreateScriptWritesIntoTheWindow)
 {
-    emit polling->captures().scriptCreated("\r\nmeter write 2007 5\r\n\r\nmeter save\r\n");
+    emit session->captures().scriptCreated("\r\nmeter write 2007 5\r\n\r\nmeter save\r\n");
     EXPECT_EQ(window()->scriptText(), "\r\nmeter write 2007 5\r\n\r\nmeter save\r\n");
     child<QPushButton>("cmdMakeReadFile")->click();
     EXPECT_EQ(window()->scriptText(), "\r\nmeter write 2007 5\r\n\r\nmeter save");
@@ -98,7 +85,7 @@ TEST_F(ScriptGridWindowTest, RunNowShowsTheLinesUntilStopped)
     window()->setScriptText("meter write 2007 5\r\nmeter save\r\n");
     child<QPushButton>("cmdRunModbus")->click();
     auto* lstScript = child<QListWidget>("lstScript");
-    EXPECT_TRUE(polling->session().scriptRunner().ScriptRunning());
+    EXPECT_TRUE(session->session().scriptRunner().ScriptRunning());
     EXPECT_FALSE(lstScript->isHidden());
     ASSERT_EQ(lstScript->count(), 3);
     EXPECT_EQ(lstScript->currentRow(), 0);
@@ -106,7 +93,7 @@ TEST_F(ScriptGridWindowTest, RunNowShowsTheLinesUntilStopped)
     EXPECT_TRUE(enabled("cmdStopModbusRun"));
 
     child<QPushButton>("cmdStopModbusRun")->click();
-    EXPECT_FALSE(polling->session().scriptRunner().ScriptRunning());
+    EXPECT_FALSE(session->session().scriptRunner().ScriptRunning());
     EXPECT_TRUE(lstScript->isHidden());
     EXPECT_EQ(lstScript->count(), 0);
     EXPECT_TRUE(enabled("cmdRunModbus"));

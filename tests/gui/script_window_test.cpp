@@ -1,11 +1,7 @@
 #include "core/scripts/script_file_list.h"
-#include "core/terminal/terminal_console.h"
-#include "e2e/wait.h"
 #include "gui/scripts/frm_script.h"
 #include "gui/scripts/script_wiring.h"
-#include "gui/terminal/frm_terminal.h"
 #include "service_terminal_fixture.h"
-#include "support/file_bytes.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,12 +24,6 @@ protected:
     {
         return AppFolders::fromSystem().scriptFileListsFolder() + QLatin1Char('/') + ScriptFileList::kListFileName;
     }
-    QString writeScript(const QString& name, const QByteArray& text)
-    {
-        const QString path = home.path() + QLatin1Char('/') + name;
-        EXPECT_TRUE(writeFileBytes(path, text));
-        return path;
-    }
     FrmScript* window() const { return polling->scripts().window(); }
     template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
     QStringList commandRows() const
@@ -52,8 +42,8 @@ protected:
 // and what the window keeps is written when it closes.
 TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
 {
-    const QString other = writeScript("other.txt", "help\r\n");
-    const QString script = writeScript("restore.txt", "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\n"
+    const QString other = writeHomeFile("other.txt", "help\r\n");
+    const QString script = writeHomeFile("restore.txt", "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\n"
                                                       "meter save\r\n");
     QDir().mkpath(QFileInfo(listFile()).path());
     ASSERT_TRUE(writeFileBytes(listFile(), (other + "\tNever\r\n" + script + "\tNever\r\n").toUtf8()));
@@ -77,10 +67,7 @@ TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
     control<QPushButton>("cmdRun")->click();
     EXPECT_FALSE(control<QPushButton>("cmdRun")->isEnabled());
     ASSERT_TRUE(waitUntil([&] { return !window()->runner().running(); }, 10000));
-    const auto shows = [&](const char* text) {
-        return waitUntil([&] { return terminal()->console().console().text().contains(QLatin1String(text)); });
-    };
-    ASSERT_TRUE(shows("Register 2613 = 4321"));
+    ASSERT_TRUE(consoleShows("Register 2613 = 4321"));
     EXPECT_EQ(control<QPlainTextEdit>("rtbTerm")->toPlainText(), terminal()->console().console().text());
     EXPECT_EQ(runCli(sim.connection(), QStringLiteral("read 2007")).out, QStringLiteral("2007\t1234\n"));
     EXPECT_EQ(control<QListWidget>("lstSP_Cmds")->currentRow(), 4);

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "core/session/unit_session.h"
+#include "core/terminal/terminal_console.h"
 #include "e2e/e2e_support.h"
+#include "e2e/wait.h"
+#include "gui/terminal/frm_terminal.h"
 #include "gui/app/polling_session.h"
 #include "gui/terminal/terminal_wiring.h"
 #include "io/qt_clock.h"
 #include "io/serial_port_names.h"
 #include "io/serial_transport.h"
 #include "main_window_fixture.h"
+#include "support/file_bytes.h"
 
 #include <memory>
 
@@ -40,6 +44,17 @@ protected:
     }
 
     FrmTerminal* terminal() const { return polling->terminal().terminal(); }
+    // Waits until the terminal's console shows `text`.
+    bool consoleShows(const char* text)
+    {
+        return waitUntil([&] { return terminal() && terminal()->console().console().text().contains(QLatin1String(text)); });
+    }
+    QString writeHomeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = home.path() + QLatin1Char('/') + name;
+        EXPECT_TRUE(writeFileBytes(path, bytes));
+        return path;
+    }
 
     PtyPair pty;
     SimProcess sim;

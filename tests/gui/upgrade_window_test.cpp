@@ -1,11 +1,7 @@
-#include "core/terminal/terminal_console.h"
 #include "core/upgrade/upgrade_sequence.h"
-#include "e2e/wait.h"
-#include "gui/terminal/frm_terminal.h"
 #include "gui/upgrade/frm_upgrade.h"
 #include "gui/upgrade/upgrade_wiring.h"
 #include "service_terminal_fixture.h"
-#include "support/file_bytes.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -36,21 +32,12 @@ protected:
     FrmUpgrade* window() const { return polling->upgrade().window(); }
     template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
     QString status() const { return control<QPlainTextEdit>("txtFileTransferStatus")->toPlainText(); }
-    bool consoleShows(const char* text)
-    {
-        return waitUntil([&] { return terminal() && terminal()->console().console().text().contains(QLatin1String(text)); });
-    }
     void logIn()
     {
         terminal()->console().Send_SP_Command(QStringLiteral("marten"));
         ASSERT_TRUE(consoleShows("HALVANA> "));
     }
-    QString writeImage(const QByteArray& bytes)
-    {
-        const QString path = home.path() + QStringLiteral("/image.bin");
-        EXPECT_TRUE(writeFileBytes(path, bytes));
-        return path;
-    }
+    QString writeImage(const QByteArray& bytes) { return writeHomeFile(QStringLiteral("image.bin"), bytes); }
 };
 
 } // namespace
