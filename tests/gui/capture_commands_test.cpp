@@ -4,10 +4,7 @@
 #include "gui/capture/compare_file_list.h"
 #include "gui/capture/frm_compare.h"
 #include "gui/capture/frm_compare_file_select.h"
-#include "support/file_bytes.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -101,7 +98,7 @@ TEST_F(CaptureCommandsTest, ACaptureLandsInTheCompareFileListAndTheListIsKept)
 TEST_F(CaptureCommandsTest, ACaptureThatCannotBeWrittenSaysWhereAndAddsNothing)
 {
     storeBeforeStart(AppSettings::kProperties, "Downloads_Folder", QDir::homePath() + "/blocked/Downloads");
-    QFile(QDir::homePath() + "/blocked").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(makeBlockingFile(QDir::homePath() + "/blocked"));
     start();
     polling->describeUnit({1});
     menu("mnuSystemandPanelSettings");

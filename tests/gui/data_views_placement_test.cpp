@@ -4,7 +4,6 @@
 #include "gui/app/polling_session.h"
 #include "gui/views/frm_bcm_panel.h"
 #include "gui/views/frm_system_settings.h"
-#include "support/file_bytes.h"
 
 #include <QSettings>
 
@@ -122,10 +121,7 @@ TEST_F(DataViewsTest, AWindowClosedMaximisedKeepsItsNormalPlaceAndReturnsMaximis
     sub->showMaximized();
     restart();
 
-    const auto stored = storeOnDisk();
-    EXPECT_EQ(stored->value(QStringLiteral("MeterTableState"), QStringLiteral("2")), QStringLiteral("2"));
-    EXPECT_EQ(stored->value(QStringLiteral("MeterTableLeft"), QStringLiteral("2")), QStringLiteral("150"));
-    EXPECT_EQ(stored->value(QStringLiteral("MeterTablePosition"), QStringLiteral("02_Width")), QStringLiteral("6000"));
+    expectStored({{"MeterTableState", "2", "2"}, {"MeterTableLeft", "2", "150"}, {"MeterTablePosition", "02_Width", "6000"}});
 
     polling->runFor(200);
     ASSERT_NE(table(2), nullptr);

@@ -1,12 +1,7 @@
-#include "core/app/app_settings.h"
 #include "main_window_fixture.h"
 
-#include <QAction>
-#include <QDir>
-#include <QLabel>
-
 using namespace halvana;
-using halvana::test::MainWindowTest;
+using namespace halvana::test;
 
 TEST_F(MainWindowTest, ClosingWhileMaximisedStoresStateTwoAndTheNormalGeometry)
 {
@@ -15,12 +10,8 @@ TEST_F(MainWindowTest, ClosingWhileMaximisedStoresStateTwoAndTheNormalGeometry)
     f.showMaximized();
     ASSERT_TRUE(f.isMaximized());
     f.close();
-    auto s = storeOnDisk();
-    EXPECT_EQ(s->value("MainFormPosition", "4"), "2");
-    EXPECT_EQ(s->value("MainFormPosition", "0"), "900");
-    EXPECT_EQ(s->value("MainFormPosition", "1"), "1050");
-    EXPECT_EQ(s->value("MainFormPosition", "2"), "13500");
-    EXPECT_EQ(s->value("MainFormPosition", "3"), "9600");
+    expectStored({{"MainFormPosition", "4", "2"}, {"MainFormPosition", "0", "900"}, {"MainFormPosition", "1", "1050"},
+                  {"MainFormPosition", "2", "13500"}, {"MainFormPosition", "3", "9600"}});
 
     // The next start opens maximised over the same normal geometry.
     MDIForm1& again = start();
@@ -35,24 +26,17 @@ TEST_F(MainWindowTest, ClosingStoresTheFlagsAndKeepsThoseOfWindowsNotBuiltYet)
     storeBeforeStart("MainFormPosition", "5", "True");
     MDIForm1& f = start({{"BCM_ColWidthFlag", "true"}, {"PollingDisabled", "True"}});
     f.close();
-    auto s = storeOnDisk();
-    EXPECT_EQ(s->value("MeterTableWindowOpenFlag", "3"), "True");
-    EXPECT_EQ(s->value("MeterTableWindowOpenFlag", "4"), "False");
-    EXPECT_EQ(s->value("MainFormPosition", "5"), "True");
-    EXPECT_EQ(s->value("Properties", "BCM_ColWidthFlag"), "False");
-    EXPECT_EQ(s->value("Properties", "PollingDisabled"), "True");
-    EXPECT_EQ(s->value("BCM_PnlBraRdgsOpenFlag", "3"), "False");
+    expectStored({{"MeterTableWindowOpenFlag", "3", "True"}, {"MeterTableWindowOpenFlag", "4", "False"},
+                  {"MainFormPosition", "5", "True"}, {"Properties", "BCM_ColWidthFlag", "False"},
+                  {"Properties", "PollingDisabled", "True"}, {"BCM_PnlBraRdgsOpenFlag", "3", "False"}});
     EXPECT_TRUE(shell.texts.isEmpty());
 }
 
 TEST_F(MainWindowTest, AStoreThatCannotBeWrittenIsNamedAtClose)
 {
     MDIForm1& f = start({{"Mode", "1"}});
-    // Replace the store's folder by a file so nothing can be written there.
     QDir(home.path() + "/store").removeRecursively();
-    QFile blocker(home.path() + "/store");
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(makeBlockingFile(home.path() + "/store"));
     f.close();
     ASSERT_EQ(shell.texts.size(), 1);
     EXPECT_TRUE(shell.texts[0].contains(storePath())) << shell.texts[0].toStdString();
@@ -105,9 +89,7 @@ TEST_F(MainWindowTest, ManualAndApplicationFolderOpenOrSayWhatIsMissing)
     EXPECT_EQ(shell.texts[0], "The file, '" + manual + "', was not found.");
     EXPECT_TRUE(shell.opened.isEmpty());
 
-    QFile pdf(manual);
-    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
-    pdf.close();
+    ASSERT_TRUE(writeFileBytes(manual, {}));
     f.menuAction("mnuInstructions")->trigger();
     ASSERT_EQ(shell.opened.size(), 1);
     EXPECT_EQ(shell.opened[0].toLocalFile(), manual);

@@ -6,6 +6,7 @@
 #include "gui/app/mdi_form1.h"
 #include "gui/app/polling_session.h"
 #include "support/fake_transport.h"
+#include "support/file_bytes.h"
 #include "support/temp_home.h"
 #include "fake_shell.h"
 
@@ -17,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <array>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -29,9 +31,7 @@ protected:
     MainWindowTest()
     {
         QDir().mkpath(programFolder());
-        QFile names(programFolder() + "/BCM_Channels.txt");
-        if (names.open(QIODevice::WriteOnly))
-            names.write("Panel 1 CB 1\r\nPanel 1 CB 2\r\n");
+        writeFileBytes(programFolder() + "/BCM_Channels.txt", "Panel 1 CB 1\r\nPanel 1 CB 2\r\n");
     }
 
     QString storePath() const { return home.path() + "/store/settings.ini"; }
@@ -67,6 +67,13 @@ protected:
 
     // The store as the next start would read it.
     std::unique_ptr<AppSettings> storeOnDisk() const { return std::make_unique<AppSettings>(storePath()); }
+    // Expects the store on disk to hold these values (section, key, value).
+    void expectStored(std::initializer_list<std::array<const char*, 3>> values) const
+    {
+        const auto s = storeOnDisk();
+        for (const auto& [section, key, value] : values)
+            EXPECT_EQ(s->value(section, key), value) << section << "/" << key;
+    }
 
     void menu(const QString& name) { form->menuAction(name)->trigger(); }
     template <typename T> static T* child(const QObject* parent, const char* name)

@@ -3,7 +3,6 @@
 #include "core/session/unit_session.h"
 #include "gui/scripts/frm_script_grid.h"
 #include "main_window_fixture.h"
-#include "support/file_bytes.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -19,10 +18,8 @@ class ScriptGridWindowTest : public SessionTest {
 protected:
     void SetUp() override
     {
-        QFile mapping(programFolder() + "/BCM_Mapping.txt");
-        ASSERT_TRUE(mapping.open(QIODevice::WriteOnly));
-        mapping.write("J1-01\t1\t1\r\nJ1-02\t2\t2\r\npage break\r\nJ2-01\t25\t1\r\n");
-        mapping.close();
+        ASSERT_TRUE(writeFileBytes(programFolder() + "/BCM_Mapping.txt",
+                                   "J1-01\t1\t1\r\nJ1-02\t2\t2\r\npage break\r\nJ2-01\t25\t1\r\n"));
         start({{"LoginLevel", "2"}});
         menu("mnuScriptGrid");
         ASSERT_NE(window(), nullptr);

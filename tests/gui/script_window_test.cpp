@@ -92,11 +92,9 @@ TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
     control<QPushButton>("cmdSave")->click();
     control<QPushButton>("cmdExit")->click();
     ASSERT_EQ(window(), nullptr);
-    const auto store = storeOnDisk();
-    EXPECT_EQ(store->value("Properties", "Script_Index_PDU"), QStringLiteral("1"));
-    EXPECT_EQ(store->value("Properties", "Script_Index"), QStringLiteral("1"));
-    EXPECT_EQ(store->value("Properties", "ScriptDelay2"), QStringLiteral("900"));
-    EXPECT_FALSE(store->value("Script_LV_ColWidth", "5").isEmpty());
-    EXPECT_FALSE(store->value("frmScript", "3").isEmpty());
+    expectStored({{"Properties", "Script_Index_PDU", "1"}, {"Properties", "Script_Index", "1"},
+                  {"Properties", "ScriptDelay2", "900"}});
+    EXPECT_FALSE(storeOnDisk()->value("Script_LV_ColWidth", "5").isEmpty());
+    EXPECT_FALSE(storeOnDisk()->value("frmScript", "3").isEmpty());
     EXPECT_EQ(fileBytes(listFile()), (other + "\tNever\r\n" + script + "\t" + lastUsed + "\r\n").toUtf8());
 }

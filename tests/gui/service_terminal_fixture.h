@@ -11,7 +11,6 @@
 #include "io/serial_port_names.h"
 #include "io/serial_transport.h"
 #include "main_window_fixture.h"
-#include "support/file_bytes.h"
 
 #include <memory>
 
