@@ -5,13 +5,9 @@
 #include "gui/views/frm_system_settings.h"
 #include "gui/views/panel_buttons_menu.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
-
 
 namespace halvana::test {
 namespace {
@@ -39,16 +35,9 @@ TEST_F(DataViewsTest, SystemConfigurationShowsTheDecodedTextsAndStatusColours)
     start();
     // Meters: a branch, a subfeed, a panel and a type the program does not know.
     polling->describeUnit({1, 4, 9, 6});
-    RegisterImage& unit = polling->unit.image;
-    unit[1] = 7;
-    unit[2] = 3;
-    unit[3] = 0x0A05;
-    unit[4] = 12;
-    unit[6] = 1;
-    unit[401] = 0x0000;
-    unit[402] = 0x0023;
-    unit[403] = 0x0002;
-    unit[404] = 0x0001;
+    for (const auto& [reg, value] : {std::pair{1, 7}, {2, 3}, {3, 0x0A05}, {4, 12}, {6, 1}, {401, 0x0000}, {402, 0x0023},
+                                     {403, 0x0002}, {404, 0x0001}})
+        polling->unit.image[reg] = quint16(value);
 
     menu("mnuSystemandPanelSettings");
     FrmSystemSettings* window = views->systemSettingsWindow();
@@ -124,10 +113,11 @@ TEST_F(DataViewsTest, PanelboardViewsOpenTheTablesTheyAreFilledFromMinimised)
         {kPduView, {2, 3}},
     };
     for (const auto& c : cases) {
+        const QString item = QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind);
         start();
-        menu(QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind));
+        menu(item);
         ASSERT_NE(views->panelWindow(c.kind), nullptr);
-        EXPECT_TRUE(checked(QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind)));
+        EXPECT_TRUE(checked(item));
         EXPECT_TRUE(polling->data.panelboards().isOpen(c.kind));
         for (int t : c.tables) {
             ASSERT_NE(table(t), nullptr) << "view " << c.kind << " table " << t;
@@ -135,11 +125,11 @@ TEST_F(DataViewsTest, PanelboardViewsOpenTheTablesTheyAreFilledFromMinimised)
             EXPECT_TRUE(checked(QStringLiteral("mnuMeterTable%1").arg(t)));
         }
         // A table that is already open stays as it is.
-        menu(QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind));
+        menu(item);
         EXPECT_EQ(views->panelWindow(c.kind), nullptr);
         EXPECT_FALSE(polling->data.panelboards().isOpen(c.kind));
         subWindowOf(table(c.tables[0]))->showNormal();
-        menu(QStringLiteral("mnuBCM_Panel_CB_View%1").arg(c.kind));
+        menu(item);
         EXPECT_FALSE(subWindowOf(table(c.tables[0]))->isMinimized());
     }
 }

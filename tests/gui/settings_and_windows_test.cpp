@@ -73,13 +73,15 @@ TEST_F(PcSetupTest, UntouchedBoxesKeepTheirValuesAndTheTwoPortsStayApart)
     EXPECT_TRUE(shell.texts.isEmpty()) << shell.texts.join('\n').toStdString();
 }
 
-TEST_F(PcSetupTest, OneDeviceForBothPortsOrABadAddressIsRefused)
+TEST_F(PcSetupTest, OneDeviceForBothPortsABadAddressOrASlaveIdOutOfRangeIsRefused)
 {
     EXPECT_FALSE(save([](FrmSettings& d) { type(d, "cboCommPort2", "/dev/ttyS77"); }));
     EXPECT_FALSE(save([](FrmSettings& d) { d.findChild<QLineEdit*>("txtIP_Addr")->setText("127.0.0.1:1s"); }));
-    ASSERT_EQ(shell.texts.size(), 2);
+    EXPECT_FALSE(save([](FrmSettings& d) { d.findChild<QComboBox*>("cboBCM_SlaveID")->setEditText("0"); }));
+    ASSERT_EQ(shell.texts.size(), 3);
     EXPECT_TRUE(shell.texts[0].contains(QLatin1String("cannot both be '/dev/ttyS77'")));
     EXPECT_TRUE(shell.texts[1].contains(QLatin1String("'127.0.0.1:1s' is not an address")));
+    EXPECT_TRUE(shell.texts[2].contains(QLatin1String("1 to 247")));
     EXPECT_EQ(AppSettings(dir.filePath("s.ini")).property("CommPort2"), "/dev/pts/77");
 }
 
