@@ -4,6 +4,7 @@
 #include "gui/capture/compare_file_list.h"
 #include "gui/capture/frm_compare.h"
 #include "gui/capture/frm_compare_file_select.h"
+#include "gui/views/frm_system_settings.h"
 
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -31,15 +32,27 @@ protected:
     CaptureCommands* captures = nullptr;
 };
 
-// Right-click on a read table, "Capture to File": the file is the grid's capture, the list
-// shows it with its status line, and the list and check marks outlive the program.
+// The popup is offered on the right button over a table read through. "Capture to File": the
+// file is the grid's capture, the list shows it with its status line, and the list and check
+// marks outlive the program.
 TEST_F(CaptureCommandsTest, ACaptureLandsInTheCompareFileListAndTheListIsKept)
 {
     start();
     polling->describeUnit({1, 1});
+    MeterTables& tables = polling->data.tables();
     menu("mnuMeterTable0");
+    tables.ActiveTableIndex = 42;
+    pressCell(table(0)->MSFlexGrid1(), 1, 1, Qt::RightButton);
+    EXPECT_EQ(tables.ActiveTableIndex, 42) << "a fresh table is not read through";
+    EXPECT_FALSE(captures->mnuAllSettingsPopup()->isVisible());
+    menu("mnuMeterTable5");
+    pressCell(table(5)->MSFlexGrid1(), 1, 1, Qt::LeftButton);
+    EXPECT_EQ(tables.ActiveTableIndex, 5);
+    EXPECT_FALSE(captures->mnuAllSettingsPopup()->isVisible()) << "only the right button opens it";
+
     pollUntilUpdated(0);
     pressCell(table(0)->MSFlexGrid1(), 1, 1, Qt::RightButton);
+    EXPECT_EQ(tables.ActiveTableIndex, 0);
     ASSERT_TRUE(captures->mnuAllSettingsPopup()->isVisible());
     popupItem("mnuCaptureAllSettings")->trigger();
     captures->mnuAllSettingsPopup()->hide();
@@ -103,7 +116,9 @@ TEST_F(CaptureCommandsTest, ACaptureThatCannotBeWrittenSaysWhereAndAddsNothing)
     polling->describeUnit({1});
     menu("mnuSystemandPanelSettings");
     polling->runFor(500);
-    polling->data.tables().ActiveTableIndex = MeterTables::kSystemSettingsGrid;
+    pressCell(views->systemSettingsWindow()->MSFlexGrid1(), 1, 1, Qt::RightButton);
+    EXPECT_EQ(polling->data.tables().ActiveTableIndex, MeterTables::kSystemSettingsGrid);
+    ASSERT_TRUE(captures->mnuAllSettingsPopup()->isVisible());
     // The start-up has reported the folder once already.
     const qsizetype before = shell.texts.size();
     popupItem("mnuCaptureAllSettings")->trigger();

@@ -7,7 +7,6 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QMenu>
 
 namespace halvana::test {
 namespace {
@@ -183,39 +182,6 @@ TEST_F(DataViewsTest, ASubfeedClickSelectsThatMetersColumnInTheThreePhaseReading
     readings->clearSelection();
     pressCell(views->panelWindow(kSubfeedPanelView)->grdPanel2(3), 1, 1, Qt::LeftButton);
     EXPECT_TRUE(readings->selectionModel()->selectedIndexes().isEmpty());
-}
-
-TEST_F(DataViewsTest, AllSettingsPopupIsOfferedOnlyWhereTheTableAllowsIt)
-{
-    start();
-    polling->describeUnit({1});
-    auto* popup = new QMenu(form.get());
-    popup->setObjectName(QStringLiteral("mnuAllSettingsPopup"));
-    popup->addAction(QStringLiteral("&Refresh"));
-    MeterTables& tables = polling->data.tables();
-
-    menu("mnuMeterTable0");
-    tables.ActiveTableIndex = 42;
-    pressCell(table(0)->MSFlexGrid1(), 1, 1, Qt::RightButton);
-    EXPECT_EQ(tables.ActiveTableIndex, 42) << "a fresh table is not read through";
-    EXPECT_FALSE(popup->isVisible());
-
-    menu("mnuMeterTable5");
-    pressCell(table(5)->MSFlexGrid1(), 1, 1, Qt::LeftButton);
-    EXPECT_EQ(tables.ActiveTableIndex, 5);
-    EXPECT_FALSE(popup->isVisible()) << "only the right button opens it";
-
-    pollUntilUpdated(0);
-    pressCell(table(0)->MSFlexGrid1(), 1, 1, Qt::RightButton);
-    EXPECT_EQ(tables.ActiveTableIndex, 0);
-    EXPECT_TRUE(popup->isVisible());
-    popup->hide();
-
-    menu("mnuSystemandPanelSettings");
-    pressCell(views->systemSettingsWindow()->MSFlexGrid1(), 1, 1, Qt::RightButton);
-    EXPECT_EQ(tables.ActiveTableIndex, MeterTables::kSystemSettingsGrid);
-    EXPECT_TRUE(popup->isVisible());
-    popup->hide();
 }
 
 TEST_F(DataViewsTest, BranchPopupSwitchesLayoutAndLabelModeAndCopiesTheBranch)

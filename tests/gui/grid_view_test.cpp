@@ -112,7 +112,7 @@ TEST(GridTableModel, TellsTheViewOnlyWhatChanged)
     EXPECT_EQ(headings[0][1].toInt(), 3);
 }
 
-TEST(GridView, ShowsWidthsInPixelsAndHidesZeroWidthColumnsAndHiddenRows)
+TEST(GridView, ShowsWidthsInPixelsHidesZeroWidthColumnsAndHiddenRowsAndWidensForNumbers)
 {
     GridModel grid;
     grid.reset(12, 6);
@@ -135,39 +135,31 @@ TEST(GridView, ShowsWidthsInPixelsAndHidesZeroWidthColumnsAndHiddenRows)
     grid.reset(12, 4);
     grid.setRowHidden(10, true);
     grid.setColumnWidth(2, 900);
+    grid.setColumnWidth(3, 300);
     EXPECT_TRUE(view.isRowHidden(9));
     EXPECT_FALSE(view.isColumnHidden(2));
     EXPECT_EQ(view.columnWidth(1), twipsToPixels(900));
 
     // A meter column added by a decoder takes its width at once.
     grid.setColumnCount(5);
-    grid.setColumnWidth(4, 1080);
-    EXPECT_EQ(view.columnWidth(3), twipsToPixels(1080));
-}
+    grid.setColumnWidth(4, 300);
+    const int narrow = view.columnWidth(3);
+    EXPECT_EQ(narrow, twipsToPixels(300));
 
-TEST(GridView, ANumberWiderThanItsColumnWidensItAndALabelDoesNot)
-{
-    GridModel grid;
-    grid.reset(4, 4);
-    grid.setColumnWidth(2, 300);
-    grid.setColumnWidth(3, 300);
-    GridView view(grid);
-    const int narrow = view.columnWidth(1);
-
-    grid.setText(1, 3, QStringLiteral("Over Voltage Alarm Setpoint"));
-    EXPECT_EQ(view.columnWidth(2), narrow);
-    grid.setText(1, 2, QStringLiteral("12345.67"));
-    const int widened = view.columnWidth(1);
-    EXPECT_GT(widened, narrow);
+    // A number wider than its column widens it, and keeps it wide; a label does not.
+    grid.setText(1, 4, QStringLiteral("Over Voltage Alarm Setpoint"));
+    EXPECT_EQ(view.columnWidth(3), narrow);
+    grid.setText(1, 3, QStringLiteral("12345.67"));
+    const int widened = view.columnWidth(2);
+    EXPECT_GT(widened, twipsToPixels(300));
     EXPECT_GE(widened, view.fontMetrics().horizontalAdvance(QStringLiteral("12345.67")));
-    // It does not shrink back while polling writes shorter values.
-    grid.setText(1, 2, QStringLiteral("1"));
-    EXPECT_EQ(view.columnWidth(1), widened);
+    grid.setText(1, 3, QStringLiteral("1"));
+    EXPECT_EQ(view.columnWidth(2), widened);
 
     // A grid sized to its cells grows with them.
     view.setSizedToContent(true);
     const int before = view.width();
-    grid.setText(2, 3, QStringLiteral("123456789.5"));
+    grid.setText(2, 4, QStringLiteral("123456789.5"));
     EXPECT_GT(view.width(), before);
     EXPECT_EQ(view.width(), view.contentWidth());
 }

@@ -29,9 +29,12 @@ std::function<int(QDialog&)> loginWith(int levelIndex, QStringList passwords)
 
 } // namespace
 
-TEST_F(MainWindowTest, CancelledLoginLeavesPollingOffAndTheLevelAsItWas)
+// A cancelled login leaves polling off and the level as it was. A wrong password keeps the dialog
+// open (the next OK is the right one) and closes the child windows first.
+TEST_F(MainWindowTest, LoginStoresTheLevelAndStartsCommunication)
 {
     MDIForm1& f = start({{"LoginLevel", "1"}});
+    f.show();
     startCommRequests = 0;
     f.menuAction("mnuLogin")->trigger();
     EXPECT_EQ(shell.dialogs, QStringList{"frmLogin"});
@@ -40,14 +43,7 @@ TEST_F(MainWindowTest, CancelledLoginLeavesPollingOffAndTheLevelAsItWas)
     EXPECT_TRUE(f.StatusBar2()->isVisibleTo(&f));
     EXPECT_EQ(f.statusPanel("PollingStatus")->text(), "Polling is Disabled  ");
     EXPECT_EQ(startCommRequests, 0);
-}
 
-// A wrong password keeps the dialog open (the next OK is the right one) and closes the child
-// windows first.
-TEST_F(MainWindowTest, LoginStoresTheLevelAndStartsCommunication)
-{
-    MDIForm1& f = start();
-    f.show();
     openChild("Meter Info", {300, 200});
     int afterWrongPassword = -1;
     shell.onDialog = [&afterWrongPassword](QDialog& dialog) {
