@@ -41,7 +41,6 @@ protected:
         polling->start();
     }
 
-    // Closes the program as the user would and starts it again.
     void restart()
     {
         form->close();

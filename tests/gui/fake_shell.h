@@ -45,11 +45,7 @@ public:
     }
 
     // No test gets as far as these two: each cancels.
-    Answer askYesNoCancel(const QString& title, const QString& text) override
-    {
-        questions << title + QLatin1Char('|') + text;
-        return Answer::Cancel;
-    }
+    Answer askYesNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
     std::optional<QString> inputText(const QString&, const QString&, const QString&) override { return std::nullopt; }
     QString chooseOpenFile(const FileDialogRequest& request) override { return chosenFile(request); }
     QString chooseSaveFile(const FileDialogRequest& request) override { return chosenFile(request); }

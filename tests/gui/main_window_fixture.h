@@ -37,7 +37,6 @@ protected:
     QString storePath() const { return home.path() + "/store/settings.ini"; }
     QString programFolder() const { return home.path() + "/program"; }
 
-    // Writes values into the store before the program starts.
     void storeBeforeStart(const QString& section, const QString& key, const QString& value)
     {
         AppSettings s(storePath());

@@ -43,7 +43,6 @@ protected:
     }
 
     FrmTerminal* terminal() const { return polling->terminal().terminal(); }
-    // Waits until the terminal's console shows `text`.
     bool consoleShows(const char* text)
     {
         return waitUntil([&] { return terminal() && terminal()->console().console().text().contains(QLatin1String(text)); });
