@@ -15,7 +15,7 @@ using namespace halvana::test;
 
 namespace {
 
-// The upgrade window with the service terminal on the simulator's service port.
+// The upgrade window with the service terminal on the simulator's service port, logged in.
 class UpgradeWindowTest : public ServiceTerminalTest {
 protected:
     void SetUp() override
@@ -27,16 +27,13 @@ protected:
         polling->upgrade().mnuUpgrade_Click();
         ASSERT_TRUE(window() && terminal());
         ASSERT_TRUE(consoleShows("Password: "));
+        terminal()->console().Send_SP_Command(QStringLiteral("marten"));
+        ASSERT_TRUE(consoleShows("HALVANA> "));
     }
 
     FrmUpgrade* window() const { return polling->upgrade().window(); }
     template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
     QString status() const { return control<QPlainTextEdit>("txtFileTransferStatus")->toPlainText(); }
-    void logIn()
-    {
-        terminal()->console().Send_SP_Command(QStringLiteral("marten"));
-        ASSERT_TRUE(consoleShows("HALVANA> "));
-    }
     QString writeImage(const QByteArray& bytes) { return writeHomeFile(QStringLiteral("image.bin"), bytes); }
 };
 
@@ -44,7 +41,6 @@ protected:
 
 TEST_F(UpgradeWindowTest, TheImageGoesThroughTheTerminalsPortAndTheWindowStaysWithTheOutcome)
 {
-    logIn();
     const QByteArray image(600, 'f');
     control<QComboBox>("cboFile")->setEditText(writeImage(image));
     EXPECT_EQ(control<QLineEdit>("txtEstimatedTime")->text(), QStringLiteral("00:01"));
@@ -72,7 +68,6 @@ TEST_F(UpgradeWindowTest, TheImageGoesThroughTheTerminalsPortAndTheWindowStaysWi
 
 TEST_F(UpgradeWindowTest, ClosingDuringATransferAsksThenCancelsAndHandsThePortBack)
 {
-    logIn();
     control<QComboBox>("cboFile")->setEditText(writeImage(QByteArray(4000, 'g')));
     window()->cmdUpgrade_Click(2);
     ASSERT_TRUE(waitUntil([&] { return control<QProgressBar>("prgBlocks")->value() >= 2; }));
@@ -92,7 +87,6 @@ TEST_F(UpgradeWindowTest, ClosingDuringATransferAsksThenCancelsAndHandsThePortBa
 
 TEST_F(UpgradeWindowTest, FilesAreCheckedBeforeAnythingIsSent)
 {
-    logIn();
     const QString empty = writeImage(QByteArray());
     shell.texts.clear();
     window()->dropFiles({home.path() + "/a.BIN", empty, home.path() + "/old.bin.old"});
