@@ -138,15 +138,12 @@ TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
         return std::count_if(serial.written.begin(), serial.written.end(),
                              [](const QByteArray& frame) { return frame.startsWith(QByteArray::fromHex("01100359")); });
     };
-    shell.answers = {false};
-    f.menuAction("mnuReboot")->trigger();
-    clock.advance(1000);
-    EXPECT_EQ(rebootCommands(), 0);
-
-    shell.answers = {true};
-    f.menuAction("mnuReboot")->trigger();
-    clock.advance(600);
-    EXPECT_EQ(rebootCommands(), 1);
+    for (const auto& [answer, sent] : {std::pair{false, 0}, {true, 1}}) {
+        shell.answers = {answer};
+        f.menuAction("mnuReboot")->trigger();
+        clock.advance(600);
+        EXPECT_EQ(rebootCommands(), sent) << answer;
+    }
 }
 
 TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevelAndLinkTextsReachTheStatusBar)
@@ -172,21 +169,16 @@ TEST_F(LinkWindowsTest, ModbusPollingSwitchesPollingAndTheLineOffAndOn)
     ASSERT_TRUE(item->isEnabled());
     ASSERT_TRUE(item->isChecked());
     ASSERT_TRUE(serial.isOpen());
-
-    item->trigger();
-    EXPECT_FALSE(item->isChecked());
-    EXPECT_TRUE(polling().PollingDisabled());
-    EXPECT_FALSE(polling().isMainTimerActive());
-    EXPECT_FALSE(serial.isOpen());
-    EXPECT_TRUE(f.StatusBar2()->isVisibleTo(&f));
-    EXPECT_EQ(f.statusPanel("PollingStatus")->text(), "Polling is Disabled  ");
-
-    item->trigger();
-    EXPECT_TRUE(item->isChecked());
-    EXPECT_FALSE(polling().PollingDisabled());
-    EXPECT_TRUE(polling().isMainTimerActive());
-    EXPECT_TRUE(serial.isOpen());
-    EXPECT_FALSE(f.StatusBar2()->isVisibleTo(&f));
+    for (bool on : {false, true}) {
+        item->trigger();
+        EXPECT_EQ(item->isChecked(), on);
+        EXPECT_EQ(polling().PollingDisabled(), !on);
+        EXPECT_EQ(polling().isMainTimerActive(), on);
+        EXPECT_EQ(serial.isOpen(), on);
+        EXPECT_EQ(f.StatusBar2()->isVisibleTo(&f), !on);
+        if (!on)
+            EXPECT_EQ(f.statusPanel("PollingStatus")->text(), "Polling is Disabled  ");
+    }
 
     // Switched off at exit, it stays off: what a start does then, main_window_test.
     item->trigger();

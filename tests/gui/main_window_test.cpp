@@ -41,7 +41,8 @@ TEST_F(MainWindowTest, ItemsWithoutTheirWindowStayDisabledAndSaySo)
     EXPECT_EQ(opened, 1);
 }
 
-TEST_F(MainWindowTest, FirstStartWithAnEmptyStore)
+// The first start makes the folders and says nothing; one without channel names names the file.
+TEST_F(MainWindowTest, FirstStartWithAnEmptyStoreAndAStartWithoutChannelNames)
 {
     MDIForm1& f = start();
     // The level, the link's defaults and the channel names: the tests that change them.
@@ -51,6 +52,13 @@ TEST_F(MainWindowTest, FirstStartWithAnEmptyStore)
                                   f.folders().downloadFileListsFolder(), f.folders().scriptFileListsFolder()})
         EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
     EXPECT_TRUE(shell.texts.isEmpty()) << shell.texts.join("\n").toStdString();
+
+    QFile::remove(programFolder() + "/BCM_Channels.txt");
+    MDIForm1& again = start();
+    ASSERT_EQ(shell.texts.size(), 1);
+    EXPECT_TRUE(shell.texts[0].contains(QDir(programFolder()).absoluteFilePath("BCM_Channels.txt")));
+    EXPECT_EQ(again.channelNames().count(), 0);
+    EXPECT_EQ(again.statusPanel("Status")->text(), "User: Logged Out  ");
 }
 
 TEST_F(MainWindowTest, CommunicationStartsOnlyForALoggedInUserWithPollingOn)
@@ -70,16 +78,6 @@ TEST_F(MainWindowTest, CommunicationStartsOnlyForALoggedInUserWithPollingOn)
         EXPECT_EQ(f.StatusBar2()->isVisibleTo(&f), c.barShown) << "level '" << c.level << "'";
         EXPECT_EQ(f.pollingDisabled(), c.barShown);
     }
-}
-
-TEST_F(MainWindowTest, MissingChannelNamesAreNamedAndTheProgramGoesOn)
-{
-    QFile::remove(programFolder() + "/BCM_Channels.txt");
-    MDIForm1& f = start();
-    ASSERT_EQ(shell.texts.size(), 1);
-    EXPECT_TRUE(shell.texts[0].contains(QDir(programFolder()).absoluteFilePath("BCM_Channels.txt")));
-    EXPECT_EQ(f.channelNames().count(), 0);
-    EXPECT_EQ(f.statusPanel("Status")->text(), "User: Logged Out  ");
 }
 
 namespace {
