@@ -74,33 +74,6 @@ TEST_F(DataViewsTest, SystemConfigurationShowsTheDecodedTextsAndStatusColours)
     EXPECT_FALSE(polling->data.systemSettings().SystemSettingsWindowOpen);
 }
 
-TEST_F(DataViewsTest, ChoosingAPanelInTheBranchViewSetsThePanelOffset)
-{
-    start();
-    polling->describeUnit({1, 1});
-    menu("mnuBCM_Panel_CB_View0");
-    FrmBCMPanel* panel = views->panelWindow(kBranchPanelView);
-    ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(views->PanelOffset(), 0);
-
-    // Each pair of grids is one panel of 42 branches, in either layout.
-    for (bool columnWidth : {false, true}) {
-        if (polling->data.panelboards().columnWidthLayout() != columnWidth)
-            views->mnuBCM_ColWidth_Click();
-        for (int grid = 7; grid >= 0; --grid) {
-            pressCell(panel->grdSeqNum(grid), 4, 1, Qt::RightButton);
-            views->mnuPanelButtons()->hide();
-            EXPECT_EQ(views->PanelOffset(), grid / 2 * 2000) << "grid " << grid << " column-width " << columnWidth;
-            EXPECT_EQ(polling->link.PanelOffset(), grid / 2 * 2000);
-        }
-    }
-
-    // A left click is not a choice of panel. What the offset does to the reads:
-    // modbus_link_test and link_windows_test.
-    pressCell(panel->grdSeqNum(6), 0, 1, Qt::LeftButton);
-    EXPECT_EQ(views->PanelOffset(), 0);
-}
-
 TEST_F(DataViewsTest, PanelboardViewsOpenTheTablesTheyAreFilledFromMinimised)
 {
     const struct {
@@ -184,15 +157,32 @@ TEST_F(DataViewsTest, ASubfeedClickSelectsThatMetersColumnInTheThreePhaseReading
     EXPECT_TRUE(readings->selectionModel()->selectedIndexes().isEmpty());
 }
 
-TEST_F(DataViewsTest, BranchPopupSwitchesLayoutAndLabelModeAndCopiesTheBranch)
+// A right click on a branch chooses its panel and opens the popup, which switches the layout and
+// the label mode and copies the branch.
+TEST_F(DataViewsTest, BranchPopupChoosesThePanelSwitchesLayoutAndLabelModeAndCopiesTheBranch)
 {
     start();
+    polling->describeUnit({1, 1});
     menu("mnuBCM_Panel_CB_View0");
     FrmBCMPanel* panel = views->panelWindow(kBranchPanelView);
+    ASSERT_NE(panel, nullptr);
     PanelButtonsMenu* popup = views->mnuPanelButtons();
     PanelboardViews& boards = polling->data.panelboards();
     EXPECT_FALSE(boards.columnWidthLayout()) << "the stored flag is not \"True\"";
     EXPECT_EQ(panel->windowTitle(), QStringLiteral("Branch Panelboard (Standard) View"));
+    // Each pair of grids is one panel of 42 branches, in either layout. What the offset does to
+    // the reads: modbus_link_test and link_windows_test.
+    const auto rightClickChoosesThePanel = [&] {
+        for (int grid = 7; grid >= 0; --grid) {
+            pressCell(panel->grdSeqNum(grid), 4, 1, Qt::RightButton);
+            popup->hide();
+            EXPECT_EQ(views->PanelOffset(), grid / 2 * 2000) << "grid " << grid << " " << boards.columnWidthLayout();
+            EXPECT_EQ(polling->link.PanelOffset(), grid / 2 * 2000);
+        }
+    };
+    rightClickChoosesThePanel();
+    pressCell(panel->grdSeqNum(6), 0, 1, Qt::LeftButton);
+    EXPECT_EQ(views->PanelOffset(), 0) << "a left click is no choice of panel";
 
     GridModel& right = boards.view(kBranchPanelView).branchGrid(1);
     right.setText(3, PanelboardView::kValueColumn, QStringLiteral("Off"));
@@ -214,6 +204,7 @@ TEST_F(DataViewsTest, BranchPopupSwitchesLayoutAndLabelModeAndCopiesTheBranch)
     EXPECT_EQ(panel->windowTitle(), QStringLiteral("Branch Panelboard (Column-Width) View"));
     // Column-width layout: the second grid holds branches 21 to 41 (circuits 22 to 42).
     EXPECT_EQ(panel->grdSeqNum(1)->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("B22"));
+    rightClickChoosesThePanel();
 
     restart();
     EXPECT_EQ(storeOnDisk()->property(QStringLiteral("BCM_ColWidthFlag")), QStringLiteral("True"));
