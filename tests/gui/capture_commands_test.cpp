@@ -7,7 +7,6 @@
 #include "gui/views/frm_system_settings.h"
 
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 
@@ -23,18 +22,14 @@ protected:
             captures = new CaptureCommands(f, polling->data, polling->sequencer, *views);
         };
     }
-    QAction* popupItem(const char* name) const
-    {
-        return captures->mnuAllSettingsPopup()->findChild<QAction*>(QString::fromLatin1(name));
-    }
+    QAction* popupItem(const char* name) const { return child<QAction>(captures->mnuAllSettingsPopup(), name); }
     QString downloads() const { return QDir::homePath() + "/Documents/Maldorn/HalvanaConfigTool/Downloads"; }
 
     CaptureCommands* captures = nullptr;
 };
 
-// The popup is offered on the right button over a table read through. "Capture to File": the
-// file is the grid's capture, the list shows it with its status line, and the list and check
-// marks outlive the program.
+// The popup comes on the right button over a table read through. The captured file lands in the
+// list with its status line; the list and its check marks outlive the program.
 TEST_F(CaptureCommandsTest, ACaptureLandsInTheCompareFileListAndTheListIsKept)
 {
     start();

@@ -12,9 +12,8 @@
 
 namespace halvana::test {
 
-// The main window with its data windows over a polled unit: a FakeUnit behind an in-memory
-// socket and the sequencer on a manual clock. The panel offset the views choose goes to the
-// link, as in the program.
+// The data windows over a FakeUnit behind an in-memory socket, the sequencer on a manual clock;
+// the panel offset the views choose goes to the link, as in the program.
 class DataViewsTest : public MainWindowTest {
 protected:
     DataViewsTest()

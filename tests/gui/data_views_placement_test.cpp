@@ -121,7 +121,7 @@ TEST_F(DataViewsTest, AWindowClosedMaximisedKeepsItsNormalPlaceAndReturnsMaximis
     sub->showMaximized();
     restart();
 
-    expectStored({{"MeterTableState", "2", "2"}, {"MeterTableLeft", "2", "150"}, {"MeterTablePosition", "02_Width", "6000"}});
+    expectStored({"MeterTableState/2=2", "MeterTableLeft/2=150", "MeterTablePosition/02_Width=6000"});
 
     polling->runFor(200);
     ASSERT_NE(table(2), nullptr);

@@ -22,11 +22,6 @@ struct Shape {
     int fixedColumns;
 };
 
-void PrintTo(const Shape& shape, std::ostream* os)
-{
-    *os << shape.name;
-}
-
 class GridTableModelShapes : public ::testing::TestWithParam<Shape> {};
 
 TEST_P(GridTableModelShapes, EveryChangeOfTheGridKeepsTheModelConsistent)

@@ -1,13 +1,13 @@
+#include "core/device/device_data.h"
+#include "core/device/sequencer.h"
 #include "core/modbus/connection_lifecycle.h"
 #include "core/modbus/link_statistics.h"
 #include "core/modbus/modbus_link.h"
 #include "core/modbus/traffic_log.h"
+#include "core/session/unit_session.h"
 #include "gui/app/link_wiring.h"
 #include "gui/modbus/frm_link_statistics.h"
 #include "gui/views/data_views.h"
-#include "core/device/device_data.h"
-#include "core/device/sequencer.h"
-#include "core/session/unit_session.h"
 #include "main_window_fixture.h"
 
 #include <QAction>
@@ -60,8 +60,9 @@ TEST_F(LinkWindowsTest, PcSetupShowsTheStoredValuesAndCancelStoresNothingAndRest
         shell.onDialog = pcSetup(
             [&](QDialog& d) {
                 stoppedWhileOpen = polling().PollingDisabled() && !polling().isMainTimerActive();
-                seen << d.findChild<QComboBox*>("cboMode")->currentText() << d.findChild<QComboBox*>("cboBaud")->currentText()
-                     << d.findChild<QComboBox*>("cboBCM_SlaveID")->currentText() << d.findChild<QLineEdit*>("txtIP_Addr")->text()
+                for (const char* box : {"cboMode", "cboBaud", "cboBCM_SlaveID"})
+                    seen << d.findChild<QComboBox*>(box)->currentText();
+                seen << d.findChild<QLineEdit*>("txtIP_Addr")->text()
                      << (d.findChild<QComboBox*>("cboBaud")->isEnabled() ? "baud on" : "baud off");
                 d.findChild<QPushButton*>("cmdDefaults")->click();
                 d.findChild<QComboBox*>("cboBCM_SlaveID")->setCurrentText("33");
@@ -152,13 +153,12 @@ TEST_F(LinkWindowsTest, RebootAsksFirstAndWritesRegister858)
 TEST_F(LinkWindowsTest, ConnectAndDisconnectFollowTheLinkAndTheLevelAndLinkTextsReachTheStatusBar)
 {
     MDIForm1& f = start({{"LoginLevel", "1"}});
-    f.menuAction("mnuDisconnect")->trigger();
-    EXPECT_TRUE(f.menuAction("mnuConnect")->isEnabled());
-    EXPECT_FALSE(f.menuAction("mnuDisconnect")->isEnabled());
-    EXPECT_TRUE(wiring().lifecycle().DisconnectRequested());
-    f.menuAction("mnuConnect")->trigger();
-    EXPECT_FALSE(f.menuAction("mnuConnect")->isEnabled());
-    EXPECT_TRUE(f.menuAction("mnuDisconnect")->isEnabled());
+    for (bool connected : {false, true}) {
+        menu(connected ? "mnuConnect" : "mnuDisconnect");
+        EXPECT_EQ(f.menuAction("mnuConnect")->isEnabled(), !connected);
+        EXPECT_EQ(f.menuAction("mnuDisconnect")->isEnabled(), connected);
+        EXPECT_EQ(wiring().lifecycle().DisconnectRequested(), !connected);
+    }
     // The terminal stays a Supervisor's, whatever the link says.
     EXPECT_FALSE(f.menuAction("mnuTerminal")->isEnabled());
     emit wiring().link().statusText("CommMsg", "Successful Write ");
@@ -179,8 +179,9 @@ TEST_F(LinkWindowsTest, ModbusPollingSwitchesPollingAndTheLineOffAndOn)
         EXPECT_EQ(polling().isMainTimerActive(), on);
         EXPECT_EQ(serial.isOpen(), on);
         EXPECT_EQ(f.StatusBar2()->isVisibleTo(&f), !on);
-        if (!on)
+        if (!on) {
             EXPECT_EQ(f.statusPanel("PollingStatus")->text(), "Polling is Disabled  ");
+        }
     }
 
     // Switched off at exit, it stays off: what a start does then, main_window_test.
@@ -189,8 +190,7 @@ TEST_F(LinkWindowsTest, ModbusPollingSwitchesPollingAndTheLineOffAndOn)
     EXPECT_EQ(storeOnDisk()->property("PollingDisabled"), "True");
 }
 
-// The session joins the data windows and the status bar to the polling; the windows themselves
-// poll in data_views_test and data_views_placement_test.
+// The windows themselves poll in data_views_test and data_views_placement_test.
 TEST_F(LinkWindowsTest, TheSessionGivesTheDecodersTheChannelNamesAndTheLinkThePanelOffset)
 {
     MDIForm1& f = start();
@@ -220,9 +220,8 @@ TEST_F(LinkWindowsTest, LinkStatisticsShowsTheCountsOfEveryStepAndResetClearsThe
     EXPECT_EQ(grid->item(0, 1)->text(), "0");
 }
 
-// Opened by the Administrator: the System level brings the panel frame in place of the meter
-// kind and hides Voltage; a unit that never answers ends the calibration in "Failed 1" with
-// Calibrate usable again, and the window's place is kept under "frmSFCM_CalPos".
+// The System level shows the panel frame in place of the meter kind; a unit that never answers
+// ends in "Failed 1" with Calibrate usable again; the window's place is kept.
 TEST_F(LinkWindowsTest, CalibrationAtSystemLevelAgainstASilentUnitEndsInTheFailedStep)
 {
     start({{"LoginLevel", "1"}});

@@ -3,12 +3,12 @@
 #include "core/app/app_folders.h"
 #include "core/app/app_settings.h"
 #include "core/time/manual_clock.h"
+#include "fake_shell.h"
 #include "gui/app/mdi_form1.h"
 #include "gui/app/polling_session.h"
 #include "support/fake_transport.h"
 #include "support/file_bytes.h"
 #include "support/temp_home.h"
-#include "fake_shell.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include <array>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -44,7 +43,6 @@ protected:
         ASSERT_TRUE(s.sync());
     }
 
-    // Stores these properties (key, value), then starts.
     MDIForm1& start(std::initializer_list<std::pair<QString, QString>> properties)
     {
         for (const auto& [key, value] : properties)
@@ -66,12 +64,14 @@ protected:
 
     // The store as the next start would read it.
     std::unique_ptr<AppSettings> storeOnDisk() const { return std::make_unique<AppSettings>(storePath()); }
-    // Expects the store on disk to hold these values (section, key, value).
-    void expectStored(std::initializer_list<std::array<const char*, 3>> values) const
+    // Expects the store on disk to hold each "Section/key=value".
+    void expectStored(std::initializer_list<const char*> entries) const
     {
         const auto s = storeOnDisk();
-        for (const auto& [section, key, value] : values)
-            EXPECT_EQ(s->value(section, key), value) << section << "/" << key;
+        for (const QString entry : entries)
+            EXPECT_EQ(s->value(entry.section('/', 0, 0), entry.section('/', 1).section('=', 0, 0)),
+                      entry.section('=', 1))
+                << qPrintable(entry);
     }
 
     void menu(const QString& name) { form->menuAction(name)->trigger(); }

@@ -46,7 +46,6 @@ TEST_F(MainWindowTest, FirstStartWithAnEmptyStoreAndAStartWithoutChannelNames)
 {
     MDIForm1& f = start();
     // The level, the link's defaults and the channel names: the tests that change them.
-    EXPECT_EQ(f.windowTitle(), "Maldorn Halvana Configuration Tool");
     EXPECT_EQ(f.statusPanel("Baud")->text(), "PC Baud: 115200  ");
     for (const QString& folder : {f.folders().defaultDownloadsFolder(), f.folders().defaultScriptsFolder(),
                                   f.folders().downloadFileListsFolder(), f.folders().scriptFileListsFolder()})
@@ -146,8 +145,8 @@ TEST_F(MainWindowTest, ClosingWhileMaximisedStoresStateTwoAndTheNormalGeometry)
     f.showMaximized();
     ASSERT_TRUE(f.isMaximized());
     f.close();
-    expectStored({{"MainFormPosition", "4", "2"}, {"MainFormPosition", "0", "900"}, {"MainFormPosition", "1", "1050"},
-                  {"MainFormPosition", "2", "13500"}, {"MainFormPosition", "3", "9600"}});
+    expectStored({"MainFormPosition/4=2", "MainFormPosition/0=900", "MainFormPosition/1=1050",
+                  "MainFormPosition/2=13500", "MainFormPosition/3=9600"});
 
     // The next start opens maximised over the same normal geometry.
     MDIForm1& again = start();
@@ -162,9 +161,9 @@ TEST_F(MainWindowTest, ClosingStoresTheFlagsAndKeepsThoseOfWindowsNotBuiltYet)
     storeBeforeStart("MainFormPosition", "5", "True");
     MDIForm1& f = start({{"BCM_ColWidthFlag", "true"}, {"PollingDisabled", "True"}});
     f.close();
-    expectStored({{"MeterTableWindowOpenFlag", "3", "True"}, {"MeterTableWindowOpenFlag", "4", "False"},
-                  {"MainFormPosition", "5", "True"}, {"Properties", "BCM_ColWidthFlag", "False"},
-                  {"Properties", "PollingDisabled", "True"}, {"BCM_PnlBraRdgsOpenFlag", "3", "False"}});
+    expectStored({"MeterTableWindowOpenFlag/3=True", "MeterTableWindowOpenFlag/4=False", "MainFormPosition/5=True",
+                  "Properties/BCM_ColWidthFlag=False", "Properties/PollingDisabled=True",
+                  "BCM_PnlBraRdgsOpenFlag/3=False"});
     EXPECT_TRUE(shell.texts.isEmpty());
 }
 

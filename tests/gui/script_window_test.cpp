@@ -47,8 +47,9 @@ protected:
 TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
 {
     const QString other = writeHomeFile("other.txt", "help\r\n");
-    const QString script = writeHomeFile("restore.txt", "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\n"
-                                                      "meter save\r\n");
+    const QString script = writeHomeFile("restore.txt",
+                                         "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\n"
+                                         "meter save\r\n");
     QDir().mkpath(QFileInfo(listFile()).path());
     ASSERT_TRUE(writeFileBytes(listFile(), (other + "\tNever\r\n" + script + "\tNever\r\n").toUtf8()));
     start({{"LoginLevel", "2"}, {"CommPort", "4"}, {"Script_Index_PDU", "1"}, {"Script_Index", "0"},
@@ -95,8 +96,7 @@ TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
     control<QPushButton>("cmdSave")->click();
     control<QPushButton>("cmdExit")->click();
     ASSERT_EQ(window(), nullptr);
-    expectStored({{"Properties", "Script_Index_PDU", "1"}, {"Properties", "Script_Index", "1"},
-                  {"Properties", "ScriptDelay2", "900"}});
+    expectStored({"Properties/Script_Index_PDU=1", "Properties/Script_Index=1", "Properties/ScriptDelay2=900"});
     EXPECT_FALSE(storeOnDisk()->value("Script_LV_ColWidth", "5").isEmpty());
     EXPECT_FALSE(storeOnDisk()->value("frmScript", "3").isEmpty());
     EXPECT_EQ(fileBytes(listFile()), (other + "\tNever\r\n" + script + "\t" + lastUsed + "\r\n").toUtf8());

@@ -4,8 +4,8 @@
 #include "core/terminal/terminal_console.h"
 #include "e2e/e2e_support.h"
 #include "e2e/wait.h"
-#include "gui/terminal/frm_terminal.h"
 #include "gui/app/polling_session.h"
+#include "gui/terminal/frm_terminal.h"
 #include "gui/terminal/terminal_wiring.h"
 #include "io/qt_clock.h"
 #include "io/serial_port_names.h"
@@ -45,7 +45,8 @@ protected:
     FrmTerminal* terminal() const { return polling->terminal().terminal(); }
     bool consoleShows(const char* text)
     {
-        return waitUntil([&] { return terminal() && terminal()->console().console().text().contains(QLatin1String(text)); });
+        return waitUntil(
+            [&] { return terminal() && terminal()->console().console().text().contains(QLatin1String(text)); });
     }
     QString writeHomeFile(const QString& name, const QByteArray& bytes)
     {
