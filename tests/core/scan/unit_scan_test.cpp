@@ -106,7 +106,7 @@ TEST(UnitScan, RepliesAreJudgedByTheirChecksAndAFoundUnitFixesItsLinesSpeed)
         const char* note;
     } cases[] = {
         {"a read reply", [](int s) { return rtuReply(s); }, true, ""},
-        {"an exception is a unit too", [](int s) { return rtuFrame("028302"); }, true,
+        {"an exception is a unit too", [](int) { return rtuFrame("028302"); }, true,
          "exception 2 (Illegal Data Address)"},
         {"a bad CRC is nobody", [](int s) { return rtuReply(s).chopped(1) + 'x'; }, false, ""},
         {"another slave's reply is nobody", [](int) { return rtuReply(9); }, false, ""},
