@@ -111,8 +111,11 @@ TEST_F(CaptureCommandsTest, ACaptureThatCannotBeWrittenSaysWhereAndAddsNothing)
     polling->describeUnit({1});
     menu("mnuSystemandPanelSettings");
     polling->runFor(500);
-    pressCell(views->systemSettingsWindow()->MSFlexGrid1(), 1, 1, Qt::RightButton);
+    // A left click makes the grid the one the capture commands take, as a right click does.
+    polling->data.tables().ActiveTableIndex = -1;
+    pressCell(views->systemSettingsWindow()->MSFlexGrid1(), 1, 1, Qt::LeftButton);
     EXPECT_EQ(polling->data.tables().ActiveTableIndex, MeterTables::kSystemSettingsGrid);
+    pressCell(views->systemSettingsWindow()->MSFlexGrid1(), 1, 1, Qt::RightButton);
     ASSERT_TRUE(captures->mnuAllSettingsPopup()->isVisible());
     // The start-up has reported the folder once already.
     const qsizetype before = shell.texts.size();
