@@ -5,26 +5,18 @@
 
 namespace halvana::test {
 
+// A read as the sequencer records it: step, map, meter and half, and the block they read.
+inline ReadContext context(int step, int map, int cursor = 0, MeterHalf half = MeterHalf::BCM1, int kind = 0,
+                           int meterIndex = 0)
+{
+    const RegisterBlock block = RegisterMap::stepRead(step, map, cursor, half == MeterHalf::BCM2);
+    return {step, cursor, meterIndex, half, map, kind, block.first, block.count};
+}
+
 // Device data fed by hand-made replies, as the sequencer would record them.
 class DecoderTest : public ::testing::Test {
 protected:
     DecoderTest() : data(shippedDataFolder(), messages) {}
-
-    static ReadContext context(int step, int map, int cursor = 0, MeterHalf half = MeterHalf::BCM1, int kind = 0,
-                               int meterIndex = 0)
-    {
-        ReadContext ctx;
-        ctx.step = step;
-        ctx.RegisterMapVersion = map;
-        ctx.MeterCursor = cursor;
-        ctx.MeterIndex = meterIndex;
-        ctx.ReadHalf = half;
-        ctx.CurrentMeterKind = kind;
-        const RegisterBlock block = RegisterMap::stepRead(step, map, cursor, half == MeterHalf::BCM2);
-        ctx.firstRegister = block.first;
-        ctx.ReadCount = block.count;
-        return ctx;
-    }
 
     // Decodes a reply of zeros with the given registers (by index) set.
     bool decode(const ReadContext& ctx, const std::map<int, quint16>& values = {})

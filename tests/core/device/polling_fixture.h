@@ -35,23 +35,22 @@ public:
 
     explicit FakeUnit(FakeTransport& tcp) : m_tcp(tcp) {}
 
-    // Answers the requests written since the last call; returns how many.
+    // Answers the requests written since the last call; returns how many reads there were.
     int answerPending()
     {
         int answered = 0;
         while (m_seen < m_tcp.written.size()) {
             const QByteArray request = m_tcp.written.at(m_seen++);
-            if (request.size() > 12 && quint8(request[7]) == 16) {
+            const int function = request.size() >= 12 ? quint8(request[7]) : 0;
+            if (function == 16)
                 answerWrite(request);
+            if (function != 3 || request.size() != 12)
                 continue;
-            }
-            if (request.size() != 12 || quint8(request[7]) != 3)
-                continue;
-            reads.emplace_back((quint8(request[8]) << 8 | quint8(request[9])) + 1, quint8(request[10]) << 8 | quint8(request[11]));
+            reads.emplace_back(word(request, 8) + 1, word(request, 10));
             ++answered;
             if (beforeAnswer)
                 beforeAnswer(reads.back().first);
-            const Fault f = fault ? fault(reads.back().first) : Fault::None;
+            const Fault f = faultAt(reads.back().first);
             if (!silent && f != Fault::Drop)
                 answer(request, f);
         }
@@ -73,51 +72,53 @@ public:
     std::function<void(int reg)> beforeAnswer;
 
 private:
+    static int word(const QByteArray& frame, int at) { return quint8(frame[at]) << 8 | quint8(frame[at + 1]); }
+    Fault faultAt(int reg) const { return fault ? fault(reg) : Fault::None; }
+
+    // Sends the reply with its MBAP length field filled in.
+    void send(QByteArray reply)
+    {
+        reply[4] = char((reply.size() - 6) >> 8);
+        reply[5] = char((reply.size() - 6) & 0xFF);
+        m_tcp.receive(reply);
+    }
+
     void answerWrite(const QByteArray& request)
     {
-        const int reg = (quint8(request[8]) << 8 | quint8(request[9])) + 1;
+        const int reg = word(request, 8) + 1;
         std::vector<int> values;
         for (int i = 13; i + 1 < request.size(); i += 2)
-            values.push_back(quint8(request[i]) << 8 | quint8(request[i + 1]));
+            values.push_back(word(request, i));
         writes.emplace_back(reg, values);
-        const Fault f = fault ? fault(reg) : Fault::None;
+        const Fault f = faultAt(reg);
         if (silent || f == Fault::Drop)
             return;
-        QByteArray reply = request.left(12);
-        if (f == Fault::Exception) {
-            reply = request.left(7).append(char(0x90)).append(char(4));
-        } else {
-            for (size_t i = 0; i < values.size(); ++i)
-                image[reg + int(i)] = quint16(values[i]);
-            if (beforeAnswer)
-                beforeAnswer(reg);
-        }
-        reply[4] = char(0);
-        reply[5] = char(reply.size() - 6);
-        m_tcp.receive(reply);
+        if (f == Fault::Exception)
+            return send(request.left(7).append(char(0x90)).append(char(4)));
+        for (size_t i = 0; i < values.size(); ++i)
+            image[reg + int(i)] = quint16(values[i]);
+        if (beforeAnswer)
+            beforeAnswer(reg);
+        send(request.left(12));
     }
 
     void answer(const QByteArray& request, Fault f = Fault::None)
     {
-        const int reg = (quint8(request[8]) << 8 | quint8(request[9])) + 1;
-        const int count = quint8(request[10]) << 8 | quint8(request[11]);
+        const int reg = word(request, 8) + 1;
+        const int count = word(request, 10);
         QByteArray reply = request.left(7);
         if (refused.count(reg) || f == Fault::Exception) {
             reply.append(char(0x83)).append(char(2));
         } else {
-            reply.append(char(3)).append(char(2 * count));
+            // Corrupt: a byte count that does not match the data.
+            reply.append(char(3)).append(char(2 * count + (f == Fault::Corrupt ? 2 : 0)));
             for (int i = 0; i < count; ++i) {
                 const auto it = image.find(reg + i);
                 const quint16 v = it == image.end() ? 0 : it->second;
                 reply.append(char(v >> 8)).append(char(v & 0xFF));
             }
         }
-        const int length = reply.size() - 6;
-        reply[4] = char(length >> 8);
-        reply[5] = char(length & 0xFF);
-        if (f == Fault::Corrupt)
-            reply[8] = char(reply[8] + 2); // a byte count that does not match the data
-        m_tcp.receive(reply);
+        send(reply);
     }
 
     FakeTransport& m_tcp;

@@ -73,13 +73,8 @@ TEST(MeterTableBuild, AMissingHeaderFileIsReportedAndTheTableStillOpensEmpty)
     EXPECT_EQ(g.rowCount(), 2);
 
     // Replies for it land nowhere and harm nothing.
-    ReadContext ctx;
-    ctx.step = kStepThreePhaseReadings;
-    ctx.ReadHalf = MeterHalf::BCM2;
-    const RegisterBlock block = RegisterMap::threePhaseReadings(2, true);
-    ctx.firstRegister = block.first;
-    ctx.ReadCount = block.count;
-    EXPECT_TRUE(data.ProcessDataReceived(ctx, RegData(size_t(block.count), 0xFFFF)));
+    const ReadContext ctx = context(kStepThreePhaseReadings, 2, 0, MeterHalf::BCM2);
+    EXPECT_TRUE(data.ProcessDataReceived(ctx, RegData(size_t(ctx.ReadCount), 0xFFFF)));
     EXPECT_EQ(g.rowCount(), 2);
 }
 

@@ -1,5 +1,6 @@
 #include "link_fixture.h"
 
+#include "core/device/signal_recorder.h"
 #include "core/modbus/connection_lifecycle.h"
 #include "core/modbus/status_panels.h"
 
@@ -28,15 +29,10 @@ protected:
                          [this](const QString& key, bool visible) { panelVisible[key] = visible; });
         QObject::connect(&lifecycle, &ConnectionLifecycle::linkStatusChanged,
                          [this](const LinkStatus& status) { connection = status.connection; });
-        QObject::connect(&lifecycle, &ConnectionLifecycle::linkUp, [this] { ++linkUps; });
-        QObject::connect(&lifecycle, &ConnectionLifecycle::upgradeStatusText,
-                         [this](const QString& text) { upgradeStatus << text; });
         QObject::connect(&lifecycle, &ConnectionLifecycle::secondStatusBarText,
                          [this](const QString& text) { secondBar = text; });
         QObject::connect(&lifecycle, &ConnectionLifecycle::secondStatusBarVisible,
                          [this](bool visible) { secondBarVisible = visible; });
-        QObject::connect(&lifecycle, &ConnectionLifecycle::communicationsLost, [this] { ++losses; });
-        QObject::connect(&lifecycle, &ConnectionLifecycle::communicationsRestored, [this] { ++restores; });
     }
 
     // One read of register 1: answered with a value, or left to time out.
@@ -48,10 +44,7 @@ protected:
         if (!answered) {
             clock.advance(ModbusLink::kResponseTimeoutMs);
         } else if (link.isTcp()) {
-            QByteArray reply = QByteArray::fromHex("0000 0000 0005 01 03 02 0007");
-            reply[0] = char(link.TransactionCounter() >> 8);
-            reply[1] = char(link.TransactionCounter() & 0xFF);
-            tcp.receive(reply);
+            tcp.receive(tcpReply(link.TransactionCounter(), "0000 0005 01 03 02 0007"));
         } else {
             serial.receive(readReply({7}));
             clock.advance(ModbusLink::kFrameGapMs);
@@ -69,12 +62,12 @@ protected:
     QMap<QString, QString> panels;
     QMap<QString, bool> panelVisible;
     std::optional<LinkStatus::Connection> connection;
-    int linkUps = 0;
-    QStringList upgradeStatus;
+    SignalRecorder<> linkUps{&lifecycle, &ConnectionLifecycle::linkUp};
+    SignalRecorder<const QString&> upgradeStatus{&lifecycle, &ConnectionLifecycle::upgradeStatusText};
     QString secondBar;
     std::optional<bool> secondBarVisible;
-    int losses = 0;
-    int restores = 0;
+    SignalRecorder<const QDateTime&> losses{&lifecycle, &ConnectionLifecycle::communicationsLost};
+    SignalRecorder<> restores{&lifecycle, &ConnectionLifecycle::communicationsRestored};
 };
 
 } // namespace
@@ -92,7 +85,7 @@ TEST_F(LifecycleTest, OpeningTheSerialPortUsesTheStoredPortAndSpeed)
     // Only the first data after the open says the unit is there.
     serial.receive("\x01");
     serial.receive("\x03");
-    EXPECT_EQ(linkUps, 1);
+    EXPECT_EQ(linkUps.count(), 1);
     EXPECT_TRUE(lifecycle.LinkUp());
     EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected"));
 }
@@ -145,7 +138,7 @@ TEST_F(LifecycleTest, TcpConnectsPollsShortlyAfterAndReconnectsAfterDisconnect)
     tcp.completeConnect();
     EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected"));
     EXPECT_FALSE(panelVisible.value(panel::Baud, true));
-    EXPECT_EQ(linkUps, 1);
+    EXPECT_EQ(linkUps.count(), 1);
 
     lifecycle.requestDisconnect();
     EXPECT_TRUE(lifecycle.DisconnectRequested());
@@ -176,7 +169,7 @@ TEST_F(LifecycleTest, RebootWritesRegister858HalfASecondLaterAndIgnoresTheLineUn
     lifecycle.requestReboot();
     EXPECT_TRUE(link.state().IgnoreReceive);
     EXPECT_FALSE(polling.mainEnabled);
-    EXPECT_EQ(upgradeStatus, QStringList{"Device is rebooting . . ."});
+    EXPECT_EQ(upgradeStatus.firsts(), std::vector<QString>{"Device is rebooting . . ."});
     clock.advance(499);
     EXPECT_TRUE(serial.written.isEmpty());
     clock.advance(1);
@@ -195,7 +188,7 @@ TEST_F(LifecycleTest, RebootWritesRegister858HalfASecondLaterAndIgnoresTheLineUn
     EXPECT_FALSE(lifecycle.LinkUp());
     EXPECT_EQ(serial.opens, opens + 1) << "communication restarts";
     EXPECT_TRUE(polling.mainEnabled);
-    EXPECT_EQ(upgradeStatus.last(), QString());
+    EXPECT_EQ(upgradeStatus.firsts().back(), QString());
 
     // The command's ignored reply is given up: nothing is left to time out later.
     clock.advance(ModbusLink::kResponseTimeoutMs * 2);
@@ -288,7 +281,7 @@ TEST_F(LifecycleTest, AUnitThatStopsAnsweringIsShownLostUntilItsFirstGoodReply)
             EXPECT_FALSE(lifecycle.CommunicationsLost()) << c.name << ": two time-outs are not a loss yet";
             exchange(false);
         }
-        EXPECT_EQ(losses, 1) << c.name;
+        EXPECT_EQ(losses.count(), 1) << c.name;
         EXPECT_EQ(panels.value(panel::ConnectTime), QLatin1String(c.lostPanel)) << c.name;
         EXPECT_EQ(secondBar, "Communications Lost since " + lastAnswer.toString("hh:mm:ss")) << c.name;
         EXPECT_TRUE(secondBarVisible.value_or(false)) << c.name;
@@ -303,15 +296,16 @@ TEST_F(LifecycleTest, AUnitThatStopsAnsweringIsShownLostUntilItsFirstGoodReply)
             EXPECT_TRUE(secondBarVisible.value_or(false)) << c.name;
         }
         exchange(true);
-        EXPECT_EQ(restores, 1) << c.name;
+        EXPECT_EQ(restores.count(), 1) << c.name;
         EXPECT_FALSE(secondBarVisible.value_or(true)) << c.name;
         EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected")) << c.name;
         clock.advance(1000);
         EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected: 0 Days - 00:00:01  ")) << c.name;
-        losses = restores = 0;
+        losses.calls.clear();
+        restores.calls.clear();
     }
     // Our own Disconnect closes the socket: no loss.
     lifecycle.Disconnect();
     tcp.drop();
-    EXPECT_EQ(losses, 0);
+    EXPECT_EQ(losses.count(), 0);
 }

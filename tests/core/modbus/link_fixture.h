@@ -69,14 +69,17 @@ protected:
 
     static QByteArray readReply(const QVector<quint16>& values)
     {
-        QByteArray reply = QByteArray::fromHex("0103");
-        reply.append(char(values.size() * 2));
-        for (quint16 v : values) {
-            reply.append(char(v >> 8));
-            reply.append(char(v & 0xFF));
-        }
+        QByteArray reply = QByteArray::fromHex("0103") + char(values.size() * 2);
+        for (quint16 v : values)
+            reply.append(char(v >> 8)).append(char(v & 0xFF));
         appendCrc(reply);
         return reply;
+    }
+
+    // A TCP reply: the transaction number, then the rest of the frame in hex.
+    static QByteArray tcpReply(quint16 transaction, const char* rest)
+    {
+        return QByteArray(1, char(transaction >> 8)) + char(transaction & 0xFF) + QByteArray::fromHex(rest);
     }
 
     // Sends a read of `count` registers at register 1 and answers it with `values` over RTU.

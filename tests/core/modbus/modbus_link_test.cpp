@@ -37,40 +37,6 @@ TEST_F(LinkTest, RtuReadIsFramedLoggedAndAssembledAcrossArrivalsUntilTheLineIsQu
     EXPECT_EQ(events, kRegisters) << "the response time-out must be off after a reply";
 }
 
-// A reply that fails a check (the checks themselves: reply_check_test) is dropped: nothing
-// reaches RegData, the exchange ends once and polling resumes.
-TEST_F(LinkTest, RtuRepliesThatFailACheckLeaveRegDataAlone)
-{
-    const QByteArray good = rtuFrame("0103 04 1111 2222");
-    const struct {
-        const char* name;
-        QByteArray reply;
-        int splitAt; // a pause longer than the frame gap after this many bytes; 0: none
-        QStringList events;
-    } cases[] = {
-        {"oversized", QByteArray(1500, '\x01'), 0, kRejected},
-        {"split by 100 ms", good, 4, kRejected},
-        {"read exception", rtuFrame("0183 02"), 0, {QStringLiteral("exception 2")}},
-    };
-    for (const auto& c : cases) {
-        rtuRead({7, 8});
-        events.clear();
-        const int resumes = polling.resumes;
-        link.ReadQuery(1, 2);
-        if (c.splitAt > 0) {
-            serial.receive(c.reply.left(c.splitAt));
-            clock.advance(100);
-        }
-        serial.receive(c.reply.mid(c.splitAt));
-        clock.advance(100);
-        EXPECT_EQ(events, c.events) << c.name;
-        EXPECT_EQ(regData(), (QVector<quint16>{7, 8})) << c.name;
-        EXPECT_EQ(polling.resumes, resumes + 1) << c.name;
-        EXPECT_FALSE(link.requestOutstanding()) << c.name;
-    }
-    EXPECT_EQ(link.trafficLog().text().count(QLatin1String("Exception 2: Illegal Data Address")), 1);
-}
-
 // A second request would take the first one's reply for its own: a write sent during a read
 // would fail on the read's reply, and the read would be lost.
 TEST_F(LinkTest, ARequestWhileAnotherIsOutstandingIsRefusedAndTheFirstCompletes)
@@ -221,20 +187,12 @@ TEST_F(LinkTest, TcpReadsTakeThePanelOffsetOffStepZeroOrWhenRequested)
 class TcpLinkTest : public LinkTest {
 protected:
     TcpLinkTest() { link.setCommMode(1); }
-
-    QByteArray reply(quint16 transaction, const char* rest)
-    {
-        QByteArray frame;
-        frame.append(char(transaction >> 8));
-        frame.append(char(transaction & 0xFF));
-        return frame + QByteArray::fromHex(rest);
-    }
 };
 
 TEST_F(TcpLinkTest, RepliesAreAssembledByTheirLengthFieldAndExtraBytesDropped)
 {
     link.ReadQuery(1, 2);
-    const QByteArray first = reply(link.TransactionCounter(), "0000 0007 01 03 04 002A FFFF");
+    const QByteArray first = tcpReply(link.TransactionCounter(), "0000 0007 01 03 04 002A FFFF");
     tcp.receive(first.left(5));
     tcp.receive(first.mid(5, 4));
     EXPECT_TRUE(events.isEmpty());
@@ -246,7 +204,7 @@ TEST_F(TcpLinkTest, RepliesAreAssembledByTheirLengthFieldAndExtraBytesDropped)
     // A flood larger than any buffer: the first frame counts, the rest is dropped.
     link.ReadQuery(1, 2);
     events.clear();
-    tcp.receive(reply(link.TransactionCounter(), "0000 0007 01 03 04 0001 0002") + QByteArray(5000, '\xFF'));
+    tcp.receive(tcpReply(link.TransactionCounter(), "0000 0007 01 03 04 0001 0002") + QByteArray(5000, '\xFF'));
     EXPECT_EQ(events, kRegisters);
     EXPECT_EQ(regData(), (QVector<quint16>{1, 2}));
 }
@@ -254,19 +212,19 @@ TEST_F(TcpLinkTest, RepliesAreAssembledByTheirLengthFieldAndExtraBytesDropped)
 TEST_F(TcpLinkTest, HeaderChecksComeBeforeAnyValueIsTaken)
 {
     link.ReadQuery(1, 2);
-    tcp.receive(reply(link.TransactionCounter(), "0000 0007 01 03 04 0007 0008"));
+    tcp.receive(tcpReply(link.TransactionCounter(), "0000 0007 01 03 04 0007 0008"));
     events.clear();
     link.ReadQuery(1, 2);
-    tcp.receive(reply(link.TransactionCounter(), "0000 0001 01")); // no room for a function code
+    tcp.receive(tcpReply(link.TransactionCounter(), "0000 0001 01")); // no room for a function code
     EXPECT_EQ(events, kRejected);
     EXPECT_EQ(regData(), (QVector<quint16>{7, 8}));
     // A late reply to an earlier request leaves this one outstanding; its own reply counts.
     events.clear();
     link.ReadQuery(1, 2);
-    tcp.receive(reply(quint16(link.TransactionCounter() - 1), "0000 0007 01 03 04 1111 2222"));
-    tcp.receive(reply(quint16(link.TransactionCounter() - 1), "0000 0007 01 03 04 1111 2222"));
+    tcp.receive(tcpReply(quint16(link.TransactionCounter() - 1), "0000 0007 01 03 04 1111 2222"));
+    tcp.receive(tcpReply(quint16(link.TransactionCounter() - 1), "0000 0007 01 03 04 1111 2222"));
     EXPECT_TRUE(link.requestOutstanding());
-    tcp.receive(reply(link.TransactionCounter(), "0000 0007 01 03 04 0003 0004"));
+    tcp.receive(tcpReply(link.TransactionCounter(), "0000 0007 01 03 04 0003 0004"));
     EXPECT_EQ(events, (QStringList{"unusable", "unusable", "registers"}));
     EXPECT_EQ(regData(), (QVector<quint16>{3, 4}));
 }
