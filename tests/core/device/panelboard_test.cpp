@@ -120,19 +120,17 @@ TEST_P(ThreePhasePanelTest, SubfeedFrameFillsFromTheReadingsTable)
             EXPECT_FALSE(g.text(row, c).isEmpty()) << "row " << row << " column " << c;
     }
     EXPECT_FALSE(g.text(4, 4).isEmpty());
-    EXPECT_EQ(g.text(3, 1), QStringLiteral("5 (Ch 5)"));
-    EXPECT_EQ(g.text(8, 4), QStringLiteral("N/A"));      // no neutral channel mapped
-    EXPECT_EQ(g.text(10, 4), QStringLiteral("9 (Ch 9)"));
     // Map 2 says in registers 4 and 5 whether neutral and ground CTs are fitted; on Map 1 a CT
-    // is there when its channel is mapped (here the ground's, not the neutral's).
-    EXPECT_EQ(g.text(7, 4), map == 1 ? QStringLiteral("N/A") : QStringLiteral("20.03"));
+    // is there when its channel is mapped (here the ground's, not the neutral's; 8: no neutral
+    // channel mapped).
+    const std::pair<std::pair<int, int>, QString> cells[] = {
+        {{3, 1}, "5 (Ch 5)"}, {{8, 4}, "N/A"},     {{10, 4}, "9 (Ch 9)"}, {{7, 4}, map == 1 ? "N/A" : "20.03"},
+        {{19, 4}, "Warning"}, {{21, 4}, "Alarm"}, {{36, 4}, "Warning"},  {{35, 4}, "OK"}};
+    for (const auto& [at, text] : cells)
+        EXPECT_EQ(g.text(at.first, at.second), text) << at.first;
     EXPECT_EQ(g.text(9, 4) == QLatin1String("N/A"), map == 2) << qPrintable(g.text(9, 4));
-    EXPECT_EQ(g.text(19, 4), QStringLiteral("Warning"));
     EXPECT_EQ(g.background(19, 4), kStatusYellow);
-    EXPECT_EQ(g.text(21, 4), QStringLiteral("Alarm"));
     EXPECT_EQ(g.background(21, 4), kStatusRed);
-    EXPECT_EQ(g.text(36, 4), QStringLiteral("Warning"));
-    EXPECT_EQ(g.text(35, 4), QStringLiteral("OK"));
     // The first subfeed's frame is untouched.
     EXPECT_EQ(view.meterFrameCaption(0), QStringLiteral("Subfeed 1"));
     EXPECT_TRUE(view.meterGrid(0).text(1, 1).isEmpty());

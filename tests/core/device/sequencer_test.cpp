@@ -10,25 +10,19 @@ class SequencerTest : public PollingTest {};
 
 TEST(SequencerCycle, WithAllTablesClosedACycleReadsOnlyTheSystemAndMeterBlocks)
 {
-    struct Case {
-        int numMeters;
-        Regs cycle;
-    };
-    const Case cases[] = {
-        {3, {1, 101, 226, 401}},        // fewer than 125 meters: step 3 goes straight to step 5
-        {125, {1, 101, 226, 401, 526}}, // the second status block is needed
-        {0, {1, 101}},                  // no meters: the table steps follow the first information block
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.numMeters);
+    // Fewer than 125 meters: step 3 goes straight to step 5; 125 need the second status block;
+    // without meters the table steps follow the first information block.
+    for (const auto& [numMeters, cycle] : std::vector<std::pair<int, Regs>>{
+             {3, {1, 101, 226, 401}}, {125, {1, 101, 226, 401, 526}}, {0, {1, 101}}}) {
+        SCOPED_TRACE(numMeters);
         PollingHarness h;
-        h.describeUnit(std::vector<int>(size_t(c.numMeters), kTypeBranch));
+        h.describeUnit(std::vector<int>(size_t(numMeters), kTypeBranch));
         SignalRecorder<> cycles(&h.sequencer, &Sequencer::cycleCompleted);
         h.start();
-        h.runRequests(int(2 * c.cycle.size()));
-        Regs expected = c.cycle;
-        expected.insert(expected.end(), c.cycle.begin(), c.cycle.end());
-        EXPECT_EQ(h.readRegisters(), expected);
+        h.runRequests(int(2 * cycle.size()));
+        Regs twice = cycle;
+        twice.insert(twice.end(), cycle.begin(), cycle.end());
+        EXPECT_EQ(h.readRegisters(), twice);
         EXPECT_EQ(cycles.count(), 1);
     }
 }

@@ -51,10 +51,10 @@ protected:
         }
     }
 
-    void useTcp()
+    void useTcp(bool tcp = true)
     {
         LinkSettings settings = lifecycle.settings();
-        settings.CommMode = 1;
+        settings.CommMode = tcp ? 1 : 0;
         lifecycle.setSettings(settings);
     }
 
@@ -257,16 +257,10 @@ TEST_F(LifecycleTest, AUnitThatStopsAnsweringIsShownLostUntilItsFirstGoodReply)
         {"TCP, the unit closes the socket", true, true, "Closed"},
     };
     for (const auto& c : cases) {
-        if (c.tcp) {
-            useTcp();
-            lifecycle.requestConnect();
+        useTcp(c.tcp);
+        lifecycle.requestConnect();
+        if (c.tcp)
             tcp.completeConnect();
-        } else {
-            LinkSettings settings = lifecycle.settings();
-            settings.CommMode = 0;
-            lifecycle.setSettings(settings);
-            lifecycle.requestConnect();
-        }
         exchange(true);
         const QDateTime lastAnswer = clock.currentDateTime();
         clock.advance(5000);
