@@ -8,8 +8,7 @@ TEST(PanelboardLayout, BranchesMapToGridCellsAndBack)
     const struct {
         int branch;
         bool columnWidth;
-        int grid;
-        int row;
+        int grid, row;
     } cases[] = {
         {1, false, 1, 0},   {41, false, 1, 20}, {42, false, 2, 0},  {167, false, 7, 20}, {21, true, 1, 0},
         {20, true, 0, 20},  {167, true, 7, 20}, {168, false, -1, -1}, {168, true, -1, -1}, {-1, false, -1, -1},

@@ -8,6 +8,18 @@ using Regs = std::vector<int>;
 
 class SequencerTest : public PollingTest {};
 
+// A tick client that takes its turn as told, or as `take` decides.
+struct Client : TickClient {
+    Turn turn = Turn::Pass;
+    int ticks = 0;
+    std::function<Turn()> take;
+    Turn takeTick() override
+    {
+        ++ticks;
+        return take ? take() : turn;
+    }
+};
+
 TEST(SequencerCycle, WithAllTablesClosedACycleReadsOnlyTheSystemAndMeterBlocks)
 {
     // Fewer than 125 meters: step 3 goes straight to step 5; 125 need the second status block;
@@ -163,15 +175,7 @@ TEST_F(SequencerTest, ClosingATableResetsTheMeterPositionOnlyWhenItsStepIsInProg
 
 TEST_F(SequencerTest, PriorityWorkAndTheScriptTakeTheTickBeforeTheCycle)
 {
-    struct Client : TickClient {
-        Turn turn = Turn::Pass;
-        int ticks = 0;
-        Turn takeTick() override
-        {
-            ++ticks;
-            return turn;
-        }
-    } priority, script;
+    Client priority, script;
     sequencer.addTickClient(&priority);
     sequencer.addTickClient(&script);
     describeUnit({kTypeBranch});
@@ -274,17 +278,12 @@ TEST(SequencerFast, TheNextRequestLeavesOnceTheReplyIsHandledAndPriorityWorkKeep
     for (const auto& [fast, gapMs] : {std::pair{false, 10}, {true, 0}}) {
         SCOPED_TRACE(fast);
         PollingHarness h;
-        struct Client : TickClient {
-            ModbusLink* link = nullptr;
-            bool due = false;
-            Turn takeTick() override
-            {
-                const bool sent = std::exchange(due, false)
-                                  && link->WriteQuery(858, {1}) == ModbusLink::RequestResult::Sent;
-                return sent ? Turn::Sent : Turn::Pass;
-            }
-        } writer;
-        writer.link = &h.link;
+        bool due = false;
+        Client writer;
+        writer.take = [&] {
+            const bool sent = std::exchange(due, false) && h.link.WriteQuery(858, {1}) == ModbusLink::RequestResult::Sent;
+            return sent ? TickClient::Turn::Sent : TickClient::Turn::Pass;
+        };
         h.sequencer.addTickClient(&writer);
         h.sequencer.setFastPolling(fast);
         h.describeUnit({kTypeBranch, kTypeBranch});
@@ -292,7 +291,7 @@ TEST(SequencerFast, TheNextRequestLeavesOnceTheReplyIsHandledAndPriorityWorkKeep
         std::vector<std::pair<int, qint64>> sent;
         h.unit.beforeAnswer = [&](int reg) {
             sent.emplace_back(reg, h.clock.nowMs());
-            writer.due = writer.due || reg == 2001;
+            due = due || reg == 2001;
             h.unit.silent = sent.size() == 8; // a unit that answers at once would be polled for ever
         };
         h.start();

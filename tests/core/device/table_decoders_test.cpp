@@ -5,9 +5,7 @@ namespace halvana::test {
 namespace {
 
 struct FormatCase {
-    int table;
-    int step;
-    int map;
+    int table, step, map;
     MeterHalf half;
     int index; // into the reply
     quint16 value;
@@ -63,13 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DecoderTest, AllSettingsNamesEachMetersOwnRegisterByTheBlockStrideOfItsMap)
 {
     struct Case {
-        int table;
-        int step;
-        int map;
+        int table, step, map;
         MeterHalf half;
-        int cursor;
-        int index;
-        int reg;
+        int cursor, index, reg;
         const char* description;
     };
     const Case cases[] = {
@@ -99,7 +93,7 @@ TEST_F(DecoderTest, AllSettingsNamesEachMetersOwnRegisterByTheBlockStrideOfItsMa
     }
 }
 
-TEST_F(DecoderTest, BranchReadingsStatusBitsSitAfterTheBlockOfEachMapInTheirColours)
+TEST_F(DecoderTest, BranchReadingsStatusBitsSitAfterTheBlockOfEachMapInTheirColoursAndChangeOnlyWithTheirState)
 {
     for (int map : {1, 2}) {
         SCOPED_TRACE(map);
@@ -122,11 +116,7 @@ TEST_F(DecoderTest, BranchReadingsStatusBitsSitAfterTheBlockOfEachMapInTheirColo
             EXPECT_EQ(g.background(c.row, 2), c.colour) << c.row;
         }
     }
-}
-
-TEST_F(DecoderTest, StatusCellsAreRewrittenOnlyWhenTheirStateChanges)
-{
-    data.openTable(kBranchReadingsTable);
+    // Status cells are rewritten only when their state changes.
     decode(context(kStepBranchReadings, 2), {{52, 1}});
     SignalRecorder<int, int, int, int> changes(&grid(kBranchReadingsTable), &GridModel::cellsChanged);
     decode(context(kStepBranchReadings, 2), {{52, 1}});
@@ -137,18 +127,14 @@ TEST_F(DecoderTest, StatusCellsAreRewrittenOnlyWhenTheirStateChanges)
     EXPECT_EQ(std::get<2>(changes.calls[0]), 56);
 }
 
-TEST_F(DecoderTest, AClosedTableOrOneBuiltForTheOtherMapIsNotWritten)
+TEST_F(DecoderTest, AClosedTableOneBuiltForTheOtherMapOrAnUndecodableReplyChangesNothing)
 {
     ASSERT_TRUE(decode(context(kStepBranchReadings, 2), {{0, 5}}));
     EXPECT_EQ(grid(kBranchReadingsTable).columnCount(), 0);
-
     data.openTable(kBranchReadingsTable); // built from Map 2's file
     ASSERT_TRUE(decode(context(kStepBranchReadings, 1), {{0, 5}}));
     EXPECT_EQ(grid(kBranchReadingsTable).columnCount(), 2);
-}
 
-TEST_F(DecoderTest, UndecodableRepliesChangeNothing)
-{
     data.openTable(kBranchSettingsTable);
     const ReadContext good = context(kStepBranchSettings, 2);
     EXPECT_FALSE(data.ProcessDataReceived(good, RegData(size_t(good.ReadCount - 1), 1)));

@@ -21,8 +21,7 @@ TEST(HeaderLines, RowsComeFromLinesWithAtLeastTwoTabSeparatedFields)
 // The shipped header files must describe exactly the registers the decoders put in each row:
 // (first register, count) blocks in row order, then the status bit rows ("reg.bit").
 struct ShippedFile {
-    int table;
-    int map;
+    int table, map;
     std::vector<std::pair<int, int>> blocks;
     int bitRows;
 };

@@ -5,11 +5,15 @@
 namespace halvana::test {
 namespace {
 
+const std::vector<int> kUnit = {kTypePduInput, kTypeBranch, kTypeSubfeed, kTypeBranch};
+
 // A readout of one table on the manual clock against the in-memory unit.
 struct ReadoutHarness : PollingHarness {
-    ReadoutHarness() : readout(data, sequencer, link), passes(&readout, &TableReadout::passCompleted),
-                       failures(&readout, &TableReadout::failed)
+    explicit ReadoutHarness(const std::vector<int>& types = kUnit)
+        : readout(data, sequencer, link), passes(&readout, &TableReadout::passCompleted),
+          failures(&readout, &TableReadout::failed)
     {
+        describeUnit(types);
     }
 
     // Runs long enough for any pass of these tables, answering as it goes.
@@ -22,12 +26,9 @@ struct ReadoutHarness : PollingHarness {
     SignalRecorder<QString> failures;
 };
 
-const std::vector<int> kUnit = {kTypePduInput, kTypeBranch, kTypeSubfeed, kTypeBranch};
-
 TEST(TableReadout, AUnitThatStopsAnsweringEndsTheReadoutAfterThreeTimeOutsInARow)
 {
     ReadoutHarness h;
-    h.describeUnit(kUnit);
     h.readout.start(kBranchReadingsTable);
     h.runRequests(5); // the system steps and the first branch
     h.unit.silent = true;
@@ -52,8 +53,7 @@ TEST(TableReadout, AUnitWithoutMetersCompletesEveryTableWithinItsFirstCycle)
 {
     for (int table : {0, 1, 2, 3, 4, 5, 7, 9, 10, 11, int(TableReadout::kSystemGrid)}) {
         SCOPED_TRACE(table);
-        ReadoutHarness h;
-        h.describeUnit({});
+        ReadoutHarness h(std::vector<int>{});
         SignalRecorder<> cycles(&h.sequencer, &Sequencer::cycleCompleted);
         h.readout.start(table);
         h.run();
@@ -69,7 +69,6 @@ TEST(TableReadout, AUnitWithoutMetersCompletesEveryTableWithinItsFirstCycle)
 TEST(TableReadout, ATableThatNeverCompletesEndsTheReadoutAfterThreeCycles)
 {
     ReadoutHarness h;
-    h.describeUnit(kUnit);
     h.readout.start(kThreePhaseReadingsTable);
     h.data.tables().close(kThreePhaseReadingsTable); // its step is passed over from now on
     h.run();
@@ -95,8 +94,7 @@ TEST(TableReadout, ABlockTheUnitRefusesEndsTheReadoutNamingIt)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refused);
-        ReadoutHarness h;
-        h.describeUnit(c.types);
+        ReadoutHarness h(c.types);
         h.unit.refused.insert(c.refused);
         h.readout.start(c.table);
         h.run();

@@ -72,7 +72,7 @@ protected:
 
 } // namespace
 
-TEST_F(LifecycleTest, OpeningTheSerialPortUsesTheStoredPortAndSpeed)
+TEST_F(LifecycleTest, OpeningTheSerialPortUsesTheStoredPortAndSpeedAndTheStatusBarCountsTheTimeConnected)
 {
     lifecycle.StartComm();
     EXPECT_TRUE(serial.isOpen());
@@ -88,6 +88,11 @@ TEST_F(LifecycleTest, OpeningTheSerialPortUsesTheStoredPortAndSpeed)
     EXPECT_EQ(linkUps.count(), 1);
     EXPECT_TRUE(lifecycle.LinkUp());
     EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected"));
+    clock.advance(25LL * 3600 * 1000);
+    EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected: 1 Days - 01:00:00  "));
+    polling.disabled = true;
+    clock.advance(1000);
+    EXPECT_EQ(panels.value(panel::ConnectTime), QString()) << "nothing while polling is off";
 }
 
 TEST_F(LifecycleTest, PortFailuresSayWhatWentWrongAndPollingStaysOff)
@@ -129,7 +134,6 @@ TEST_F(LifecycleTest, TcpConnectsPollsShortlyAfterAndReconnectsAfterDisconnect)
     lifecycle.requestConnect();
     EXPECT_EQ(tcp.opens, 1);
     EXPECT_EQ(tcp.endpoint, QStringLiteral("127.0.0.1:1502"));
-    EXPECT_FALSE(polling.mainEnabled);
     clock.advance(199);
     EXPECT_FALSE(polling.mainEnabled);
     clock.advance(1);
@@ -196,17 +200,6 @@ TEST_F(LifecycleTest, RebootWritesRegister858HalfASecondLaterAndIgnoresTheLineUn
     EXPECT_EQ(serial.opens, opens + 1);
 }
 
-TEST_F(LifecycleTest, StatusBarShowsTheTimeConnectedUnlessPollingIsOff)
-{
-    lifecycle.StartComm();
-    serial.receive("\x01");
-    clock.advance(25LL * 3600 * 1000);
-    EXPECT_EQ(panels.value(panel::ConnectTime), QStringLiteral("Connected: 1 Days - 01:00:00  "));
-    polling.disabled = true;
-    clock.advance(1000);
-    EXPECT_EQ(panels.value(panel::ConnectTime), QString());
-}
-
 TEST_F(LifecycleTest, AnEchoingLineGetsALineEndAndTheWakeUpAtTheTimeOut)
 {
     lifecycle.StartComm();
@@ -248,8 +241,7 @@ TEST_F(LifecycleTest, AUnitThatStopsAnsweringIsShownLostUntilItsFirstGoodReply)
 {
     const struct {
         const char* name;
-        bool tcp;
-        bool socketCloses;
+        bool tcp, socketCloses;
         const char* lostPanel;
     } cases[] = {
         {"RS-485, nobody answers", false, false, "No reply"},

@@ -15,8 +15,7 @@ TEST(FrameDecoder, RequestsRepliesExceptionsAndBrokenFrames)
     badCrc[6] = char(badCrc[6] ^ 0xFF);
     const struct {
         QByteArray frame;
-        bool tcp;
-        bool sent;
+        bool tcp, sent;
         const char* trace;
     } cases[] = {
         {rtuFrame("0103 0000 003F"), false, true, "slave 1 fn 3 read 63 at reg 1 (CRC ok)"},

@@ -32,11 +32,8 @@ public:
         ++stepResets;
     }
 
-    bool mainEnabled = false;
-    int resumes = 0;
-    bool disabled = false;
-    int step = 0;
-    int stepResets = 0;
+    bool mainEnabled = false, disabled = false;
+    int resumes = 0, step = 0, stepResets = 0;
 };
 
 // How an outcome reads in the event log.

@@ -119,9 +119,22 @@ TEST_F(LinkTest, ALateRtuReplyIsLoggedAsLateAndNeverTakenForTheNextReply)
     EXPECT_EQ(link.trafficLog().text().count(QLatin1String("Late: 9 bytes after the response time-out")), 3);
 }
 
-TEST_F(LinkTest, ResponseTimeOutOverTcpSendsNoWakeUpButReconnectsALostSocket)
+TEST_F(LinkTest, DuringAFirmwareTransferTheTimeOutOnlyStopsItself)
 {
-    link.setCommMode(1);
+    link.ReadQuery(1, 2);
+    link.state().UpgradeState = LinkState::kUpgradeRunning;
+    clock.advance(ModbusLink::kResponseTimeoutMs * 3);
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(polling.resumes, 0);
+}
+
+class TcpLinkTest : public LinkTest {
+protected:
+    TcpLinkTest() { link.setCommMode(1); }
+};
+
+TEST_F(TcpLinkTest, ResponseTimeOutOverTcpSendsNoWakeUpButReconnectsALostSocket)
+{
     link.ReadQuery(1, 2);
     const int writes = int(tcp.written.size());
     clock.advance(ModbusLink::kResponseTimeoutMs);
@@ -136,18 +149,8 @@ TEST_F(LinkTest, ResponseTimeOutOverTcpSendsNoWakeUpButReconnectsALostSocket)
     EXPECT_EQ(events, (QStringList{"not sent", "start comm"}));
 }
 
-TEST_F(LinkTest, DuringAFirmwareTransferTheTimeOutOnlyStopsItself)
+TEST_F(TcpLinkTest, ARefusedRequestChangesNothing)
 {
-    link.ReadQuery(1, 2);
-    link.state().UpgradeState = LinkState::kUpgradeRunning;
-    clock.advance(ModbusLink::kResponseTimeoutMs * 3);
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(polling.resumes, 0);
-}
-
-TEST_F(LinkTest, ARefusedRequestChangesNothing)
-{
-    link.setCommMode(1);
     link.setPanelOffset(4000);
     polling.step = 10;
     EXPECT_EQ(link.ReadQuery(64001, 120), ModbusLink::RequestResult::Refused);
@@ -160,9 +163,8 @@ TEST_F(LinkTest, ARefusedRequestChangesNothing)
     EXPECT_TRUE(events.isEmpty());
 }
 
-TEST_F(LinkTest, TcpReadsTakeThePanelOffsetOffStepZeroOrWhenRequested)
+TEST_F(TcpLinkTest, TcpReadsTakeThePanelOffsetOffStepZeroOrWhenRequested)
 {
-    link.setCommMode(1);
     link.setPanelOffset(4000);
     const struct {
         int step;
@@ -183,11 +185,6 @@ TEST_F(LinkTest, TcpReadsTakeThePanelOffsetOffStepZeroOrWhenRequested)
     const QByteArray sent = tcp.lastWritten();
     EXPECT_EQ(uchar(sent[8]) * 256 + uchar(sent[9]), 4857) << "writes always take the offset";
 }
-
-class TcpLinkTest : public LinkTest {
-protected:
-    TcpLinkTest() { link.setCommMode(1); }
-};
 
 TEST_F(TcpLinkTest, RepliesAreAssembledByTheirLengthFieldAndExtraBytesDropped)
 {
