@@ -299,8 +299,9 @@ TEST(SequencerFast, TheNextRequestLeavesOnceTheReplyIsHandledAndPriorityWorkKeep
         Regs regs;
         for (size_t i = 0; i < sent.size(); ++i) {
             regs.push_back(sent[i].first);
-            if (i > 0 && (fast || i + 1 < sent.size())) // by default a quiet step costs a tick too
+            if (i > 0 && (fast || i + 1 < sent.size())) { // by default a quiet step costs a tick too
                 EXPECT_EQ(sent[i].second - sent[i - 1].second, gapMs) << i;
+            }
         }
         EXPECT_EQ(regs, (Regs{1, 101, 226, 401, 2001, 858, 2151, 1}));
     }
