@@ -1,7 +1,4 @@
 #include "e2e/e2e_support.h"
-#include "support/file_bytes.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -16,24 +13,14 @@ const char* const kCalibrationProfile = "meter subfeed count=2\n"
                                         "calibration-time 900\n"
                                         "calibration-fail 2\n";
 
-class CalibrateAgainstSim : public ::testing::TestWithParam<Wire> {
-protected:
-    bool startSim(const QStringList& extraArgs = {})
-    {
-        const QString profile = m_dir.filePath(QStringLiteral("unit.txt"));
-        return writeFileBytes(profile, kCalibrationProfile)
-               && m_sim.start(GetParam(), QStringList{QStringLiteral("--profile"), profile} + extraArgs);
-    }
-
-    QTemporaryDir m_dir;
-    SimProcess m_sim;
-};
+class CalibrateAgainstSim : public ::testing::TestWithParam<Wire> {};
 
 } // namespace
 
 TEST_P(CalibrateAgainstSim, PrintsEachResultAndExitsOnTheVerdict)
 {
-    ASSERT_TRUE(startSim()) << qPrintable(m_sim.output());
+    SimProcess sim;
+    ASSERT_TRUE(sim.startWithProfile(GetParam(), kCalibrationProfile)) << qPrintable(sim.output());
     const struct {
         const char* options;
         const char* out;
@@ -47,7 +34,7 @@ TEST_P(CalibrateAgainstSim, PrintsEachResultAndExitsOnTheVerdict)
          "In Progress\nFail\nResponse: 0\n", 1},
     };
     for (const auto& c : cases) {
-        const RunResult r = runCli(m_sim.connection(), QStringLiteral("calibrate ") + QLatin1String(c.options));
+        const RunResult r = runCli(sim.connection(), QStringLiteral("calibrate ") + QLatin1String(c.options));
         EXPECT_EQ(r.out, QLatin1String(c.out)) << c.options << ": " << qPrintable(r.err);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.options;
     }

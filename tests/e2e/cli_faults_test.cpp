@@ -52,12 +52,12 @@ class TableUnderFaults : public ::testing::TestWithParam<FaultCase> {
 protected:
     RunResult table(const QStringList& simArgs)
     {
-        ProfiledUnit unit;
-        if (!unit.start(GetParam().wire, 2, simArgs)) {
-            ADD_FAILURE() << qPrintable(unit.sim.output());
+        SimProcess sim;
+        if (!startTableUnit(sim, GetParam().wire, 2, simArgs)) {
+            ADD_FAILURE() << qPrintable(sim.output());
             return {};
         }
-        return runCli(unit.sim.connection(),
+        return runCli(sim.connection(),
                       QLatin1String(GetParam().fast ? "--fast table " : "table ") + QLatin1String(GetParam().table));
     }
 };

@@ -1,11 +1,8 @@
 #include "e2e/e2e_support.h"
-#include "e2e/wait.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <csignal>
 
 using namespace halvana::test;
 
@@ -19,101 +16,60 @@ QStringList lines(const QString& path)
     return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
 }
 
-// Complete rows of a log: every line ended by CR LF, heading left out.
-int rowsIn(const QString& path)
-{
-    return std::max<int>(0, int(lines(path).size()) - 2);
-}
-
-// `halvana-cli log ARGS --out PATH` against the simulator, until `rows` rows are in the log.
-struct Logger {
-    QProcess process;
-    SimProcess sim;
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("Log_001.csv"));
-    bool start(QStringList args, int rows)
-    {
-        if (!sim.startTcp()) {
-            ADD_FAILURE() << qPrintable(sim.output());
-            return false;
-        }
-        args << QStringLiteral("--out") << path;
-        process.start(binaryPath(QStringLiteral("halvana-cli")), sim.connection() + QStringList{QStringLiteral("log")} + args);
-        const bool written = waitUntil([&] { return rowsIn(path) >= rows; }, 15000);
-        EXPECT_TRUE(written) << process.readAllStandardError().toStdString();
-        return written;
-    }
-    // Ctrl-C; the log must close cleanly and say how many rows it wrote.
-    QString interrupt()
-    {
-        ::kill(pid_t(process.processId()), SIGINT);
-        EXPECT_TRUE(process.waitForFinished(5000));
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        return QString::fromUtf8(process.readAllStandardOutput());
-    }
-};
-
 } // namespace
 
-// A table log of moving readings holds a row per cycle under the chosen rows and meters; what
-// the values are is the trend set's (trend_test).
-TEST(CliLog, TableRowsFollowTheMovingReadingsOfTheChosenRowsAndMeters)
+// A log holds a timed row per cycle (tables) or interval (registers) under the chosen columns
+// until Ctrl-C, which closes it whole and says how many rows it wrote; what the values are is
+// the trend set's (trend_test).
+TEST(CliLog, WritesATimedRowPerReadingUntilCtrlC)
 {
-    Logger logger;
-    ASSERT_TRUE(logger.start({QStringLiteral("--table"), QStringLiteral("1"), QStringLiteral("--rows"),
-                              QStringLiteral("2111,2112"), QStringLiteral("--meters"), QStringLiteral("1"),
-                              QStringLiteral("--meters"), QStringLiteral("2")},
-                             4));
-    const QString said = logger.interrupt();
-    const QStringList log = lines(logger.path);
-    EXPECT_EQ(log.first(), QStringLiteral("Time,B1: Current (A),B2: Current (A),B1: Voltage (V),B2: Voltage (V)"));
-    EXPECT_TRUE(log.last().isEmpty()) << "the last row is whole";
-    EXPECT_EQ(said, QStringLiteral("%1 rows in %2\n").arg(log.size() - 2).arg(logger.path));
-
-    qint64 lastTime = 0;
-    QSet<QString> currents;
-    for (int i = 1; i + 1 < log.size(); ++i) {
-        const QStringList cells = log[i].split(QLatin1Char(','));
-        ASSERT_EQ(cells.size(), 5) << qPrintable(log[i]);
-        const QDateTime time = QDateTime::fromString(cells[0], Qt::ISODateWithMs);
-        ASSERT_TRUE(time.isValid()) << qPrintable(cells[0]);
-        EXPECT_GT(time.toMSecsSinceEpoch(), lastTime);
-        lastTime = time.toMSecsSinceEpoch();
-        currents << cells[1];
+    const struct {
+        QStringList args;
+        int rows;
+        const char* heading;
+        int columns; // cells of each row
+        bool moving; // the first value changes between rows
+        bool raw;    // every value a register's 0..65535
+    } cases[] = {
+        {{"--table", "1", "--rows", "2111,2112", "--meters", "1", "--meters", "2"}, 4,
+         "Time,B1: Current (A),B2: Current (A),B1: Voltage (V),B2: Voltage (V)", 5, true, false},
+        {{"--reg", "2111,2112", "--reg", "40163", "--interval", "0.2"}, 3, "Time,2111,2112,40163", 4, false, true},
+        {{"--table", "10"}, 1, "Time,Slot 1: Sensor 1 Temperature (deg C),Slot 2: Sensor 1 Temperature (deg C),", 451,
+         false, false},
+    };
+    SimProcess sim;
+    ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.args.join(' ')));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Log_001.csv"));
+        const RunResult run = runCliUntilInterrupted(
+            sim.connection() + QStringList{QStringLiteral("log")} + c.args + QStringList{QStringLiteral("--out"), path},
+            [&](const QString&) { return lines(path).size() >= c.rows + 2; });
+        EXPECT_TRUE(run.finished && run.exitCode == 0) << qPrintable(run.err);
+        const QStringList log = lines(path);
+        ASSERT_GE(log.size(), c.rows + 2);
+        EXPECT_TRUE(log.first().startsWith(QLatin1String(c.heading))) << qPrintable(log.first());
+        EXPECT_FALSE(log.first().contains(QLatin1String("Not Used")));
+        EXPECT_TRUE(log.last().isEmpty()) << "the last row is whole";
+        EXPECT_EQ(run.out, QStringLiteral("%1 rows in %2\n").arg(log.size() - 2).arg(path));
+        qint64 lastTime = 0;
+        QSet<QString> firstValues;
+        for (int i = 1; i + 1 < log.size(); ++i) {
+            const QStringList cells = log[i].split(QLatin1Char(','));
+            ASSERT_EQ(cells.size(), c.columns) << qPrintable(log[i]);
+            const QDateTime time = QDateTime::fromString(cells[0], Qt::ISODateWithMs);
+            ASSERT_TRUE(time.isValid()) << qPrintable(cells[0]);
+            EXPECT_GT(time.toMSecsSinceEpoch(), lastTime);
+            lastTime = time.toMSecsSinceEpoch();
+            firstValues << cells[1];
+            for (int k = 1; c.raw && k < c.columns; ++k) {
+                bool ok = false;
+                EXPECT_TRUE(cells[k].toUInt(&ok) <= 65535 && ok) << qPrintable(cells[k]);
+            }
+        }
+        EXPECT_TRUE(!c.moving || firstValues.size() > 1) << "the readings move";
     }
-    EXPECT_GT(currents.size(), 1) << "the readings move";
-}
-
-TEST(CliLog, RegistersAreReadEachIntervalAsRawValues)
-{
-    Logger logger;
-    ASSERT_TRUE(logger.start({QStringLiteral("--reg"), QStringLiteral("2111,2112"), QStringLiteral("--reg"),
-                              QStringLiteral("40163"), QStringLiteral("--interval"), QStringLiteral("0.2")},
-                             3));
-    logger.interrupt();
-    const QStringList log = lines(logger.path);
-    EXPECT_EQ(log.first(), QStringLiteral("Time,2111,2112,40163"));
-    const QStringList row = log[1].split(QLatin1Char(','));
-    ASSERT_EQ(row.size(), 4);
-    for (int c = 1; c < 4; ++c) {
-        bool ok = false;
-        EXPECT_LE(row[c].toInt(&ok), 65535);
-        EXPECT_TRUE(ok) << qPrintable(row[c]);
-    }
-}
-
-TEST(CliLog, WithoutRowsAndMetersEveryReadingOfTheTableIsAColumn)
-{
-    Logger logger;
-    ASSERT_TRUE(logger.start({QStringLiteral("--table"), QStringLiteral("10")}, 1));
-    logger.interrupt();
-    const QStringList log = lines(logger.path);
-    EXPECT_GT(log[1].count(QLatin1Char(',')), 100) << "values hold no commas";
-    EXPECT_TRUE(log.first().startsWith(
-        QLatin1String("Time,Slot 1: Sensor 1 Temperature (deg C),Slot 2: Sensor 1 Temperature (deg C),")))
-        << qPrintable(log.first());
-    EXPECT_FALSE(log.first().contains(QLatin1String("Not Used")));
 }
 
 TEST(CliLog, BadUsageIsRefusedBeforeTheUnitIsAsked)

@@ -1,5 +1,4 @@
 #include "e2e/e2e_support.h"
-#include "support/file_bytes.h"
 
 #include <QTemporaryDir>
 
@@ -20,8 +19,8 @@ TEST_P(RunScriptAgainstSim, TellsEachLineAndFailsOnAnyUnwrittenLine)
     SimProcess sim;
     ASSERT_TRUE(sim.start(GetParam())) << qPrintable(sim.output());
     QTemporaryDir dir;
-    const QString script = dir.filePath(QStringLiteral("s.txt"));
-    ASSERT_TRUE(writeFileBytes(script, "meter write 2O07 5\r\nmeter write 2004 5\rmeter   write 2007  1001.5\nmeter save"));
+    const QString script = writeTempFile(
+        dir, QStringLiteral("s.txt"), "meter write 2O07 5\r\nmeter write 2004 5\rmeter   write 2007  1001.5\nmeter save");
     const RunResult run = runCli(sim.connection(), QStringLiteral("run-script ") + script);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, QStringLiteral("1\tskipped: register \"2O07\" is not a number: \"meter write 2O07 5\"\n"
@@ -40,12 +39,11 @@ TEST(RunScriptUnderFaults, EveryLineCalledWrittenIsInTheUnit)
     ASSERT_TRUE(sim.startTcp({QStringLiteral("--faults"), QStringLiteral("drop=0.25"), QStringLiteral("--seed"),
                               QStringLiteral("3")}))
         << qPrintable(sim.output());
-    QTemporaryDir dir;
-    const QString script = dir.filePath(QStringLiteral("s.txt"));
     QByteArray text;
     for (int k = 0; k < 6; ++k)
         text += QByteArray("meter write ") + QByteArray::number(2007 + 150 * k) + ' ' + QByteArray::number(1100 + k) + "\r\n";
-    ASSERT_TRUE(writeFileBytes(script, text));
+    QTemporaryDir dir;
+    const QString script = writeTempFile(dir, QStringLiteral("s.txt"), text);
     const RunResult run = runCli(sim.connection(), QStringLiteral("run-script ") + script);
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // Three writes in a row without a reply end the run early.
@@ -70,14 +68,12 @@ TEST(RunScriptUnderFaults, EveryLineCalledWrittenIsInTheUnit)
 // the password and the writes, and the registers change as over Modbus.
 TEST(RunScriptViaTerminal, TheServiceConsoleWritesTheRegisters)
 {
-    PtyPair pty;
-    ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
     SimProcess sim;
-    ASSERT_TRUE(sim.startTcp({QStringLiteral("--service"), pty.unitSide()})) << qPrintable(sim.output());
+    ASSERT_TRUE(sim.startWithServicePort()) << qPrintable(sim.output());
     QTemporaryDir dir;
-    const QString script = dir.filePath(QStringLiteral("s.txt"));
-    ASSERT_TRUE(writeFileBytes(script, "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\nmeter save\r\n"));
-    const RunResult run = runCli({}, QStringLiteral("run-script %1 --terminal --service %2").arg(script, pty.toolSide()));
+    const QString script = writeTempFile(dir, QStringLiteral("s.txt"),
+                                         "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\nmeter save\r\n");
+    const RunResult run = runCli({}, QStringLiteral("run-script %1 --terminal --service %2").arg(script, sim.servicePort()));
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, QStringLiteral("1\tsent\n2\tsent\n3\tsent\n4\tsent\n5\tsent\nScript sent: 5 lines\n"));
     EXPECT_EQ(runCli(sim.connection(), QStringLiteral("read 2007")).out, QStringLiteral("2007\t1234\n"));

@@ -77,10 +77,11 @@ void PrintTo(const TableCase& c, std::ostream* os)
 TEST_P(TableAgainstSim, PrintsEveryRowOfOnePassOfOnlyThatTable)
 {
     const TableCase& c = GetParam();
-    ProfiledUnit unit;
-    ASSERT_TRUE(unit.start(c.wire, c.map)) << qPrintable(unit.sim.output());
-    const RunResult run = runCli(unit.sim.connection(), QStringLiteral("table ") + QLatin1String(c.table));
-    const QString trace = unit.stopped();
+    SimProcess sim;
+    ASSERT_TRUE(startTableUnit(sim, c.wire, c.map)) << qPrintable(sim.output());
+    const RunResult run = runCli(sim.connection(), QStringLiteral("table ") + QLatin1String(c.table));
+    sim.stop();
+    const QString trace = sim.output();
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(run.err, QString()) << "progress only goes to a terminal";
 
@@ -141,16 +142,16 @@ INSTANTIATE_TEST_SUITE_P(
 // The formats themselves: grid_text_export_test. CSV and JSON carry the TSV grid's cells.
 TEST(TableFormats, CsvAndJsonHoldTheTsvCells)
 {
-    ProfiledUnit unit;
-    ASSERT_TRUE(unit.start(Wire::Tcp, 2)) << qPrintable(unit.sim.output());
+    SimProcess sim;
+    ASSERT_TRUE(startTableUnit(sim, Wire::Tcp, 2)) << qPrintable(sim.output());
     for (const QString& table : {QStringLiteral("2"), QStringLiteral("system")}) {
-        const std::vector<QStringList> tsv = tsvRows(runCli(unit.sim.connection(), QStringLiteral("table ") + table).out);
+        const std::vector<QStringList> tsv = tsvRows(runCli(sim.connection(), QStringLiteral("table ") + table).out);
         ASSERT_GT(tsv.size(), 1u);
-        const QString csv = runCli(unit.sim.connection(), QStringLiteral("table %1 --format csv").arg(table)).out;
+        const QString csv = runCli(sim.connection(), QStringLiteral("table %1 --format csv").arg(table)).out;
         EXPECT_EQ(int(csv.count(QStringLiteral("\r\n"))), int(tsv.size()));
         EXPECT_TRUE(csv.startsWith(tsv[0].join(QLatin1Char(',')) + QStringLiteral("\r\n"))) << qPrintable(csv.left(200));
         const QJsonObject json = QJsonDocument::fromJson(
-            runCli(unit.sim.connection(), QStringLiteral("table %1 --format json").arg(table)).out.toUtf8()).object();
+            runCli(sim.connection(), QStringLiteral("table %1 --format json").arg(table)).out.toUtf8()).object();
         EXPECT_EQ(json.value(QStringLiteral("table")).toVariant().toString(), table);
         EXPECT_EQ(json.value(QStringLiteral("headings")).toVariant().toStringList(), tsv[0]);
         const QJsonArray rows = json.value(QStringLiteral("rows")).toArray();
@@ -163,18 +164,16 @@ TEST(TableFormats, CsvAndJsonHoldTheTsvCells)
 
 TEST(TableCommand, AConnectionThatClosesInTheMiddleOfAPassEndsIt)
 {
-    ProfiledUnit unit;
-    ASSERT_TRUE(unit.start(Wire::Tcp, 1)) << qPrintable(unit.sim.output());
+    SimProcess sim;
+    ASSERT_TRUE(startTableUnit(sim, Wire::Tcp, 1)) << qPrintable(sim.output());
     bool crashed = false;
     // Eleven of the pass's sixteen requests are still to come when the unit goes.
-    const RunResult run = runProgram(binaryPath(QStringLiteral("halvana-cli")),
-                                     unit.sim.connection() + QStringList{QStringLiteral("table"), QStringLiteral("9")},
-                                     20000, [&] {
-                                         if (!crashed && unit.sim.requestsSeen() >= 5) {
-                                             unit.sim.crash();
-                                             crashed = true;
-                                         }
-                                     });
+    const RunResult run = runCli(sim.connection() + QStringList{QStringLiteral("table"), QStringLiteral("9")}, [&] {
+        if (!crashed && sim.requestsSeen() >= 5) {
+            sim.crash();
+            crashed = true;
+        }
+    });
     EXPECT_TRUE(crashed);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, QString());
@@ -183,11 +182,11 @@ TEST(TableCommand, AConnectionThatClosesInTheMiddleOfAPassEndsIt)
 
 TEST(TableCommand, ProgressShowsOnATerminalOnlyAndIsClearedAtTheEnd)
 {
-    ProfiledUnit unit;
-    ASSERT_TRUE(unit.start(Wire::Tcp, 2)) << qPrintable(unit.sim.output());
+    SimProcess sim;
+    ASSERT_TRUE(startTableUnit(sim, Wire::Tcp, 2)) << qPrintable(sim.output());
     // stderr on a terminal made by script(1), stdout discarded; out holds what the terminal showed.
     QStringList words;
-    for (const QString& word : QStringList{binaryPath(QStringLiteral("halvana-cli"))} + unit.sim.connection()
+    for (const QString& word : QStringList{binaryPath(QStringLiteral("halvana-cli"))} + sim.connection()
              + QStringList{QStringLiteral("table"), QStringLiteral("1")})
         words << QLatin1Char('\'') + word + QLatin1Char('\'');
     const RunResult run = runProgram(QStringLiteral("script"), {QStringLiteral("-qec"),
@@ -201,10 +200,10 @@ TEST(TableCommand, ProgressShowsOnATerminalOnlyAndIsClearedAtTheEnd)
 
 TEST(TableCommand, AMissingHeaderFileIsRefusedWithStatusTwo)
 {
-    ProfiledUnit unit;
-    ASSERT_TRUE(unit.start(Wire::Tcp, 2)) << qPrintable(unit.sim.output());
+    SimProcess sim;
+    ASSERT_TRUE(startTableUnit(sim, Wire::Tcp, 2)) << qPrintable(sim.output());
     QTemporaryDir empty;
-    const RunResult r = runCli(unit.sim.connection(), QStringLiteral("table 0 --data-dir ") + empty.path());
+    const RunResult r = runCli(sim.connection(), QStringLiteral("table 0 --data-dir ") + empty.path());
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, QString());
     EXPECT_TRUE(r.err.contains(QStringLiteral("table 0 has no rows: the definition file \"SinglePhaseSettings2.txt\"")))

@@ -1,7 +1,4 @@
 #include "e2e/e2e_support.h"
-#include "e2e/wait.h"
-
-#include <csignal>
 
 using namespace halvana::test;
 
@@ -24,30 +21,6 @@ LinkTotals lastTotals(const QString& text)
     return totals;
 }
 
-// `halvana-cli watch --interval 1` against the simulator until `enough` holds for its output,
-// then Ctrl-C; the output, with the totals line last.
-QString watchUntil(const SimProcess& sim, const std::function<bool(const QString&)>& enough)
-{
-    QProcess cli;
-    cli.start(binaryPath(QStringLiteral("halvana-cli")),
-              sim.connection()
-                  + QStringList{QStringLiteral("watch"), QStringLiteral("--interval"), QStringLiteral("1")});
-    QString out;
-    const bool reached = waitUntil(
-        [&] {
-            out += QString::fromUtf8(cli.readAllStandardOutput());
-            return enough(out);
-        },
-        40000);
-    EXPECT_TRUE(reached) << qPrintable(out + cli.readAllStandardError());
-    ::kill(pid_t(cli.processId()), SIGINT);
-    EXPECT_TRUE(cli.waitForFinished(5000));
-    out += QString::fromUtf8(cli.readAllStandardOutput());
-    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(cli.exitCode(), 0);
-    return out;
-}
-
 class CliWatch : public ::testing::TestWithParam<Wire> {};
 
 } // namespace
@@ -64,10 +37,15 @@ TEST_P(CliWatch, CountsTheFaultsTheUnitInjected)
         sim.start(GetParam(), {QStringLiteral("--faults"), QStringLiteral("drop=0.05,corrupt=0.05,exception=0.05"),
                                QStringLiteral("--seed"), QStringLiteral("3")}))
         << qPrintable(sim.output());
-    const QString out = watchUntil(sim, [](const QString& text) {
-        const LinkTotals t = lastTotals(text);
-        return t.timeouts >= 1 && t.rejected >= 1;
-    });
+    const RunResult run = runCliUntilInterrupted(
+        sim.connection() + QStringList{QStringLiteral("watch"), QStringLiteral("--interval"), QStringLiteral("1")},
+        [](const QString& text) {
+            const LinkTotals t = lastTotals(text);
+            return t.timeouts >= 1 && t.rejected >= 1;
+        },
+        40000);
+    EXPECT_TRUE(run.finished && run.exitCode == 0) << qPrintable(run.out + run.err);
+    const QString& out = run.out;
     const LinkTotals cli = lastTotals(out);
     EXPECT_TRUE(out.trimmed().section(QLatin1Char('\n'), -1).startsWith(QLatin1String("total: "))) << qPrintable(out);
     ASSERT_TRUE(sim.stop());

@@ -3,7 +3,8 @@
 
 #include <QDeadlineTimer>
 #include <QProcessEnvironment>
-#include <QTemporaryDir>
+
+#include <csignal>
 
 namespace halvana::test {
 
@@ -58,6 +59,32 @@ RunResult runCli(const QStringList& connection, const QString& command)
 {
     return runProgram(binaryPath(QStringLiteral("halvana-cli")),
                       connection + command.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+}
+
+RunResult runCli(const QStringList& args, const std::function<void()>& whileRunning)
+{
+    return runProgram(binaryPath(QStringLiteral("halvana-cli")), args, 20000, whileRunning);
+}
+
+RunResult runCliUntilInterrupted(const QStringList& args, const std::function<bool(const QString&)>& enough,
+                                 int timeoutMs)
+{
+    QProcess cli;
+    cli.setProcessEnvironment(childEnvironment());
+    cli.start(binaryPath(QStringLiteral("halvana-cli")), args);
+    RunResult result;
+    const bool reached = waitUntil([&] { return enough(result.out += QString::fromUtf8(cli.readAllStandardOutput())); },
+                                   timeoutMs);
+    ::kill(pid_t(cli.processId()), SIGINT);
+    result.finished = reached && cli.waitForFinished(5000);
+    if (!result.finished) {
+        cli.kill();
+        cli.waitForFinished();
+    }
+    result.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    result.out += QString::fromUtf8(cli.readAllStandardOutput());
+    result.err = QString::fromUtf8(cli.readAllStandardError());
+    return result;
 }
 
 BackgroundProgram::BackgroundProgram() : m_process(std::make_unique<QProcess>())
@@ -132,6 +159,17 @@ bool SimProcess::start(Wire wire, const QStringList& extraArgs, const QString& p
         m_connection = {QStringLiteral("--rtu"), m_address, QStringLiteral("--baud"), QStringLiteral("115200")};
     }
     return match.hasMatch();
+}
+
+bool SimProcess::startWithProfile(Wire wire, const QByteArray& profile, const QStringList& extraArgs)
+{
+    const QString path = m_dir.filePath(QStringLiteral("unit.txt"));
+    return writeFileBytes(path, profile) && start(wire, QStringList{QStringLiteral("--profile"), path} + extraArgs);
+}
+
+bool SimProcess::startWithServicePort(const QStringList& extraArgs)
+{
+    return m_service.open() && startTcp(QStringList{QStringLiteral("--service"), m_service.unitSide()} + extraArgs);
 }
 
 } // namespace halvana::test

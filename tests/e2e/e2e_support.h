@@ -1,9 +1,12 @@
 #pragma once
 
+#include "support/file_bytes.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +40,21 @@ RunResult runProgram(const QString& program, const QStringList& args, int timeou
 
 // halvana-cli with the connection options and a command line such as "read 5001 4".
 RunResult runCli(const QStringList& connection, const QString& command);
+// halvana-cli with exactly these arguments.
+RunResult runCli(const QStringList& args, const std::function<void()>& whileRunning = {});
+
+// halvana-cli with `args` until `enough` holds for what it printed so far, then Ctrl-C; finished
+// when `enough` held in time and the program ended after it.
+RunResult runCliUntilInterrupted(const QStringList& args, const std::function<bool(const QString&)>& enough,
+                                 int timeoutMs = 15000);
+
+// Writes `bytes` to the file `name` in `dir`; its path.
+inline QString writeTempFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(writeFileBytes(path, bytes)) << qPrintable(path);
+    return path;
+}
 
 // A program that runs beside the test (the simulator, socat, a fixture server) until stopped;
 // its output (stdout and stderr together) is collected as it comes.
@@ -82,6 +100,11 @@ public:
     // Returns false when it did not come up; output() tells why.
     bool start(Wire wire, const QStringList& extraArgs = {}, const QString& program = QStringLiteral("halvana-sim"));
     bool startTcp(const QStringList& extraArgs = {}) { return start(Wire::Tcp, extraArgs); }
+    // With a unit profile file that holds `profile`.
+    bool startWithProfile(Wire wire, const QByteArray& profile, const QStringList& extraArgs = {});
+    // Over TCP, with its service port on a pty pair of its own, whose tool end is servicePort().
+    bool startWithServicePort(const QStringList& extraArgs = {});
+    QString servicePort() const { return m_service.toolSide(); }
     bool stop() { return m_program.stop(); }
     void crash() { m_program.crash(); }
     QString output() const { return m_program.output(); }
@@ -93,7 +116,9 @@ public:
     int requestsSeen() const { return int(output().count(QStringLiteral(" <- "))); }
 
 private:
+    QTemporaryDir m_dir;
     PtyPair m_pty;
+    PtyPair m_service;
     BackgroundProgram m_program;
     QString m_address;
     QStringList m_connection;

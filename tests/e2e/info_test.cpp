@@ -1,8 +1,5 @@
 #include "e2e/e2e_support.h"
 #include "sim/unit_profile.h"
-#include "support/file_bytes.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -10,11 +7,6 @@ using namespace halvana;
 using namespace halvana::test;
 
 namespace {
-
-struct InfoCase {
-    Wire wire;
-    int map;
-};
 
 // A small unit with every kind of row: PDU, subfeeds, a panel, branches, an unknown type,
 // alarms and warnings.
@@ -44,45 +36,32 @@ QString expectedInfo(int map)
         .arg(map);
 }
 
-QString writeFile(const QTemporaryDir& dir, const QString& name, const char* text)
-{
-    EXPECT_TRUE(writeFileBytes(dir.filePath(name), text)) << qPrintable(name);
-    return dir.filePath(name);
-}
-
-class InfoAgainstSim : public ::testing::TestWithParam<InfoCase> {};
-
 } // namespace
 
-TEST_P(InfoAgainstSim, PrintsTheSystemFieldsAndTheMeterListOfTheProfile)
+TEST(InfoAgainstSim, PrintsTheSystemFieldsAndTheMeterListOfTheProfile)
 {
-    QTemporaryDir dir;
-    SimProcess sim;
-    ASSERT_TRUE(sim.start(GetParam().wire, {QStringLiteral("--profile"), writeFile(dir, QStringLiteral("unit.txt"), kProfile),
-                                            QStringLiteral("--map"), QString::number(GetParam().map),
-                                            QStringLiteral("--slave"), QStringLiteral("7")}))
-        << qPrintable(sim.output());
-    const RunResult r = runCli(sim.connection() + QStringList{QStringLiteral("--slave"), QStringLiteral("7")},
-                               QStringLiteral("info"));
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
-    EXPECT_EQ(r.out, expectedInfo(GetParam().map));
-    EXPECT_EQ(r.err, QString());
-    EXPECT_TRUE(sim.stop()) << qPrintable(sim.output());
+    for (const auto& [wire, map] : {std::pair{Wire::Tcp, 1}, std::pair{Wire::Tcp, 2}, std::pair{Wire::Rtu, 1}}) {
+        SCOPED_TRACE(wire == Wire::Tcp ? "TCP, map " + std::to_string(map) : "RTU");
+        SimProcess sim;
+        ASSERT_TRUE(sim.startWithProfile(wire, kProfile,
+                                         {QStringLiteral("--map"), QString::number(map), QStringLiteral("--slave"),
+                                          QStringLiteral("7")}))
+            << qPrintable(sim.output());
+        const RunResult r = runCli(sim.connection() + QStringList{QStringLiteral("--slave"), QStringLiteral("7")},
+                                   QStringLiteral("info"));
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+        EXPECT_EQ(r.out, expectedInfo(map));
+        EXPECT_EQ(r.err, QString());
+        EXPECT_TRUE(sim.stop()) << qPrintable(sim.output());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Wires, InfoAgainstSim,
-                         ::testing::Values(InfoCase{Wire::Tcp, 1}, InfoCase{Wire::Tcp, 2}, InfoCase{Wire::Rtu, 1}),
-                         [](const ::testing::TestParamInfo<InfoCase>& info) {
-                             return std::string(info.param.wire == Wire::Tcp ? "Tcp" : "Rtu") + "Map"
-                                 + std::to_string(info.param.map);
-                         });
 
 TEST(InfoProfile, ABadProfileLineIsNamedAndTheSimulatorDoesNotStart)
 {
     QTemporaryDir dir;
     const RunResult r = runProgram(binaryPath(QStringLiteral("halvana-sim")),
                                    {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--profile"),
-                                    writeFile(dir, QStringLiteral("bad.txt"), "meter branch count=4\nmeter pannel\n")});
+                                    writeTempFile(dir, QStringLiteral("bad.txt"), "meter branch count=4\nmeter pannel\n")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("bad.txt line 2: unknown meter kind \"pannel\""))) << qPrintable(r.err);
 

@@ -3,11 +3,9 @@
 // A unit for `halvana-cli table` runs and the means to read its printed grids.
 
 #include "e2e/e2e_support.h"
-#include "support/file_bytes.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -34,25 +32,12 @@ inline const char* const kTableProfile = "firmware 3.1.42\n"
                                          "thermal-modules 2\n";
 
 // halvana-sim with that profile, tracing every frame.
-struct ProfiledUnit {
-    bool start(Wire wire, int map, const QStringList& extraArgs = {})
-    {
-        const QString profile = dir.filePath(QStringLiteral("unit.txt"));
-        return writeFileBytes(profile, kTableProfile)
-               && sim.start(wire, QStringList{QStringLiteral("--map"), QString::number(map),
-                                              QStringLiteral("--profile"), profile, QStringLiteral("--verbose")}
-                                      + extraArgs);
-    }
-    // Everything the unit traced, once it has been stopped.
-    QString stopped()
-    {
-        sim.stop();
-        return sim.output();
-    }
-
-    QTemporaryDir dir;
-    SimProcess sim;
-};
+inline bool startTableUnit(SimProcess& sim, Wire wire, int map, const QStringList& extraArgs = {})
+{
+    return sim.startWithProfile(wire, kTableProfile,
+                                QStringList{QStringLiteral("--map"), QString::number(map), QStringLiteral("--verbose")}
+                                    + extraArgs);
+}
 
 // The lines of TSV output as cells.
 inline std::vector<QStringList> tsvRows(const QString& out)

@@ -25,16 +25,9 @@ constexpr int kServicePort = 4;
 // The unit's service port on a pseudo-terminal pair, with its Modbus TCP side beside it.
 class ServicePortJourney : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_pty.open()) << qPrintable(m_pty.error());
-        ASSERT_TRUE(m_sim.startTcp({QStringLiteral("--service"), m_pty.unitSide()})) << qPrintable(m_sim.output());
-    }
+    void SetUp() override { ASSERT_TRUE(m_sim.startWithServicePort()) << qPrintable(m_sim.output()); }
     void TearDown() override { EXPECT_TRUE(m_sim.stop()) << qPrintable(m_sim.output()); }
 
-    RunResult cli(const QStringList& args) { return runProgram(binaryPath(QStringLiteral("halvana-cli")), args); }
-
-    PtyPair m_pty;
     SimProcess m_sim;
 };
 
@@ -44,7 +37,7 @@ TEST_F(ServicePortJourney, TheConsoleLogsInWritesARegisterAndCapturesWhatTheUnit
 {
     QTemporaryDir dir;
     AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
-    SerialPortNames::remember(settings, kServicePort, m_pty.toolSide());
+    SerialPortNames::remember(settings, kServicePort, m_sim.servicePort());
     SerialTransport port(&settings);
     QtClock clock;
     RecordingMessages messages;
@@ -67,7 +60,7 @@ TEST_F(ServicePortJourney, TheConsoleLogsInWritesARegisterAndCapturesWhatTheUnit
     console.Send_SP_Command(QStringLiteral("meter write 2003 4321"));
     ASSERT_TRUE(shows("Register 2003 = 4321\n")) << qPrintable(console.console().text());
 
-    const RunResult poll = cli({QStringLiteral("--tcp"), m_sim.address(), QStringLiteral("read"), QStringLiteral("2003")});
+    const RunResult poll = runCli({QStringLiteral("--tcp"), m_sim.address(), QStringLiteral("read"), QStringLiteral("2003")});
     EXPECT_EQ(poll.out, QStringLiteral("2003\t4321\n")) << qPrintable(poll.err);
 
     ASSERT_TRUE(capture.stop());
@@ -80,7 +73,7 @@ TEST_F(ServicePortJourney, TheConsoleLogsInWritesARegisterAndCapturesWhatTheUnit
 
 TEST_F(ServicePortJourney, TheCliSendsLinesAndPrintsTheAnswerMasked)
 {
-    const RunResult r = cli({QStringLiteral("service"), QStringLiteral("--service"), m_pty.toolSide(), QString(),
+    const RunResult r = runCli({QStringLiteral("service"), QStringLiteral("--service"), m_sim.servicePort(), QString(),
                              QStringLiteral("marten"), QStringLiteral("meter write 2003 7"), QStringLiteral("bogus")});
     EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.out.contains(QStringLiteral("Password: ******\n"))) << qPrintable(r.out);
@@ -93,9 +86,7 @@ TEST(SilentServicePort, TheCliFailsWhenTheUnitNeverAnswers)
 {
     PtyPair pty;
     ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
-    const RunResult r = runProgram(binaryPath(QStringLiteral("halvana-cli")),
-                                   {QStringLiteral("service"), QStringLiteral("--service"), pty.toolSide(),
-                                    QStringLiteral("help")});
+    const RunResult r = runCli({QStringLiteral("service"), QStringLiteral("--service"), pty.toolSide(), QStringLiteral("help")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("did not answer on ") + pty.toolSide())) << qPrintable(r.err);
 }

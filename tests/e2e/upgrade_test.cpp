@@ -20,18 +20,14 @@ protected:
     bool startSim(const QString& faults = QString(), bool logIn = true)
     {
         m_sim = std::make_unique<SimProcess>();
-        m_pty = std::make_unique<PtyPair>();
-        if (!m_pty->open())
-            return false;
-        QStringList args{QStringLiteral("--service"), m_pty->unitSide(), QStringLiteral("--upgrade-dir"), m_dir.path()};
+        QStringList args{QStringLiteral("--upgrade-dir"), m_dir.path()};
         if (!faults.isEmpty())
             args << QStringLiteral("--upgrade-faults") << faults;
-        if (!m_sim->startTcp(args))
-            return false;
-        return !logIn || cli({QStringLiteral("service"), QStringLiteral("--service"), m_pty->toolSide(), QString(),
-                              QStringLiteral("marten")})
-                                 .exitCode
-                             == 0;
+        return m_sim->startWithServicePort(args)
+               && (!logIn || runCli({QStringLiteral("service"), QStringLiteral("--service"), m_sim->servicePort(),
+                                     QString(), QStringLiteral("marten")})
+                                     .exitCode
+                                 == 0);
     }
     void TearDown() override
     {
@@ -39,19 +35,14 @@ protected:
             EXPECT_TRUE(m_sim->stop()) << qPrintable(m_sim->output());
     }
 
-    RunResult cli(const QStringList& args) { return runProgram(binaryPath(QStringLiteral("halvana-cli")), args); }
     RunResult upgrade(const QString& board, const QByteArray& image)
     {
-        const QString path = m_dir.filePath(QStringLiteral("image.bin"));
-        if (!writeFileBytes(path, image))
-            return {};
-        return cli({QStringLiteral("upgrade"), path, QStringLiteral("--service"), m_pty->toolSide(),
-                    QStringLiteral("--board"), board});
+        return runCli({QStringLiteral("upgrade"), writeTempFile(m_dir, QStringLiteral("image.bin"), image),
+                       QStringLiteral("--service"), m_sim->servicePort(), QStringLiteral("--board"), board});
     }
     QByteArray received(const QString& board) { return fileBytes(m_dir.filePath(board + QStringLiteral(".bin"))); }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<PtyPair> m_pty;
     std::unique_ptr<SimProcess> m_sim;
     const QByteArray m_image = QByteArray(900, 'u') + QByteArray("\x00\x1A\xFF", 3);
 };
