@@ -106,9 +106,7 @@ TEST(CliArguments, TheStoredConnectionFillsWhatTheOptionsLeaveOpen)
         }
         EXPECT_EQ(target->tcp, c.tcp);
         EXPECT_EQ(target->endpoint, QString::fromLatin1(c.endpoint));
-        if (!c.tcp) {
-            EXPECT_EQ(target->baud, c.baud);
-        }
+        EXPECT_EQ(target->baud, c.tcp ? target->baud : c.baud);
         EXPECT_EQ(target->slaveId, c.slave);
     }
 }
@@ -165,10 +163,7 @@ TEST(RegisterArguments, NumbersAreDecimalOrHexAndEveryRegisterHasAWireAddress)
         }
     }
 
-    QStringList tooMany{QStringLiteral("1")};
-    for (int i = 0; i < 124; ++i)
-        tooMany << QStringLiteral("0");
     QString problem;
-    EXPECT_FALSE(RegisterArguments::forWrite(tooMany, &problem));
+    EXPECT_FALSE(RegisterArguments::forWrite(QStringList{QStringLiteral("1")} + QStringList(124, QStringLiteral("0")), &problem));
     EXPECT_TRUE(problem.contains(QStringLiteral("at most 123 values")));
 }

@@ -11,11 +11,10 @@ using namespace halvana;
 TEST(SerialPortNames, NumberMeansTheNthPortUnlessANameIsRemembered)
 {
     const QStringList found = {QStringLiteral("ttyS0"), QStringLiteral("ttyS1"), QStringLiteral("ttyUSB0")};
-    EXPECT_EQ(SerialPortNames::resolve(1, QString(), found), QStringLiteral("ttyS0"));
-    EXPECT_EQ(SerialPortNames::resolve(3, QString(), found), QStringLiteral("ttyUSB0"));
-    EXPECT_EQ(SerialPortNames::resolve(4, QString(), found), QString());
-    EXPECT_EQ(SerialPortNames::resolve(0, QString(), found), QString());
-    EXPECT_EQ(SerialPortNames::resolve(3, QStringLiteral("/dev/pts/5"), found), QStringLiteral("/dev/pts/5"));
+    for (const auto& [number, remembered, name] : {std::tuple{1, "", "ttyS0"}, std::tuple{3, "", "ttyUSB0"},
+                                                   std::tuple{4, "", ""}, std::tuple{0, "", ""},
+                                                   std::tuple{3, "/dev/pts/5", "/dev/pts/5"}})
+        EXPECT_EQ(SerialPortNames::resolve(number, QLatin1String(remembered), found), QLatin1String(name)) << number;
 }
 
 TEST(SerialPortNames, RememberedNameIsKeptPerNumberInTheStore)

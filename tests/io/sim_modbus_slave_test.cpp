@@ -73,16 +73,13 @@ TEST(ModbusSlave, WritesAllRegistersOrNone)
 TEST(ModbusSlave, RebootCommandSilencesTheUnitOnlyForValueOne)
 {
     SmallUnit small;
-    ModbusSlave& slave = small.slave;
-    SimulatedUnit& unit = small.unit;
     // 858 holds 1 from the start: only a write of 1 counts, not the value already there.
-    EXPECT_EQ(slave.reply(hex("1003590001020000")).toHex(), QByteArray("1003590001"));
-    EXPECT_FALSE(unit.isRebooting());
-    EXPECT_EQ(slave.reply(hex("1003590001020100")).toHex(), QByteArray("1003590001"));
-    EXPECT_FALSE(unit.isRebooting());
-    EXPECT_EQ(slave.reply(hex("1003590001020001")).toHex(), QByteArray("1003590001"));
-    EXPECT_TRUE(unit.isRebooting());
-    EXPECT_EQ(unit.image().value(858), 0);
+    for (const auto& [request, rebooting] : {std::pair{"1003590001020000", false}, std::pair{"1003590001020100", false},
+                                             std::pair{"1003590001020001", true}}) {
+        EXPECT_EQ(small.slave.reply(hex(request)).toHex(), QByteArray("1003590001"));
+        EXPECT_EQ(small.unit.isRebooting(), rebooting) << request;
+    }
+    EXPECT_EQ(small.unit.image().value(858), 0);
 }
 
 TEST(SimulatedMeters, ReadingsMoveAndEnergyRunsUp)

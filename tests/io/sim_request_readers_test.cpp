@@ -32,35 +32,28 @@ TEST(RtuRequestReader, FindsFrameEndsByFunctionCode)
     }
 }
 
-TEST(RtuRequestReader, AfterABadFrameWaitsForSilence)
+// Each case feeds the reader pieces of a stream (an empty piece: the line falls silent) and sees
+// what it hands on after each; in the end it has dropped one frame and holds nothing.
+TEST(RtuRequestReader, DropsWhatIsNotAFrameAndJudgesTheRestAtSilence)
 {
-    RtuRequestReader reader;
+    const QByteArray good = rtu("010300000001");
     QByteArray bad = rtu("010300000005");
     bad[3] = char(bad[3] ^ 0x10);
-    EXPECT_TRUE(reader.feed(bad + rtu("010300000001")).isEmpty());
-    EXPECT_TRUE(reader.feed(rtu("010300000001")).isEmpty());
-    EXPECT_EQ(reader.droppedFrames(), 1);
-    EXPECT_TRUE(reader.silence().isEmpty());
-    EXPECT_EQ(reader.feed(rtu("010300000001")), QList<QByteArray>{rtu("010300000001")});
-}
-
-TEST(RtuRequestReader, OtherFunctionsAreJudgedWhenTheLineFallsSilent)
-{
-    RtuRequestReader reader;
-    // The link's wake-up text after a time-out is noise to a slave.
-    EXPECT_TRUE(reader.feed("\r\n\r\nconfig\r\n").isEmpty());
-    EXPECT_TRUE(reader.silence().isEmpty());
-    EXPECT_EQ(reader.droppedFrames(), 1);
-    EXPECT_TRUE(reader.feed(rtu("01060000002A")).isEmpty());
-    EXPECT_EQ(reader.silence(), rtu("01060000002A"));
-}
-
-TEST(RtuRequestReader, EndlessNoiseIsDropped)
-{
-    RtuRequestReader reader;
-    reader.feed(QByteArray(300, char(0x07)));
-    EXPECT_TRUE(reader.isEmpty());
-    EXPECT_EQ(reader.droppedFrames(), 1);
+    const std::vector<std::vector<std::pair<QByteArray, QByteArray>>> cases = {
+        // After a bad frame it waits for silence.
+        {{bad + good, ""}, {good, ""}, {"", ""}, {good, good}},
+        // The link's wake-up text after a time-out is noise; other functions are judged at silence.
+        {{"\r\n\r\nconfig\r\n", ""}, {"", ""}, {rtu("01060000002A"), ""}, {"", rtu("01060000002A")}},
+        {{QByteArray(300, char(0x07)), ""}},
+    };
+    for (const auto& steps : cases) {
+        SCOPED_TRACE(steps[0].first.left(6).toHex().toStdString());
+        RtuRequestReader reader;
+        for (const auto& [fed, handedOn] : steps)
+            EXPECT_EQ(fed.isEmpty() ? reader.silence() : reader.feed(fed).join(), handedOn) << fed.toHex().constData();
+        EXPECT_EQ(reader.droppedFrames(), 1);
+        EXPECT_TRUE(reader.isEmpty());
+    }
 }
 
 TEST(TcpRequestReader, AssemblesByTheLengthField)
