@@ -18,11 +18,6 @@ struct FaultCase {
     bool fast = false; // halvana-cli --fast
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os)
-{
-    *os << c.name << " " << c.faults;
-}
-
 // `halvana-cli table` against a unit that corrupts, splits, delays, loses and refuses replies,
 // over a range of seeds: every run prints what a clean run prints, or gives up with status 1
 // and prints no grid at all. A grid with holes or values from the wrong request is a fault. A
@@ -72,8 +67,7 @@ TEST_P(TableUnderFaults, EveryRunPrintsTheCleanGridOrFails)
     const std::vector<QStringList> want = tsvRows(clean.out);
     int completed = 0;
     for (int seed = 1; seed <= c.seeds; ++seed) {
-        const RunResult run = table({QStringLiteral("--faults"), QLatin1String(c.faults), QStringLiteral("--seed"),
-                                     QString::number(seed)});
+        const RunResult run = table({"--faults", QLatin1String(c.faults), "--seed", QString::number(seed)});
         SCOPED_TRACE("seed " + std::to_string(seed) + ": " + run.err.toStdString());
         if (run.exitCode == 1) {
             EXPECT_EQ(run.out, QString());

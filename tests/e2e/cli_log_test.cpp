@@ -24,28 +24,28 @@ QStringList lines(const QString& path)
 TEST(CliLog, WritesATimedRowPerReadingUntilCtrlC)
 {
     const struct {
-        QStringList args;
+        const char* args;
         int rows;
-        const char* heading;
         int columns; // cells of each row
         bool moving; // the first value changes between rows
         bool raw;    // every value a register's 0..65535
+        const char* heading;
     } cases[] = {
-        {{"--table", "1", "--rows", "2111,2112", "--meters", "1", "--meters", "2"}, 4,
-         "Time,B1: Current (A),B2: Current (A),B1: Voltage (V),B2: Voltage (V)", 5, true, false},
-        {{"--reg", "2111,2112", "--reg", "40163", "--interval", "0.2"}, 3, "Time,2111,2112,40163", 4, false, true},
-        {{"--table", "10"}, 1, "Time,Slot 1: Sensor 1 Temperature (deg C),Slot 2: Sensor 1 Temperature (deg C),", 451,
-         false, false},
+        {"--table 1 --rows 2111,2112 --meters 1 --meters 2", 4, 5, true, false,
+         "Time,B1: Current (A),B2: Current (A),B1: Voltage (V),B2: Voltage (V)"},
+        {"--reg 2111,2112 --reg 40163 --interval 0.2", 3, 4, false, true, "Time,2111,2112,40163"},
+        {"--table 10", 1, 451, false, false,
+         "Time,Slot 1: Sensor 1 Temperature (deg C),Slot 2: Sensor 1 Temperature (deg C),"},
     };
     SimProcess sim;
     ASSERT_TRUE(sim.startTcp()) << qPrintable(sim.output());
     for (const auto& c : cases) {
-        SCOPED_TRACE(qPrintable(c.args.join(' ')));
+        SCOPED_TRACE(c.args);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Log_001.csv"));
-        const RunResult run = runCliUntilInterrupted(
-            sim.connection() + QStringList{QStringLiteral("log")} + c.args + QStringList{QStringLiteral("--out"), path},
-            [&](const QString&) { return lines(path).size() >= c.rows + 2; });
+        const RunResult run = runCliUntilInterrupted(sim.connection()
+                                                         + words(QStringLiteral("log --out %1 %2").arg(path, c.args)),
+                                                     [&](const QString&) { return lines(path).size() >= c.rows + 2; });
         EXPECT_TRUE(run.finished && run.exitCode == 0) << qPrintable(run.err);
         const QStringList log = lines(path);
         ASSERT_GE(log.size(), c.rows + 2);

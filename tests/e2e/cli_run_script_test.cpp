@@ -20,7 +20,8 @@ TEST_P(RunScriptAgainstSim, TellsEachLineAndFailsOnAnyUnwrittenLine)
     ASSERT_TRUE(sim.start(GetParam())) << qPrintable(sim.output());
     QTemporaryDir dir;
     const QString script = writeTempFile(
-        dir, QStringLiteral("s.txt"), "meter write 2O07 5\r\nmeter write 2004 5\rmeter   write 2007  1001.5\nmeter save");
+        dir, QStringLiteral("s.txt"),
+        "meter write 2O07 5\r\nmeter write 2004 5\rmeter   write 2007  1001.5\nmeter save");
     const RunResult run = runCli(sim.connection(), QStringLiteral("run-script ") + script);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, QStringLiteral("1\tskipped: register \"2O07\" is not a number: \"meter write 2O07 5\"\n"
@@ -36,9 +37,7 @@ INSTANTIATE_TEST_SUITE_P(Wires, RunScriptAgainstSim, ::testing::Values(Wire::Tcp
 TEST(RunScriptUnderFaults, EveryLineCalledWrittenIsInTheUnit)
 {
     SimProcess sim;
-    ASSERT_TRUE(sim.startTcp({QStringLiteral("--faults"), QStringLiteral("drop=0.25"), QStringLiteral("--seed"),
-                              QStringLiteral("3")}))
-        << qPrintable(sim.output());
+    ASSERT_TRUE(sim.startTcp(words("--faults drop=0.25 --seed 3"))) << qPrintable(sim.output());
     QByteArray text;
     for (int k = 0; k < 6; ++k)
         text += QByteArray("meter write ") + QByteArray::number(2007 + 150 * k) + ' ' + QByteArray::number(1100 + k) + "\r\n";
@@ -71,9 +70,11 @@ TEST(RunScriptViaTerminal, TheServiceConsoleWritesTheRegisters)
     SimProcess sim;
     ASSERT_TRUE(sim.startWithServicePort()) << qPrintable(sim.output());
     QTemporaryDir dir;
-    const QString script = writeTempFile(dir, QStringLiteral("s.txt"),
-                                         "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\nmeter save\r\n");
-    const RunResult run = runCli({}, QStringLiteral("run-script %1 --terminal --service %2").arg(script, sim.servicePort()));
+    const QString script = writeTempFile(
+        dir, QStringLiteral("s.txt"),
+        "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\nmeter save\r\n");
+    const RunResult run = runCli(
+        {}, QStringLiteral("run-script %1 --terminal --service %2").arg(script, sim.servicePort()));
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, QStringLiteral("1\tsent\n2\tsent\n3\tsent\n4\tsent\n5\tsent\nScript sent: 5 lines\n"));
     EXPECT_EQ(runCli(sim.connection(), QStringLiteral("read 2007")).out, QStringLiteral("2007\t1234\n"));

@@ -58,9 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Wires, SetAgainstSim, ::testing::Values(Wire::Tcp, Wire
 TEST(SilentUnit, WriteWithoutAReplyFails)
 {
     SimProcess sim;
-    ASSERT_TRUE(sim.start(Wire::Rtu, {QStringLiteral("--set"), QStringLiteral("65101=0"), QStringLiteral("--faults"),
-                                      QStringLiteral("drop=1")}))
-        << qPrintable(sim.output());
+    ASSERT_TRUE(sim.start(Wire::Rtu, words("--set 65101=0 --faults drop=1"))) << qPrintable(sim.output());
     const RunResult r = runCli(sim.connection(), QStringLiteral("write 65101 7"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, QString());
@@ -74,8 +72,8 @@ TEST(SetUnderFaults, NoWriteIsReportedDoneThatTheUnitDidNotApply)
     int done = 0;
     for (int seed = 1; seed <= 8; ++seed) {
         SimProcess sim;
-        ASSERT_TRUE(sim.start(Wire::Tcp, {QStringLiteral("--faults"), QStringLiteral("drop=0.02,corrupt=0.05,exception=0.02"),
-                                          QStringLiteral("--seed"), QString::number(seed)}));
+        ASSERT_TRUE(sim.start(Wire::Tcp, words("--faults drop=0.02,corrupt=0.05,exception=0.02 --seed ")
+                                             << QString::number(seed)));
         const QString value = QString::number(300 + seed);
         const RunResult r = runCli(sim.connection(), QStringLiteral("set 9 64003 1 ") + value);
         EXPECT_TRUE(sim.stop());

@@ -33,17 +33,13 @@ class CliWatch : public ::testing::TestWithParam<Wire> {};
 TEST_P(CliWatch, CountsTheFaultsTheUnitInjected)
 {
     SimProcess sim;
-    ASSERT_TRUE(
-        sim.start(GetParam(), {QStringLiteral("--faults"), QStringLiteral("drop=0.05,corrupt=0.05,exception=0.05"),
-                               QStringLiteral("--seed"), QStringLiteral("3")}))
+    ASSERT_TRUE(sim.start(GetParam(), words("--faults drop=0.05,corrupt=0.05,exception=0.05 --seed 3")))
         << qPrintable(sim.output());
-    const RunResult run = runCliUntilInterrupted(
-        sim.connection() + QStringList{QStringLiteral("watch"), QStringLiteral("--interval"), QStringLiteral("1")},
-        [](const QString& text) {
-            const LinkTotals t = lastTotals(text);
-            return t.timeouts >= 1 && t.rejected >= 1;
-        },
-        40000);
+    const auto enough = [](const QString& text) {
+        const LinkTotals t = lastTotals(text);
+        return t.timeouts >= 1 && t.rejected >= 1;
+    };
+    const RunResult run = runCliUntilInterrupted(sim.connection() + words("watch --interval 1"), enough, 40000);
     EXPECT_TRUE(run.finished && run.exitCode == 0) << qPrintable(run.out + run.err);
     const QString& out = run.out;
     const LinkTotals cli = lastTotals(out);

@@ -20,8 +20,7 @@ class DowngradeAgainstSim : public ::testing::TestWithParam<Wire> {
 protected:
     void run(const QStringList& simArgs)
     {
-        ASSERT_TRUE(m_sim.start(GetParam(), simArgs + QStringList{QStringLiteral("--verbose"),
-                                                                  QStringLiteral("--reboot-ms"), QStringLiteral("300")}))
+        ASSERT_TRUE(m_sim.start(GetParam(), simArgs + words("--verbose --reboot-ms 300")))
             << qPrintable(m_sim.output());
         const bool tcp = GetParam() == Wire::Tcp;
         LinkSettings settings;
@@ -78,7 +77,7 @@ TEST_P(DowngradeAgainstSim, TheAcknowledgedWriteOf2To856RebootsTheUnit)
 
 TEST_P(DowngradeAgainstSim, AnUnansweredWriteSaysSoAndNothingReboots)
 {
-    run({QStringLiteral("--faults"), QStringLiteral("drop=1")});
+    run(words("--faults drop=1"));
     EXPECT_FALSE(*m_outcome);
     ASSERT_EQ(m_status.size(), 2);
     EXPECT_TRUE(m_status[1].startsWith(QStringLiteral("The downgrade failed"))) << qPrintable(m_status[1]);

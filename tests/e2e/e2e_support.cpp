@@ -125,17 +125,15 @@ bool BackgroundProgram::stop()
     return endedWell(*m_process);
 }
 
-bool PtyPair::open()
+bool PtyPair::open(const QString& farEnd)
 {
     static const QRegularExpression ready(
-        QStringLiteral("PTY is (/dev/\\S+)\\s.*PTY is (/dev/\\S+)\\s.*starting data transfer loop"),
+        QStringLiteral("PTY is (/dev/\\S+)\\s.*?(?:PTY is (/dev/\\S+)\\s.*?)?starting data transfer loop"),
         QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch match = m_socat.start(
-        QStringLiteral("socat"), {QStringLiteral("-d"), QStringLiteral("-d"), QStringLiteral("pty,raw,echo=0"),
-                                  QStringLiteral("pty,raw,echo=0")},
-        ready);
+    const QRegularExpressionMatch match = m_socat.start(QStringLiteral("socat"),
+                                                        {"-d", "-d", QStringLiteral("pty,raw,echo=0"), farEnd}, ready);
     m_unitSide = match.captured(1);
-    m_toolSide = match.captured(2);
+    m_toolSide = match.captured(2).isEmpty() ? m_unitSide : match.captured(2);
     return match.hasMatch();
 }
 

@@ -38,6 +38,12 @@ struct RunResult {
 RunResult runProgram(const QString& program, const QStringList& args, int timeoutMs = 20000,
                      const std::function<void()>& whileRunning = {});
 
+// "--faults drop=1 --seed 3" as arguments.
+inline QStringList words(const QString& text)
+{
+    return text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 // halvana-cli with the connection options and a command line such as "read 5001 4".
 RunResult runCli(const QStringList& connection, const QString& command);
 // halvana-cli with exactly these arguments.
@@ -81,8 +87,10 @@ private:
 // A pseudo-terminal pair made by socat: bytes written at one end come out at the other at once.
 class PtyPair {
 public:
-    // False (with the reason in error()) when socat could not make the pair.
-    bool open();
+    // False (with the reason in error()) when socat could not make the pair. `farEnd` is socat's
+    // other address: a second pty, or a program (SYSTEM:...) served by the one pty, toolSide().
+    bool open(const QString& farEnd = QStringLiteral("pty,raw,echo=0"));
+    void close() { m_socat.stop(); }
     QString unitSide() const { return m_unitSide; }
     QString toolSide() const { return m_toolSide; }
     QString error() const { return m_socat.output(); }

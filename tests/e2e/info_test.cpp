@@ -43,12 +43,9 @@ TEST(InfoAgainstSim, PrintsTheSystemFieldsAndTheMeterListOfTheProfile)
     for (const auto& [wire, map] : {std::pair{Wire::Tcp, 1}, std::pair{Wire::Tcp, 2}, std::pair{Wire::Rtu, 1}}) {
         SCOPED_TRACE(wire == Wire::Tcp ? "TCP, map " + std::to_string(map) : "RTU");
         SimProcess sim;
-        ASSERT_TRUE(sim.startWithProfile(wire, kProfile,
-                                         {QStringLiteral("--map"), QString::number(map), QStringLiteral("--slave"),
-                                          QStringLiteral("7")}))
+        ASSERT_TRUE(sim.startWithProfile(wire, kProfile, words("--slave 7 --map ") << QString::number(map)))
             << qPrintable(sim.output());
-        const RunResult r = runCli(sim.connection() + QStringList{QStringLiteral("--slave"), QStringLiteral("7")},
-                                   QStringLiteral("info"));
+        const RunResult r = runCli(sim.connection(), QStringLiteral("--slave 7 info"));
         EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
         EXPECT_EQ(r.out, expectedInfo(map));
         EXPECT_EQ(r.err, QString());
@@ -59,9 +56,10 @@ TEST(InfoAgainstSim, PrintsTheSystemFieldsAndTheMeterListOfTheProfile)
 TEST(InfoProfile, ABadProfileLineIsNamedAndTheSimulatorDoesNotStart)
 {
     QTemporaryDir dir;
-    const RunResult r = runProgram(binaryPath(QStringLiteral("halvana-sim")),
-                                   {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--profile"),
-                                    writeTempFile(dir, QStringLiteral("bad.txt"), "meter branch count=4\nmeter pannel\n")});
+    const RunResult r = runProgram(
+        binaryPath(QStringLiteral("halvana-sim")),
+        {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--profile"),
+         writeTempFile(dir, QStringLiteral("bad.txt"), "meter branch count=4\nmeter pannel\n")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("bad.txt line 2: unknown meter kind \"pannel\""))) << qPrintable(r.err);
 

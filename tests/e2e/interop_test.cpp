@@ -59,19 +59,15 @@ protected:
     void SetUp() override
     {
         // Registers above the unit's register map, so that the test alone decides which exist.
-        const QStringList image = {QStringLiteral("--set"), QStringLiteral("65001=11,22,33,65535"),
-                                   QStringLiteral("--set"), QStringLiteral("65101=0,0,0")};
-        ASSERT_TRUE(m_sim.start(GetParam(), image)) << qPrintable(m_sim.output());
+        ASSERT_TRUE(m_sim.start(GetParam(), words("--set 65001=11,22,33,65535 --set 65101=0,0,0")))
+            << qPrintable(m_sim.output());
         if (GetParam() == Wire::Tcp) {
             const int colon = int(m_sim.address().lastIndexOf(QLatin1Char(':')));
-            m_connection = {QStringLiteral("-m"), QStringLiteral("tcp"), QStringLiteral("-p"),
-                            m_sim.address().mid(colon + 1)};
+            m_connection = words("-m tcp -p ") << m_sim.address().mid(colon + 1);
             m_target = m_sim.address().left(colon);
         } else {
             // mbpoll's serial default is even parity; the unit's line is 8N1.
-            m_connection = {QStringLiteral("-m"), QStringLiteral("rtu"), QStringLiteral("-b"), QStringLiteral("115200"),
-                            QStringLiteral("-P"), QStringLiteral("none"), QStringLiteral("-d"), QStringLiteral("8"),
-                            QStringLiteral("-s"), QStringLiteral("1")};
+            m_connection = words("-m rtu -b 115200 -P none -d 8 -s 1");
             m_target = m_sim.address();
         }
     }
@@ -80,13 +76,10 @@ protected:
     // mbpoll numbers registers from 1 (-r), as the unit's documents do.
     RunResult mbpoll(int firstRegister, int count, const QStringList& values = {})
     {
-        QStringList args = m_connection;
-        args << QStringLiteral("-a") << QStringLiteral("1") << QStringLiteral("-r") << QString::number(firstRegister)
-             << QStringLiteral("-1");
-        if (values.isEmpty())
-            args << QStringLiteral("-c") << QString::number(count);
-        args << m_target << values;
-        return runProgram(QStringLiteral("mbpoll"), args);
+        const QStringList what = values.isEmpty() ? QStringList{"-c", QString::number(count)} : QStringList();
+        return runProgram(QStringLiteral("mbpoll"), m_connection + words("-a 1 -1 -r ")
+                                                        << QString::number(firstRegister) << what << m_target
+                                                        << values);
     }
 
     // "[65001]: \t11" lines, as "65001=11".

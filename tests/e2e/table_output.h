@@ -34,9 +34,7 @@ inline const char* const kTableProfile = "firmware 3.1.42\n"
 // halvana-sim with that profile, tracing every frame.
 inline bool startTableUnit(SimProcess& sim, Wire wire, int map, const QStringList& extraArgs = {})
 {
-    return sim.startWithProfile(wire, kTableProfile,
-                                QStringList{QStringLiteral("--map"), QString::number(map), QStringLiteral("--verbose")}
-                                    + extraArgs);
+    return sim.startWithProfile(wire, kTableProfile, words("--verbose --map ") << QString::number(map) << extraArgs);
 }
 
 // The lines of TSV output as cells.

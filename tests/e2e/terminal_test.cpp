@@ -33,7 +33,7 @@ protected:
 
 } // namespace
 
-TEST_F(ServicePortJourney, TheConsoleLogsInWritesARegisterAndCapturesWhatTheUnitSent)
+TEST_F(ServicePortJourney, TheConsoleLogsInAndCapturesWhatTheUnitSentMasked)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
@@ -57,12 +57,6 @@ TEST_F(ServicePortJourney, TheConsoleLogsInWritesARegisterAndCapturesWhatTheUnit
     ASSERT_TRUE(shows("Password: ")) << qPrintable(messages.all() + console.console().text());
     console.Send_SP_Command(QStringLiteral("plover"));
     ASSERT_TRUE(shows("HALVANA> ")) << qPrintable(console.console().text());
-    console.Send_SP_Command(QStringLiteral("meter write 2003 4321"));
-    ASSERT_TRUE(shows("Register 2003 = 4321\n")) << qPrintable(console.console().text());
-
-    const RunResult poll = runCli({QStringLiteral("--tcp"), m_sim.address(), QStringLiteral("read"), QStringLiteral("2003")});
-    EXPECT_EQ(poll.out, QStringLiteral("2003\t4321\n")) << qPrintable(poll.err);
-
     ASSERT_TRUE(capture.stop());
     EXPECT_EQ(capture.fileName(), QStringLiteral("Download_001.txt"));
     EXPECT_TRUE(sent.contains("plover")) << "the unit echoes the password";
@@ -74,7 +68,8 @@ TEST_F(ServicePortJourney, TheConsoleLogsInWritesARegisterAndCapturesWhatTheUnit
 TEST_F(ServicePortJourney, TheCliSendsLinesAndPrintsTheAnswerMasked)
 {
     const RunResult r = runCli({QStringLiteral("service"), QStringLiteral("--service"), m_sim.servicePort(), QString(),
-                             QStringLiteral("marten"), QStringLiteral("meter write 2003 7"), QStringLiteral("bogus")});
+                                QStringLiteral("marten"), QStringLiteral("meter write 2003 7"),
+                                QStringLiteral("bogus")});
     EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.out.contains(QStringLiteral("Password: ******\n"))) << qPrintable(r.out);
     EXPECT_TRUE(r.out.contains(QStringLiteral("Register 2003 = 7\n"))) << qPrintable(r.out);
@@ -86,7 +81,8 @@ TEST(SilentServicePort, TheCliFailsWhenTheUnitNeverAnswers)
 {
     PtyPair pty;
     ASSERT_TRUE(pty.open()) << qPrintable(pty.error());
-    const RunResult r = runCli({QStringLiteral("service"), QStringLiteral("--service"), pty.toolSide(), QStringLiteral("help")});
+    const RunResult r = runCli(
+        {QStringLiteral("service"), QStringLiteral("--service"), pty.toolSide(), QStringLiteral("help")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("did not answer on ") + pty.toolSide())) << qPrintable(r.err);
 }

@@ -20,14 +20,15 @@ protected:
     bool startSim(const QString& faults = QString(), bool logIn = true)
     {
         m_sim = std::make_unique<SimProcess>();
-        QStringList args{QStringLiteral("--upgrade-dir"), m_dir.path()};
+        QStringList args{"--upgrade-dir", m_dir.path()};
         if (!faults.isEmpty())
-            args << QStringLiteral("--upgrade-faults") << faults;
+            args << "--upgrade-faults" << faults;
         return m_sim->startWithServicePort(args)
-               && (!logIn || runCli({QStringLiteral("service"), QStringLiteral("--service"), m_sim->servicePort(),
-                                     QString(), QStringLiteral("marten")})
-                                     .exitCode
-                                 == 0);
+               && (!logIn
+                   || runCli({QStringLiteral("service"), QStringLiteral("--service"), m_sim->servicePort(), QString(),
+                              QStringLiteral("marten")})
+                              .exitCode
+                          == 0);
     }
     void TearDown() override
     {

@@ -20,8 +20,6 @@ using namespace halvana::test;
 // terminal's modes as it exits and flush its last ACK away.
 TEST(XmodemInterop, RxReceivesTheImagePaddedToAWholeBlock)
 {
-    static const QRegularExpression ready(QStringLiteral("PTY is (/dev/\\S+)\\s.*starting data transfer loop"),
-                                          QRegularExpression::DotMatchesEverythingOption);
     for (const int size : {1, 128, 129, 300 * 1024 + 77}) {
         SCOPED_TRACE(size);
         QTemporaryDir dir;
@@ -31,26 +29,22 @@ TEST(XmodemInterop, RxReceivesTheImagePaddedToAWholeBlock)
             c = char(generator.bounded(256));
 
         // rx takes only a relative name.
-        BackgroundProgram rx;
-        const QRegularExpressionMatch pty = rx.start(
-            QStringLiteral("socat"),
-            {QStringLiteral("-d"), QStringLiteral("-d"), QStringLiteral("pty,raw,echo=0"),
-             QStringLiteral("SYSTEM:cd '%1' && exec rx -c -b -q image.bin").arg(dir.path())},
-            ready);
-        ASSERT_TRUE(pty.hasMatch()) << qPrintable(rx.output());
+        PtyPair rx;
+        ASSERT_TRUE(rx.open(QStringLiteral("SYSTEM:cd '%1' && exec rx -c -b -q image.bin").arg(dir.path())))
+            << qPrintable(rx.error());
         SerialTransport port;
-        port.setEndpoint(pty.captured(1));
+        port.setEndpoint(rx.toolSide());
         port.setBaudRate(9600);
         ASSERT_TRUE(port.open()) << qPrintable(port.errorString());
 
         QtClock clock;
         XmodemSender sender(clock);
         sender.start(port, image);
-        ASSERT_TRUE(waitUntil([&] { return !sender.isRunning(); }, 30000)) << qPrintable(rx.output());
-        EXPECT_EQ(sender.status(), upgrade_status::kSucceeded) << qPrintable(rx.output());
+        ASSERT_TRUE(waitUntil([&] { return !sender.isRunning(); }, 30000)) << qPrintable(rx.error());
+        EXPECT_EQ(sender.status(), upgrade_status::kSucceeded) << qPrintable(rx.error());
         EXPECT_EQ(sender.blocksAcknowledged(), xmodem::blockCount(size));
         port.close();
-        rx.stop();
+        rx.close();
 
         QByteArray expected = image;
         expected.append((xmodem::kDataSize - size % xmodem::kDataSize) % xmodem::kDataSize, xmodem::kPad);

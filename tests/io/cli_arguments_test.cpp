@@ -164,6 +164,7 @@ TEST(RegisterArguments, NumbersAreDecimalOrHexAndEveryRegisterHasAWireAddress)
     }
 
     QString problem;
-    EXPECT_FALSE(RegisterArguments::forWrite(QStringList{QStringLiteral("1")} + QStringList(124, QStringLiteral("0")), &problem));
+    EXPECT_FALSE(RegisterArguments::forWrite(QStringList{QStringLiteral("1")} + QStringList(124, QStringLiteral("0")),
+                                             &problem));
     EXPECT_TRUE(problem.contains(QStringLiteral("at most 123 values")));
 }

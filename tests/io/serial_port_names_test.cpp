@@ -11,9 +11,9 @@ using namespace halvana;
 TEST(SerialPortNames, NumberMeansTheNthPortUnlessANameIsRemembered)
 {
     const QStringList found = {QStringLiteral("ttyS0"), QStringLiteral("ttyS1"), QStringLiteral("ttyUSB0")};
-    for (const auto& [number, remembered, name] : {std::tuple{1, "", "ttyS0"}, std::tuple{3, "", "ttyUSB0"},
-                                                   std::tuple{4, "", ""}, std::tuple{0, "", ""},
-                                                   std::tuple{3, "/dev/pts/5", "/dev/pts/5"}})
+    for (const auto& [number, remembered, name] :
+         {std::tuple{1, "", "ttyS0"}, std::tuple{3, "", "ttyUSB0"}, std::tuple{4, "", ""}, std::tuple{0, "", ""},
+          std::tuple{3, "/dev/pts/5", "/dev/pts/5"}})
         EXPECT_EQ(SerialPortNames::resolve(number, QLatin1String(remembered), found), QLatin1String(name)) << number;
 }
 
