@@ -26,6 +26,18 @@ bool endedWell(const QProcess& process)
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
+// How `process` ended, killed first unless it had `finished`; `out` is what it printed before.
+RunResult outcome(QProcess& process, bool finished, const QString& out = QString())
+{
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return {finished, process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            out + QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
 } // namespace
 
 QString binaryPath(const QString& name)
@@ -39,26 +51,17 @@ RunResult runProgram(const QString& program, const QStringList& args, int timeou
     QProcess process;
     process.setProcessEnvironment(childEnvironment());
     process.start(program, args);
-    RunResult result;
-    result.finished = waitUntil([&] {
+    const bool finished = waitUntil([&] {
         if (whileRunning)
             whileRunning();
         return process.state() == QProcess::NotRunning;
     }, timeoutMs);
-    if (!result.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return outcome(process, finished);
 }
 
 RunResult runCli(const QStringList& connection, const QString& command)
 {
-    return runProgram(binaryPath(QStringLiteral("halvana-cli")),
-                      connection + command.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    return runCli(connection + words(command));
 }
 
 RunResult runCli(const QStringList& args, const std::function<void()>& whileRunning)
@@ -72,19 +75,11 @@ RunResult runCliUntilInterrupted(const QStringList& args, const std::function<bo
     QProcess cli;
     cli.setProcessEnvironment(childEnvironment());
     cli.start(binaryPath(QStringLiteral("halvana-cli")), args);
-    RunResult result;
-    const bool reached = waitUntil([&] { return enough(result.out += QString::fromUtf8(cli.readAllStandardOutput())); },
+    QString out;
+    const bool reached = waitUntil([&] { return enough(out += QString::fromUtf8(cli.readAllStandardOutput())); },
                                    timeoutMs);
     ::kill(pid_t(cli.processId()), SIGINT);
-    result.finished = reached && cli.waitForFinished(5000);
-    if (!result.finished) {
-        cli.kill();
-        cli.waitForFinished();
-    }
-    result.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    result.out += QString::fromUtf8(cli.readAllStandardOutput());
-    result.err = QString::fromUtf8(cli.readAllStandardError());
-    return result;
+    return outcome(cli, reached && cli.waitForFinished(5000), out);
 }
 
 BackgroundProgram::BackgroundProgram() : m_process(std::make_unique<QProcess>())

@@ -20,12 +20,24 @@ namespace {
 constexpr int kFirstAddress = 5000;
 constexpr int kCount = 10;
 
-modbus_mapping_t* makeMapping()
+// Answers the master until its connection closes; over a serial line bad frames (CRC, other
+// slaves) are skipped, as a unit on a shared line does, and it never ends.
+void answer(modbus_t* ctx, bool serial)
 {
-    modbus_mapping_t* mapping = modbus_mapping_new_start_address(0, 0, 0, 0, kFirstAddress, kCount, 0, 0);
-    for (int i = 0; i < kCount; ++i)
-        mapping->tab_registers[i] = uint16_t(111 * i);
-    return mapping;
+    static modbus_mapping_t* mapping = [] {
+        modbus_mapping_t* m = modbus_mapping_new_start_address(0, 0, 0, 0, kFirstAddress, kCount, 0, 0);
+        for (int i = 0; i < kCount; ++i)
+            m->tab_registers[i] = uint16_t(111 * i);
+        return m;
+    }();
+    uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
+    for (;;) {
+        const int rc = modbus_receive(ctx, query);
+        if (rc > 0)
+            modbus_reply(ctx, query, rc, mapping);
+        else if (rc < 0 && !serial)
+            return;
+    }
 }
 
 int serveTcp()
@@ -41,23 +53,10 @@ int serveTcp()
     getsockname(server, reinterpret_cast<sockaddr*>(&address), &length);
     std::printf("listening on 127.0.0.1:%d\n", ntohs(address.sin_port));
     std::fflush(stdout);
-
-    modbus_mapping_t* mapping = makeMapping();
-    uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
-    for (;;) {
-        const int client = modbus_tcp_accept(ctx, &server);
-        if (client < 0)
-            return 1;
-        // One master at a time, until it closes the connection.
-        for (;;) {
-            const int rc = modbus_receive(ctx, query);
-            if (rc > 0)
-                modbus_reply(ctx, query, rc, mapping);
-            else if (rc < 0)
-                break;
-        }
-        close(client);
-    }
+    // One master at a time.
+    for (int client; (client = modbus_tcp_accept(ctx, &server)) >= 0; close(client))
+        answer(ctx, false);
+    return 1;
 }
 
 int serveRtu(const char* device, int baud)
@@ -70,15 +69,8 @@ int serveRtu(const char* device, int baud)
     }
     std::printf("serving %s at %d baud\n", device, baud);
     std::fflush(stdout);
-
-    modbus_mapping_t* mapping = makeMapping();
-    uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
-    for (;;) {
-        const int rc = modbus_receive(ctx, query);
-        if (rc > 0)
-            modbus_reply(ctx, query, rc, mapping);
-        // Bad frames (CRC, other slaves) are skipped, as a unit on a shared line does.
-    }
+    answer(ctx, true);
+    return 1;
 }
 
 } // namespace

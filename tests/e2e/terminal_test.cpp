@@ -9,8 +9,6 @@
 #include "io/serial_transport.h"
 #include "support/recording_messages.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
