@@ -71,14 +71,3 @@ TEST(CliLog, WritesATimedRowPerReadingUntilCtrlC)
         EXPECT_TRUE(!c.moving || firstValues.size() > 1) << "the readings move";
     }
 }
-
-TEST(CliLog, BadUsageIsRefusedBeforeTheUnitIsAsked)
-{
-    for (const char* command : {"log --table 0 --out x.csv", "log --table 1", "log --table 1 --reg 5 --out x.csv",
-                                "log --reg 5 --rows 3 --out x.csv", "log --table 1 --interval soon --out x.csv",
-                                "log --reg 70000 --out x.csv", "log --out x.csv"}) {
-        SCOPED_TRACE(command);
-        const RunResult result = runCli({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:1")}, QString::fromLatin1(command));
-        EXPECT_EQ(result.exitCode, 2) << qPrintable(result.err);
-    }
-}

@@ -22,11 +22,9 @@ protected:
     {
         ASSERT_TRUE(m_sim.start(GetParam(), simArgs + words("--verbose --reboot-ms 300")))
             << qPrintable(m_sim.output());
-        const bool tcp = GetParam() == Wire::Tcp;
         LinkSettings settings;
-        settings.CommMode = tcp ? 1 : 0;
-        settings.commPort = m_sim.address();
-        settings.ipAddress = m_sim.address();
+        settings.CommMode = GetParam() == Wire::Tcp ? 1 : 0;
+        settings.commPort = settings.ipAddress = m_sim.address();
         m_session.setTransports(&m_serial, &m_tcp);
         m_session.lifecycle().setSettings(settings);
         m_session.lifecycle().requestConnect();

@@ -54,6 +54,13 @@ TEST(CliArguments, RefusesBadUsageWithAReason)
         {"make-script --mapping 0 --first-meter 1 --parent 1 --slot 7", "--slot is a slot from 1 to 6"},
         {"make-script --delete-all --parent 2", "--parent goes with --mapping"},
         {"make-script --delete-all --map 3", "--map is 1 or 2"},
+        {"log --table 0 --out x.csv", "\"0\" is not a readings table"},
+        {"log --table 1", "--out FILE is needed"},
+        {"log --table 1 --reg 5 --out x.csv", "either --table N or --reg REG"},
+        {"log --out x.csv", "either --table N or --reg REG"},
+        {"log --reg 5 --rows 3 --out x.csv", "--rows and --meters go with --table"},
+        {"log --table 1 --interval soon --out x.csv", "\"soon\" is not a number of seconds"},
+        {"log --reg 70000 --out x.csv", "--reg \"70000\""},
     };
     for (const Case& c : cases) {
         CliArguments arguments;
