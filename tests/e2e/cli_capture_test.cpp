@@ -1,7 +1,6 @@
 #include "core/files/text_codec.h"
 #include "e2e/e2e_support.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -30,7 +29,7 @@ class CliCaptureTest : public ::testing::TestWithParam<int> {};
 TEST_P(CliCaptureTest, EachCaptureIsTheTableInTheFileFormat)
 {
     SimProcess sim;
-    ASSERT_TRUE(sim.start(Wire::Tcp, {QStringLiteral("--map"), QString::number(GetParam())})) << qPrintable(sim.output());
+    ASSERT_TRUE(sim.start(Wire::Tcp, {"--map", QString::number(GetParam())})) << qPrintable(sim.output());
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("captures"));
     int number = 0;
@@ -39,16 +38,12 @@ TEST_P(CliCaptureTest, EachCaptureIsTheTableInTheFileFormat)
         ASSERT_EQ(captured.exitCode, 0) << qPrintable(table + ": " + captured.err);
         const QString path = QStringLiteral("%1/Settings_%2.txt").arg(out).arg(++number, 3, 10, QLatin1Char('0'));
         EXPECT_EQ(captured.out, path + QLatin1Char('\n'));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
         const RunResult printed = runCli(sim.connection(), QStringLiteral("table ") + table);
         ASSERT_EQ(printed.exitCode, 0) << qPrintable(printed.err);
-        EXPECT_EQ(file.readAll(), captureFromTable(table, printed.out)) << qPrintable(table);
+        EXPECT_EQ(fileBytes(path), captureFromTable(table, printed.out)) << qPrintable(table);
     }
-    const RunResult stdoutRun = runCli(sim.connection(), QStringLiteral("capture system --stdout"));
-    QFile system(out + QStringLiteral("/Settings_005.txt"));
-    ASSERT_TRUE(system.open(QIODevice::ReadOnly));
-    EXPECT_EQ(stdoutRun.out.toUtf8(), system.readAll());
+    EXPECT_EQ(runCli(sim.connection(), QStringLiteral("capture system --stdout")).out.toUtf8(),
+              fileBytes(out + QStringLiteral("/Settings_005.txt")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, CliCaptureTest, ::testing::Values(1, 2));

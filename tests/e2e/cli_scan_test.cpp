@@ -9,24 +9,23 @@ TEST(CliScan, FindsTheUnitWhereItIsAndNothingWhereNobodyIs)
     const struct {
         const char* name;
         Wire wire;
-        bool simulator;
+        const char* simulator; // its slave ID; none: nobody at the far end
         const char* options;
         const char* estimate;
         const char* found; // after the address; empty: nothing found
     } cases[] = {
-        {"RTU", Wire::Rtu, true, "--baud 19200 --ids 15-18", "1 port x 1 speed x 4 IDs: at most 1 s",
+        {"RTU", Wire::Rtu, "17", "--baud 19200 --ids 15-18", "1 port x 1 speed x 4 IDs: at most 1 s",
          " at 19200 baud, slave ID 17: firmware 03.02.007, register map 2"},
-        {"TCP", Wire::Tcp, true, "--ids 8-10", "1 address x 3 IDs: at most 1 s",
+        {"TCP", Wire::Tcp, "9", "--ids 8-10", "1 address x 3 IDs: at most 1 s",
          ", unit ID 9: firmware 03.02.007, register map 2"},
-        {"nobody", Wire::Rtu, false, "--ids 1-3", "1 port x 5 speeds x 3 IDs: at most 2 s", ""},
+        {"nobody", Wire::Rtu, nullptr, "--ids 1-3", "1 port x 5 speeds x 3 IDs: at most 2 s", ""},
     };
     for (const auto& c : cases) {
         SimProcess sim;
         PtyPair nobody;
         QString address;
         if (c.simulator) {
-            const QString slave = c.wire == Wire::Tcp ? QStringLiteral("9") : QStringLiteral("17");
-            ASSERT_TRUE(sim.start(c.wire, {"--slave", slave, "--set", "3=770,7"})) << qPrintable(sim.output());
+            ASSERT_TRUE(sim.start(c.wire, {"--slave", c.simulator, "--set", "3=770,7"})) << qPrintable(sim.output());
             address = sim.address();
         } else {
             ASSERT_TRUE(nobody.open()) << qPrintable(nobody.error());
