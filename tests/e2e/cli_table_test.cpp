@@ -40,11 +40,9 @@ struct TableCase {
 // names it.
 const QStringList* findRow(const std::vector<QStringList>& rows, const QString& name)
 {
-    for (const QStringList& row : rows) {
-        if (row.value(1) == name || row.value(0) == name)
-            return &row;
-    }
-    return nullptr;
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const QStringList& r) { return r.value(1) == name || r.value(0) == name; });
+    return row == rows.end() ? nullptr : &*row;
 }
 
 // Each request the unit was sent, without the TCP transaction identifier.

@@ -51,11 +51,13 @@ RunResult runProgram(const QString& program, const QStringList& args, int timeou
     QProcess process;
     process.setProcessEnvironment(childEnvironment());
     process.start(program, args);
-    const bool finished = waitUntil([&] {
-        if (whileRunning)
-            whileRunning();
-        return process.state() == QProcess::NotRunning;
-    }, timeoutMs);
+    const bool finished = waitUntil(
+        [&] {
+            if (whileRunning)
+                whileRunning();
+            return process.state() == QProcess::NotRunning;
+        },
+        timeoutMs);
     return outcome(process, finished);
 }
 
@@ -135,22 +137,15 @@ bool PtyPair::open(const QString& farEnd)
 bool SimProcess::start(Wire wire, const QStringList& extraArgs, const QString& program)
 {
     static const QRegularExpression ready(QStringLiteral("listening on (\\S+)\\n|serving \\S+ at \\d+ baud"));
-    QStringList args = extraArgs;
-    if (wire == Wire::Tcp) {
-        args << QStringLiteral("--tcp") << QStringLiteral("127.0.0.1:0");
-    } else {
-        if (!m_pty.open())
-            return false;
-        args << QStringLiteral("--rtu") << m_pty.unitSide() << QStringLiteral("--baud") << QStringLiteral("115200");
-    }
-    const QRegularExpressionMatch match = m_program.start(binaryPath(program), args, ready);
-    if (wire == Wire::Tcp) {
-        m_address = match.captured(1);
-        m_connection = {QStringLiteral("--tcp"), m_address};
-    } else {
-        m_address = m_pty.toolSide();
-        m_connection = {QStringLiteral("--rtu"), m_address, QStringLiteral("--baud"), QStringLiteral("115200")};
-    }
+    const bool tcp = wire == Wire::Tcp;
+    if (!tcp && !m_pty.open())
+        return false;
+    const QString rtu = QStringLiteral("--rtu %1 --baud 115200");
+    const QRegularExpressionMatch match = m_program.start(
+        binaryPath(program), extraArgs + words(tcp ? QStringLiteral("--tcp 127.0.0.1:0") : rtu.arg(m_pty.unitSide())),
+        ready);
+    m_address = tcp ? match.captured(1) : m_pty.toolSide();
+    m_connection = words(tcp ? QStringLiteral("--tcp ") + m_address : rtu.arg(m_address));
     return match.hasMatch();
 }
 

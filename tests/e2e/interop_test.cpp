@@ -24,29 +24,26 @@ protected:
 
 TEST_P(OurLinkAgainstLibmodbus, ReadsWritesAndSeesExceptions)
 {
-    RunResult r = cli(QStringLiteral("read 5001 10"));
-    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
-    QString expected;
-    for (int i = 0; i < 10; ++i)
-        expected += QStringLiteral("%1\t%2\n").arg(5001 + i).arg(111 * i);
-    EXPECT_EQ(r.out, expected);
-
-    r = cli(QStringLiteral("write 5004 4660 43981 65535"));
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
-    EXPECT_EQ(r.out, QStringLiteral("Successful Write \n"));
-    r = cli(QStringLiteral("read 5003 5"));
-    EXPECT_EQ(r.out, QStringLiteral("5003\t222\n5004\t4660\n5005\t43981\n5006\t65535\n5007\t666\n"));
-
-    r = cli(QStringLiteral("read 5010 2"));
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, QString());
-    EXPECT_TRUE(r.err.contains(QStringLiteral("exception 2"))) << qPrintable(r.err);
-
-    r = cli(QStringLiteral("write 5000 1"));
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, QString());
-    EXPECT_TRUE(r.err.contains(QStringLiteral("Unsuccessful Write: The value could have been out of range for this item.")))
-        << qPrintable(r.err);
+    const struct {
+        const char* command;
+        int exitCode;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {"read 5001 10", 0,
+         "5001\t0\n5002\t111\n5003\t222\n5004\t333\n5005\t444\n5006\t555\n5007\t666\n5008\t777\n5009\t888\n5010\t999\n",
+         ""},
+        {"write 5004 4660 43981 65535", 0, "Successful Write \n", ""},
+        {"read 5003 5", 0, "5003\t222\n5004\t4660\n5005\t43981\n5006\t65535\n5007\t666\n", ""},
+        {"read 5010 2", 1, "", "exception 2"},
+        {"write 5000 1", 1, "", "Unsuccessful Write: The value could have been out of range for this item."},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = cli(QLatin1String(c.command));
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.command << ": " << qPrintable(r.err);
+        EXPECT_EQ(r.out, QLatin1String(c.out)) << c.command;
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.err))) << c.command << ": " << qPrintable(r.err);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Wires, OurLinkAgainstLibmodbus, ::testing::Values(Wire::Tcp, Wire::Rtu), wireName);

@@ -10,11 +10,6 @@ using namespace halvana;
 
 namespace {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
 struct SmallUnit {
     SmallUnit()
     {
@@ -47,7 +42,8 @@ TEST(ModbusSlave, AnswersReadsAndRefusesWhatItCannotAnswer)
         {"", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(small.slave.reply(hex(c.request)).toHex(), QByteArray(c.reply).toLower()) << c.request;
+        EXPECT_EQ(small.slave.reply(QByteArray::fromHex(c.request)).toHex(), QByteArray(c.reply).toLower())
+            << c.request;
 }
 
 TEST(ModbusSlave, WritesAllRegistersOrNone)
@@ -64,7 +60,8 @@ TEST(ModbusSlave, WritesAllRegistersOrNone)
     };
     for (const Case& c : cases) {
         SmallUnit fresh;
-        EXPECT_EQ(fresh.slave.reply(hex(c.request)).toHex(), QByteArray(c.reply).toLower()) << c.request;
+        EXPECT_EQ(fresh.slave.reply(QByteArray::fromHex(c.request)).toHex(), QByteArray(c.reply).toLower())
+            << c.request;
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(fresh.unit.image().value(101 + i), c.after[size_t(i)]) << c.request << " register " << 101 + i;
     }
@@ -76,7 +73,7 @@ TEST(ModbusSlave, RebootCommandSilencesTheUnitOnlyForValueOne)
     // 858 holds 1 from the start: only a write of 1 counts, not the value already there.
     for (const auto& [request, rebooting] : {std::pair{"1003590001020000", false}, std::pair{"1003590001020100", false},
                                              std::pair{"1003590001020001", true}}) {
-        EXPECT_EQ(small.slave.reply(hex(request)).toHex(), QByteArray("1003590001"));
+        EXPECT_EQ(small.slave.reply(QByteArray::fromHex(request)).toHex(), QByteArray("1003590001"));
         EXPECT_EQ(small.unit.isRebooting(), rebooting) << request;
     }
     EXPECT_EQ(small.unit.image().value(858), 0);
