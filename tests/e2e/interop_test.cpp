@@ -15,7 +15,6 @@ protected:
     {
         ASSERT_TRUE(m_server.start(GetParam(), {}, QStringLiteral("libmodbus_server"))) << qPrintable(m_server.output());
     }
-    RunResult cli(const QString& command) { return runCli(m_server.connection(), command); }
 
     SimProcess m_server;
 };
@@ -39,7 +38,7 @@ TEST_P(OurLinkAgainstLibmodbus, ReadsWritesAndSeesExceptions)
         {"write 5000 1", 1, "", "Unsuccessful Write: The value could have been out of range for this item."},
     };
     for (const auto& c : cases) {
-        const RunResult r = cli(QLatin1String(c.command));
+        const RunResult r = runCli(m_server.connection(), QLatin1String(c.command));
         EXPECT_EQ(r.exitCode, c.exitCode) << c.command << ": " << qPrintable(r.err);
         EXPECT_EQ(r.out, QLatin1String(c.out)) << c.command;
         EXPECT_TRUE(r.err.contains(QLatin1String(c.err))) << c.command << ": " << qPrintable(r.err);

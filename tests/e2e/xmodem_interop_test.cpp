@@ -46,10 +46,8 @@ TEST(XmodemInterop, RxReceivesTheImagePaddedToAWholeBlock)
         port.close();
         rx.close();
 
-        QByteArray expected = image;
-        expected.append((xmodem::kDataSize - size % xmodem::kDataSize) % xmodem::kDataSize, xmodem::kPad);
         const QByteArray received = fileBytes(dir.filePath(QStringLiteral("image.bin")));
-        EXPECT_EQ(received.size(), expected.size());
-        EXPECT_TRUE(received == expected);
+        EXPECT_EQ(received.size(), (size + 127) / 128 * 128) << "whole blocks";
+        EXPECT_TRUE(received == image + QByteArray(received.size() - size, xmodem::kPad));
     }
 }

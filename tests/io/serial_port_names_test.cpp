@@ -8,17 +8,14 @@
 
 using namespace halvana;
 
-TEST(SerialPortNames, NumberMeansTheNthPortUnlessANameIsRemembered)
+TEST(SerialPortNames, NumberMeansTheNthPortUnlessANameIsRememberedInTheStore)
 {
     const QStringList found = {QStringLiteral("ttyS0"), QStringLiteral("ttyS1"), QStringLiteral("ttyUSB0")};
     for (const auto& [number, remembered, name] :
          {std::tuple{1, "", "ttyS0"}, std::tuple{3, "", "ttyUSB0"}, std::tuple{4, "", ""}, std::tuple{0, "", ""},
           std::tuple{3, "/dev/pts/5", "/dev/pts/5"}})
         EXPECT_EQ(SerialPortNames::resolve(number, QLatin1String(remembered), found), QLatin1String(name)) << number;
-}
 
-TEST(SerialPortNames, RememberedNameIsKeptPerNumberInTheStore)
-{
     QTemporaryDir dir;
     AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
     SerialPortNames::remember(settings, 3, QStringLiteral(" /dev/ttyUSB1 "));

@@ -23,40 +23,28 @@ struct SmallUnit {
 
 } // namespace
 
-TEST(ModbusSlave, AnswersReadsAndRefusesWhatItCannotAnswer)
+// A refused write leaves every register as it was.
+TEST(ModbusSlave, AnswersWhatItCanAndRefusesTheRestWholly)
 {
-    SmallUnit small;
     struct Case {
         const char* request;
         const char* reply;
+        std::array<quint16, 4> after = {1, 2, 0xBEEF, 4}; // registers 101..104
     } cases[] = {
         {"0300640004", "030800010002BEEF0004"}, // registers 101..104 (wire address 100)
         {"0300660001", "0302BEEF"},
-        {"0300640005", "8302"},                 // runs past register 104
-        {"0300630001", "8302"},                 // register 100 is missing
-        {"03FFFF0002", "8302"},                 // past the last register
-        {"0300640000", "8303"},                 // no registers
-        {"030064007E", "8303"},                 // 126 is more than one reply holds
-        {"03006400", "8303"},                   // truncated
-        {"0600640001", "8601"},                 // only functions 3 and 16
+        {"0300640005", "8302"}, // runs past register 104
+        {"0300630001", "8302"}, // register 100 is missing
+        {"03FFFF0002", "8302"}, // past the last register
+        {"0300640000", "8303"}, // no registers
+        {"030064007E", "8303"}, // 126 is more than one reply holds
+        {"03006400", "8303"},   // truncated
+        {"0600640001", "8601"}, // only functions 3 and 16
         {"", ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(small.slave.reply(QByteArray::fromHex(c.request)).toHex(), QByteArray(c.reply).toLower())
-            << c.request;
-}
-
-TEST(ModbusSlave, WritesAllRegistersOrNone)
-{
-    struct Case {
-        const char* request;
-        const char* reply;
-        std::array<quint16, 4> after;
-    } cases[] = {
         {"10006500020400070008", "1000650002", {1, 7, 8, 4}},
-        {"10006600030600090009000A", "9002", {1, 2, 0xBEEF, 4}}, // register 105 is missing
-        {"100065000204000700", "9003", {1, 2, 0xBEEF, 4}},       // fewer data bytes than announced
-        {"10006500020300070008", "9003", {1, 2, 0xBEEF, 4}},     // byte count is not 2 x count
+        {"10006600030600090009000A", "9002"}, // register 105 is missing
+        {"100065000204000700", "9003"},       // fewer data bytes than announced
+        {"10006500020300070008", "9003"},     // byte count is not 2 x count
     };
     for (const Case& c : cases) {
         SmallUnit fresh;
