@@ -6,11 +6,7 @@
 
 using namespace halvana::test;
 
-namespace {
-
 class RunScriptAgainstSim : public ::testing::TestWithParam<Wire> {};
-
-} // namespace
 
 // A malformed write and a refused one are told with their lines; the run goes on and ends
 // with status 1.

@@ -51,9 +51,7 @@ TEST_P(CliWatch, CountsTheFaultsTheUnitInjected)
     const int dropped = injected.captured(1).toInt();
     const int corrupted = injected.captured(2).toInt();
     SCOPED_TRACE(qPrintable(out + sim.output().right(200)));
-    const auto withinOne = [](int counted, int injectedCount) {
-        return counted == injectedCount || counted == injectedCount - 1;
-    };
+    const auto withinOne = [](int counted, int injected) { return counted == injected || counted == injected - 1; };
     if (GetParam() == Wire::Rtu) {
         EXPECT_TRUE(withinOne(cli.timeouts, dropped));
         EXPECT_TRUE(withinOne(cli.rejected, corrupted));

@@ -11,12 +11,12 @@ using halvana::test::waitUntil;
 // Bytes both ways and the close of a connection go through every end-to-end TCP run.
 TEST(TcpTransport, RefusedConnectionIsReportedNotHung)
 {
-    quint16 closedPort = 0;
-    {
+    // A port that was free a moment ago.
+    const quint16 closedPort = [] {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
-        closedPort = probe.serverPort();
-    }
+        return probe.serverPort();
+    }();
     TcpTransport transport;
     QString error;
     QObject::connect(&transport, &Transport::errorOccurred, [&](const QString& m) { error = m; });
