@@ -32,8 +32,9 @@ protected:
     }
     void TearDown() override
     {
-        if (m_sim)
+        if (m_sim) {
             EXPECT_TRUE(m_sim->stop()) << qPrintable(m_sim->output());
+        }
     }
 
     RunResult upgrade(const QString& board, const QByteArray& image)

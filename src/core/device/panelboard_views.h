@@ -11,7 +11,7 @@
 
 namespace halvana {
 
-class DeviceModel;
+struct DeviceModel;
 
 // The four panelboard view kinds, in the order of the View menu's panelboard items.
 enum PanelViewKind : int { kBranchPanelView = 0, kSubfeedPanelView = 1, kPanelsView = 2, kPduView = 3 };
