@@ -16,7 +16,7 @@ TEST_P(RunScriptAgainstSim, TellsEachLineAndFailsOnAnyUnwrittenLine)
     ASSERT_TRUE(sim.start(GetParam())) << qPrintable(sim.output());
     QTemporaryDir dir;
     const QString script = writeTempFile(
-        dir, QStringLiteral("s.txt"),
+        dir.path(), QStringLiteral("s.txt"),
         "meter write 2O07 5\r\nmeter write 2004 5\rmeter   write 2007  1001.5\nmeter save");
     const RunResult run = runCli(sim.connection(), QStringLiteral("run-script ") + script);
     EXPECT_EQ(run.exitCode, 1);
@@ -38,7 +38,7 @@ TEST(RunScriptUnderFaults, EveryLineCalledWrittenIsInTheUnit)
     for (int k = 0; k < 6; ++k)
         text += QByteArray("meter write ") + QByteArray::number(2007 + 150 * k) + ' ' + QByteArray::number(1100 + k) + "\r\n";
     QTemporaryDir dir;
-    const QString script = writeTempFile(dir, QStringLiteral("s.txt"), text);
+    const QString script = writeTempFile(dir.path(), QStringLiteral("s.txt"), text);
     const RunResult run = runCli(sim.connection(), QStringLiteral("run-script ") + script);
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // Three writes in a row without a reply end the run early.
@@ -67,7 +67,7 @@ TEST(RunScriptViaTerminal, TheServiceConsoleWritesTheRegisters)
     ASSERT_TRUE(sim.startWithServicePort()) << qPrintable(sim.output());
     QTemporaryDir dir;
     const QString script = writeTempFile(
-        dir, QStringLiteral("s.txt"),
+        dir.path(), QStringLiteral("s.txt"),
         "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\nmeter save\r\n");
     const RunResult run = runCli(
         {}, QStringLiteral("run-script %1 --terminal --service %2").arg(script, sim.servicePort()));

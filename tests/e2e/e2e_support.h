@@ -54,10 +54,10 @@ RunResult runCli(const QStringList& args, const std::function<void()>& whileRunn
 RunResult runCliUntilInterrupted(const QStringList& args, const std::function<bool(const QString&)>& enough,
                                  int timeoutMs = 15000);
 
-// Writes `bytes` to the file `name` in `dir`; its path.
-inline QString writeTempFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+// Writes `bytes` to the file `name` in `folder`; its path.
+inline QString writeTempFile(const QString& folder, const QString& name, const QByteArray& bytes)
 {
-    const QString path = dir.filePath(name);
+    const QString path = folder + QLatin1Char('/') + name;
     EXPECT_TRUE(writeFileBytes(path, bytes)) << qPrintable(path);
     return path;
 }

@@ -59,7 +59,7 @@ TEST(InfoProfile, ABadProfileLineIsNamedAndTheSimulatorDoesNotStart)
     const RunResult r = runProgram(
         binaryPath(QStringLiteral("halvana-sim")),
         {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--profile"),
-         writeTempFile(dir, QStringLiteral("bad.txt"), "meter branch count=4\nmeter pannel\n")});
+         writeTempFile(dir.path(), QStringLiteral("bad.txt"), "meter branch count=4\nmeter pannel\n")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("bad.txt line 2: unknown meter kind \"pannel\""))) << qPrintable(r.err);
 

@@ -39,7 +39,7 @@ protected:
 
     RunResult upgrade(const QString& board, const QByteArray& image)
     {
-        return runCli({QStringLiteral("upgrade"), writeTempFile(m_dir, QStringLiteral("image.bin"), image),
+        return runCli({QStringLiteral("upgrade"), writeTempFile(m_dir.path(), QStringLiteral("image.bin"), image),
                        QStringLiteral("--service"), m_sim->servicePort(), QStringLiteral("--board"), board});
     }
     QByteArray received(const QString& board) { return fileBytes(m_dir.filePath(board + QStringLiteral(".bin"))); }

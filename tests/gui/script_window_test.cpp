@@ -29,7 +29,7 @@ protected:
         return AppFolders::fromSystem().scriptFileListsFolder() + QLatin1Char('/') + ScriptFileList::kListFileName;
     }
     FrmScript* window() const { return polling->scripts().window(); }
-    template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
+    template <typename T> T* control(const char* name) const { return child<T>(window(), name); }
     QStringList commandRows() const
     {
         QStringList rows;
@@ -46,8 +46,8 @@ protected:
 // and what the window keeps is written when it closes.
 TEST_F(ScriptWindowTest, RunsTheSelectedScriptThroughTheTerminalAndKeepsTheList)
 {
-    const QString other = writeHomeFile("other.txt", "help\r\n");
-    const QString script = writeHomeFile("restore.txt",
+    const QString other = writeTempFile(home.path(), "other.txt", "help\r\n");
+    const QString script = writeTempFile(home.path(), "restore.txt",
                                          "\r\nmarten\r\nmeter  write 2007 1234\r\nmeter write 2613 4321\r\n"
                                          "meter save\r\n");
     QDir().mkpath(QFileInfo(listFile()).path());
@@ -116,8 +116,8 @@ protected:
     }
 
     FrmScriptGrid* window() const { return form->findChild<FrmScriptGrid*>("frmScriptGrid"); }
-    template <typename T> T* child(const char* name) const { return SessionTest::child<T>(window(), name); }
-    bool enabled(const char* button) const { return child<QPushButton>(button)->isEnabled(); }
+    template <typename T> T* control(const char* name) const { return child<T>(window(), name); }
+    bool enabled(const char* button) const { return control<QPushButton>(button)->isEnabled(); }
 };
 
 } // namespace
@@ -130,12 +130,12 @@ TEST_F(ScriptGridWindowTest, MappingFromTheGridsAndButtonsThatFollowTheText)
     for (const char* button : {"cmdWriteScript", "cmdMakeReadFile", "cmdRunModbus", "cmdRunScript"})
         EXPECT_FALSE(enabled(button)) << button;
 
-    auto* grid0 = child<QTableWidget>("grdMapping0");
+    auto* grid0 = control<QTableWidget>("grdMapping0");
     ASSERT_EQ(grid0->rowCount(), 2);
-    EXPECT_EQ(child<QTableWidget>("grdMapping1")->item(0, 1)->text(), "25");
+    EXPECT_EQ(control<QTableWidget>("grdMapping1")->item(0, 1)->text(), "25");
     grid0->selectRow(1);
-    child<QPushButton>("cmdAddMapping")->click();
-    child<QPushButton>("cmdAddMapping")->click();
+    control<QPushButton>("cmdAddMapping")->click();
+    control<QPushButton>("cmdAddMapping")->click();
     // Map 2 until the unit says otherwise: J1-02 maps the third branch meter.
     EXPECT_EQ(window()->scriptText(), "meter write 2305 2\r\nmeter write 2306 2\r\nmeter write 2320 1\r\n\r\n"
                                       "meter write 2305 2\r\nmeter write 2306 2\r\nmeter write 2320 1\r\n\r\nmeter save\r\n");
@@ -145,7 +145,7 @@ TEST_F(ScriptGridWindowTest, MappingFromTheGridsAndButtonsThatFollowTheText)
 
     const QString path = home.path() + "/built.txt";
     shell.fileAnswers.push_back(path);
-    child<QPushButton>("cmdWriteScript")->click();
+    control<QPushButton>("cmdWriteScript")->click();
     EXPECT_EQ(fileBytes(path), (window()->scriptText() + "\r\n").toLatin1());
     EXPECT_EQ(form->flags().scriptFilename, path);
     EXPECT_TRUE(enabled("cmdRunScript"));
@@ -156,9 +156,9 @@ TEST_F(ScriptGridWindowTest, CreateScriptWritesIntoTheWindow)
 {
     emit session->captures().scriptCreated("\r\nmeter write 2007 5\r\n\r\nmeter save\r\n");
     EXPECT_EQ(window()->scriptText(), "\r\nmeter write 2007 5\r\n\r\nmeter save\r\n");
-    child<QPushButton>("cmdMakeReadFile")->click();
+    control<QPushButton>("cmdMakeReadFile")->click();
     EXPECT_EQ(window()->scriptText(), "\r\nmeter write 2007 5\r\n\r\nmeter save");
-    child<QPushButton>("Command1")->click();
+    control<QPushButton>("Command1")->click();
     EXPECT_EQ(window()->scriptText(), "meter del\r\n");
 }
 
@@ -167,9 +167,9 @@ TEST_F(ScriptGridWindowTest, CreateScriptWritesIntoTheWindow)
 TEST_F(ScriptGridWindowTest, RunNowShowsTheLinesUntilStopped)
 {
     window()->setScriptText("meter write 2007 5\r\nmeter save\r\n");
-    auto* lstScript = child<QListWidget>("lstScript");
+    auto* lstScript = control<QListWidget>("lstScript");
     for (bool running : {true, false}) {
-        child<QPushButton>(running ? "cmdRunModbus" : "cmdStopModbusRun")->click();
+        control<QPushButton>(running ? "cmdRunModbus" : "cmdStopModbusRun")->click();
         EXPECT_EQ(session->session().scriptRunner().ScriptRunning(), running);
         EXPECT_EQ(lstScript->isHidden(), !running);
         EXPECT_EQ(lstScript->count(), running ? 3 : 0);

@@ -48,12 +48,6 @@ protected:
         return waitUntil(
             [&] { return terminal() && terminal()->console().console().text().contains(QLatin1String(text)); });
     }
-    QString writeHomeFile(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = home.path() + QLatin1Char('/') + name;
-        EXPECT_TRUE(writeFileBytes(path, bytes));
-        return path;
-    }
 
     PtyPair pty;
     SimProcess sim;

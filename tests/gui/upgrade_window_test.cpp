@@ -32,9 +32,12 @@ protected:
     }
 
     FrmUpgrade* window() const { return polling->upgrade().window(); }
-    template <typename T> T* control(const char* name) const { return window()->findChild<T*>(QLatin1String(name)); }
+    template <typename T> T* control(const char* name) const { return child<T>(window(), name); }
     QString status() const { return control<QPlainTextEdit>("txtFileTransferStatus")->toPlainText(); }
-    QString writeImage(const QByteArray& bytes) { return writeHomeFile(QStringLiteral("image.bin"), bytes); }
+    QString writeImage(const QByteArray& bytes)
+    {
+        return writeTempFile(home.path(), QStringLiteral("image.bin"), bytes);
+    }
 };
 
 } // namespace
